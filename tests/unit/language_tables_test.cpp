@@ -1,0 +1,134 @@
+#include "ui/language_tables.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/text.h"
+
+namespace bsms {
+namespace {
+
+constexpr int kEnglish = 1, kSlovak = 2, kMagyar = 3;
+
+const WindowTextRow& FindRow(std::string_view window, std::string_view control) {
+    for (const auto& row : kWindowTexts) {
+        if (row.window == window && row.control == control) return row;
+    }
+    ADD_FAILURE() << window << "." << control << " missing";
+    return kWindowTexts[0];
+}
+
+const LanguageTexts& Msg(MsgId id) {
+    return kMessageTexts[static_cast<int>(id)].text;
+}
+
+// Every text of every table with a label for failure messages.
+std::vector<std::pair<std::string, const char*>> AllTexts() {
+    std::vector<std::pair<std::string, const char*>> all;
+    for (int lang = 0; lang < kLanguageCount; ++lang) {
+        const std::string suffix = "/" + std::string(kLanguageWords[lang]);
+        for (const auto& row : kWindowTexts)
+            all.emplace_back(std::string(row.window) + "." + row.control + suffix, row.text[lang]);
+        for (const auto& row : kMessageTexts)
+            all.emplace_back(row.name + suffix, row.text[lang]);
+        const auto& c = kSendConfirmTexts[lang];
+        for (const char* t : {c.question, c.recipientLabel, c.flashLine, c.statusReportLine})
+            all.emplace_back("confirm" + suffix, t);
+    }
+    return all;
+}
+
+TEST(LanguageTablesTest, WindowRowsComeInBlocksAndMainWindowOrder) {
+    std::vector<std::pair<std::string, int>> blocks;
+    std::set<std::pair<std::string, std::string>> seen;
+    for (const auto& row : kWindowTexts) {
+        if (blocks.empty() || blocks.back().first != row.window) blocks.emplace_back(row.window, 0);
+        ++blocks.back().second;
+        EXPECT_TRUE(seen.emplace(row.window, row.control).second)
+            << row.window << "." << row.control << " set twice";
+    }
+    const std::vector<std::pair<std::string, int>> expected = {
+        {"Form1", 38}, {"Form2", 4}, {"Form3", 4}, {"Form4", 1}, {"About", 2}, {"Form5", 12}};
+    EXPECT_EQ(blocks, expected);
+
+    // Main window: 25 menu items, then 7 labels, then 6 buttons.
+    for (int i = 0; i < 38; ++i) {
+        const std::string_view control = kWindowTexts[i].control;
+        const std::string_view prefix = i < 25 ? "Mn_" : i < 32 ? "Label" : "Command";
+        EXPECT_EQ(control.substr(0, prefix.size()), prefix) << "row " << i << ": " << control;
+    }
+    EXPECT_STREQ(FindRow("Form2", "").text[kEnglish], "Setting communications");
+    EXPECT_STREQ(FindRow("About", "").text[kEnglish], "About Brenvik SMS");
+    EXPECT_STREQ(kWindowTexts.back().control, "CommonDialog1");
+}
+
+TEST(LanguageTablesTest, EveryTextIsPresentValidUtf8AndWesternCodePage) {
+    for (const auto& [where, text] : AllTexts()) {
+        ASSERT_NE(text, nullptr) << where;
+        EXPECT_NE(text[0], '\0') << where;
+        const std::u32string cps = Utf8ToU32(text);
+        EXPECT_EQ(U32ToUtf8(cps), text) << where << " is not valid UTF-8";
+        for (char32_t cp : cps)
+            EXPECT_TRUE(InCp1252(cp)) << where << " U+" << std::hex << +cp;
+    }
+}
+
+TEST(LanguageTablesTest, PlaceholdersOnlyWhereTheCodeFillsThem) {
+    for (const auto& [where, text] : AllTexts()) {
+        const bool isPortPermission = where.starts_with("Msg_Port_No_Permission/");
+        const std::string_view t = text;
+        EXPECT_EQ(t.find("%1") != t.npos, isPortPermission) << where;
+        EXPECT_EQ(t.find("%2") != t.npos, isPortPermission) << where;
+    }
+}
+
+TEST(LanguageTablesTest, MessageNamesMatchTheirIds) {
+    EXPECT_STREQ(kMessageTexts[0].name, "Msg_Ask_Delete_Message");
+    EXPECT_STREQ(Msg(MsgId::Command_Refused)[kEnglish], "Command didn't accept by mobile");
+    EXPECT_STREQ(kMessageTexts[static_cast<int>(MsgId::Title_Send_Impossible)].name,
+                 "Title_Send_Impossible");
+    EXPECT_STREQ(kMessageTexts[static_cast<int>(MsgId::Port_No_Permission)].name,
+                 "Msg_Port_No_Permission");
+    std::set<std::string_view> names;
+    for (const auto& row : kMessageTexts)
+        EXPECT_TRUE(names.insert(row.name).second) << row.name;
+}
+
+TEST(LanguageTablesTest, KnownQuirksOfTheTranslations) {
+    EXPECT_STREQ(FindRow("Form1", "Mn_Azzera").text[kEnglish], "Annul Sent");
+    EXPECT_STREQ(FindRow("Form1", "Mn_Azzera").text[0], "Azzera inviati");
+    EXPECT_STREQ(FindRow("Form1", "Mn_Special").text[4], "Znaki specjalne\u2026");
+    EXPECT_STREQ(FindRow("Form2", "Label5").text[0], "Capacit\u00e0 SIM:");
+    EXPECT_STREQ(Msg(MsgId::Message_Sent)[kEnglish], "Messagge sent");
+    for (int lang = 0; lang < kLanguageCount; ++lang)
+        EXPECT_STREQ(Msg(MsgId::Title_Error)[lang], Msg(MsgId::Title_Port_Error)[lang]);
+    for (MsgId id : {MsgId::Ask_Delete_Message, MsgId::Caption_Sender_Column,
+                     MsgId::Caption_Date_Column, MsgId::Caption_Centre_Column}) {
+        EXPECT_STREQ(Msg(id)[kSlovak], Msg(id)[kEnglish]);
+        EXPECT_STREQ(Msg(id)[kMagyar], Msg(id)[kEnglish]);
+    }
+    EXPECT_STREQ(kSendConfirmTexts[0].recipientLabel, "Al numero: ");
+}
+
+TEST(LanguageTablesTest, LabelPositions) {
+    ASSERT_STREQ(kLabelPositions[3].control, "Label12");
+    EXPECT_EQ(kLabelPositions[3].left,
+              (std::array<int, kLanguageCount>{3600, 2900, 3300, 4900, 3000}));
+    EXPECT_STREQ(kLabelPositions[0].control, "Label5");
+    EXPECT_EQ(kLabelPositions[0].left[kMagyar], 2100);
+}
+
+TEST(LanguageTablesTest, LanguageIndexIsExact) {
+    for (int i = 0; i < kLanguageCount; ++i)
+        EXPECT_EQ(LanguageIndex(kLanguageWords[i]), i);
+    EXPECT_EQ(LanguageIndex("English"), -1);
+    EXPECT_EQ(LanguageIndex(""), -1);
+    EXPECT_EQ(LanguageIndex("polski "), -1);
+}
+
+}  // namespace
+}  // namespace bsms
