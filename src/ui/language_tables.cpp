@@ -266,6 +266,10 @@ constexpr std::array<MessageTextRow, static_cast<int>(MsgId::Count)> kMessageTex
       "csoporthoz, majd jelentkezzen be újra.",
       "Brak uprawnien do otwarcia %1: dodaj swojego uzytkownika do grupy %2 i zaloguj sie "
       "ponownie."}},
+    {MsgId::Save_Failed,
+     "Msg_Save_Failed",
+     {"Impossibile scrivere il file:", "Unable to write the file:", "Nedá sa zapísat súbor:",
+      "Nem lehet írni a fájlt:", "Nie mozna zapisac pliku:"}},
 }};
 
 namespace {

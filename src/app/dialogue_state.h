@@ -1,0 +1,64 @@
+// The state of the dialogue with the phone, the user's options and the counts: one instance for
+// the whole run, read and written by every handler.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace bsms {
+
+// A send or store job: which part is under way and what the phone is expected to answer.
+enum class JobStep { Idle, WaitPrompt, WaitOk };
+struct JobState {
+    bool active = false;
+    JobStep step = JobStep::Idle;
+    int part = 0;  // 1 to 5 while a step is set
+    void start() {
+        active = true;
+        step = JobStep::WaitPrompt;
+        part = 1;
+    }
+    void clear() { *this = JobState{}; }
+};
+
+struct DialogueState {
+    bool Csc_Query_Pending = false;
+    bool Phonebook_Download = false;
+    bool Phonebook_Ask_Sim = false;
+    bool Phonebook_Reading_Sim = false;
+    bool Phonebook_Ask_Me = false;
+    bool Phonebook_Reading_Me = false;
+    JobState Send_Job;   // Send_Job_Active and Send_Step
+    JobState Store_Job;  // Store_Job_Active and Store_Step
+    bool Sent_Confirm_Pending = false;
+    bool Browser_Reading = false;
+    bool Special_Chars_Return = false;
+
+    bool Opt_Confirm_Send = true;
+    bool Opt_Status_Report = false;
+    bool Opt_Flash = false;
+
+    std::int16_t Sent_Count = 0;
+    std::int16_t Sim_Phonebook_Size = 200;
+    std::int16_t Phone_Phonebook_Size = 50;
+    std::int16_t Browser_Slot_Count = 20;
+
+    std::string Current_Language;
+    std::string Csc_Number;
+
+    // Ends every dialogue at once; leaves Browser_Reading, Special_Chars_Return, the options and
+    // the counts alone.
+    void Reset_Dialogue_Flags() {
+        Csc_Query_Pending = false;
+        Phonebook_Download = false;
+        Phonebook_Ask_Sim = false;
+        Phonebook_Reading_Sim = false;
+        Phonebook_Ask_Me = false;
+        Phonebook_Reading_Me = false;
+        Send_Job.clear();
+        Store_Job.clear();
+        Sent_Confirm_Pending = false;
+    }
+};
+
+}  // namespace bsms

@@ -1,0 +1,48 @@
+// What the program needs from the desktop beyond drawing its windows: modal message boxes and
+// windows, the save dialog, the mouse pointer, starting other programs and ending the run.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/controls.h"
+
+namespace bsms {
+
+enum class MsgIcon { None, Critical, Question, Exclamation, Information };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgResult { Ok, Cancel, Yes, No };
+
+struct MessageBoxSpec {
+    std::string text;  // CR (code 13) breaks lines
+    std::string title;
+    MsgIcon icon = MsgIcon::None;
+    MsgButtons buttons = MsgButtons::Ok;
+    int defaultButton = 0;  // index among the buttons, first is 0
+};
+
+struct SaveDialogSpec {
+    std::string title;
+    std::string filter;   // "Name|pattern|Name|pattern"
+    int filterIndex = 1;  // 1-based preselected filter
+    bool overwritePrompt = true;
+};
+
+class Host {
+  public:
+    virtual ~Host() = default;
+    // Modal: returns the button pressed. Serial arrivals and timers keep running meanwhile.
+    virtual MsgResult msgBox(const MessageBoxSpec& box) = 0;
+    // Loads, shows and activates the window; returns when it has been unloaded.
+    virtual void showModal(Window& window) = 0;
+    // The chosen file name, or nothing when the user cancelled.
+    virtual std::optional<std::string> saveFileDialog(const SaveDialogSpec& dialog) = 0;
+    virtual void setBusyPointer(bool busy) = 0;
+    virtual void startProgram(const std::string& program, const std::vector<std::string>& args) = 0;
+    virtual void openUrl(const std::string& url) = 0;
+    // Ends the program at once: no further window events run.
+    virtual void quit() = 0;
+};
+
+}  // namespace bsms

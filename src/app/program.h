@@ -1,0 +1,78 @@
+// The running program: its windows, the serial port, the dialogue state and the language texts.
+// One instance owns everything for the whole run; tests build a fresh one each time.
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/controls.h"
+#include "app/dialogue_state.h"
+#include "app/host.h"
+#include "link/comm_port.h"
+#include "ui/language_tables.h"
+
+namespace bsms {
+
+// The message and title texts of the current language; empty until a language is applied.
+struct MessageTexts {
+    std::array<std::string, static_cast<int>(MsgId::Count)> text;
+    const std::string& operator[](MsgId id) const { return text[static_cast<int>(id)]; }
+    std::string& operator[](MsgId id) { return text[static_cast<int>(id)]; }
+};
+
+class Program {
+  public:
+    Program(Host& host, CommPort& port, std::filesystem::path folder);
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+    ~Program();
+
+    Host& host;
+    CommPort& Comm1;
+    // The program's folder: settings, counter, log and phonebook files live here.
+    const std::filesystem::path folder;
+
+    DialogueState st;
+    MessageTexts texts;
+
+    std::unique_ptr<Window> Form1;
+    std::unique_ptr<Window> Form2;
+    // Windows of other subsystems that the language texts reach (Form3, Form4, Form5, About).
+    std::vector<Window*> extraWindows;
+    // Title of the message browser's save dialog, set by the language.
+    std::string saveDialogTitle = "Salva SMS con nome...";
+
+    // Reply handlers of the dialogues; each does nothing until its subsystem sets it.
+    std::function<void(const std::string&)> continueSendStore;
+    std::function<void(const std::string&)> phonebookReply;
+    // A complete read reply while the browser reads.
+    std::function<void(const std::string&)> browserReply;
+    // Start-up's load of the phonebook file.
+    std::function<void()> loadPhonebook;
+
+    // Start-up: the main window's load handler.
+    void Form_Load();
+
+    // Writes one command line (the text and a carriage return).
+    void WriteCommand(const std::string& command);
+    // A message box with the texts of the current language.
+    MsgResult Box(const std::string& text, const std::string& title, MsgIcon icon,
+                  MsgButtons buttons = MsgButtons::Ok, int defaultButton = 0);
+    MsgResult Box(MsgId text, MsgId title, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok,
+                  int defaultButton = 0);
+
+    // Set while the dispatcher runs, so that arrivals during its message boxes only append.
+    bool dispatching = false;
+    bool arrivedWhileDispatching = false;
+    // Set once the program is ending: no further handlers run.
+    bool ending = false;
+
+  private:
+    void Wire();
+};
+
+}  // namespace bsms

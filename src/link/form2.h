@@ -1,0 +1,20 @@
+// The port settings window.
+#pragma once
+
+#include <memory>
+
+#include "app/controls.h"
+
+namespace bsms {
+
+class Program;
+
+std::unique_ptr<Window> MakeForm2();
+
+// Mn_Comm: shows the window modally.
+void Show_Port_Settings(Program& p);
+void Form2_Activate(Program& p);
+void Form2_Speed_Click(Program& p);  // Combo2
+void Form2_Ok_Click(Program& p);     // Command1
+
+}  // namespace bsms

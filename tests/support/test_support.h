@@ -1,0 +1,112 @@
+// Test doubles: a serial port that records what is written and delivers scripted arrivals, a
+// desktop host that answers message boxes from a script, and a temporary program folder.
+#pragma once
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/host.h"
+#include "app/program.h"
+#include "link/comm_port.h"
+
+namespace bsms::test {
+
+class FakeCommPort : public CommPort {
+  public:
+    bool portOpen() const override { return open_; }
+    void output(const std::string& bytes) override { written += bytes; }
+    std::string input() override {
+        std::string out;
+        out.swap(pending_);
+        return out;
+    }
+    // Characters arrive and the arrival event runs, as on the window thread.
+    void arrive(const std::string& bytes) {
+        pending_ += bytes;
+        raiseComm();
+    }
+    // Characters arrive without the event having run yet.
+    void queue(const std::string& bytes) { pending_ += bytes; }
+
+    std::string written;
+    bool failOpen = false;
+    bool denyOpen = false;
+    int openCount = 0;
+
+  protected:
+    void open() override {
+        if (denyOpen)
+            throw CommError(CommError::Kind::NoPermission, "Permission denied", "/dev/ttyUSB0");
+        if (failOpen) throw CommError(CommError::Kind::OpenFailed, "No such device");
+        open_ = true;
+        ++openCount;
+    }
+    void close() override { open_ = false; }
+
+  private:
+    bool open_ = false;
+    std::string pending_;
+};
+
+class ScriptedHost : public Host {
+  public:
+    // Answers given to message boxes in turn; Ok (or the default button) when the script is empty.
+    std::deque<MsgResult> answers;
+    std::vector<MessageBoxSpec> boxes;
+    // Runs while a box is open (to deliver arrivals during it, say).
+    std::function<void(const MessageBoxSpec&)> duringBox;
+    // Runs while a modal window is shown; the window is unloaded afterwards unless already.
+    std::function<void(Window&)> duringModal;
+    std::vector<std::string> modals;
+    std::vector<std::pair<std::string, std::vector<std::string>>> started;
+    std::vector<std::string> urls;
+    std::deque<std::optional<std::string>> saveAnswers;
+    std::vector<SaveDialogSpec> saveDialogs;
+    bool busy = false;
+    bool quitCalled = false;
+    bool keepModalOpen = false;  // showModal returns with the window still shown
+
+    MsgResult msgBox(const MessageBoxSpec& box) override;
+    void showModal(Window& window) override;
+    std::optional<std::string> saveFileDialog(const SaveDialogSpec& dialog) override;
+    void setBusyPointer(bool on) override { busy = on; }
+    void startProgram(const std::string& program, const std::vector<std::string>& args) override {
+        started.emplace_back(program, args);
+    }
+    void openUrl(const std::string& url) override { urls.push_back(url); }
+    void quit() override { quitCalled = true; }
+};
+
+// A fresh folder under the system's temporary folder, removed at the end.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    const std::filesystem::path& path() const { return path_; }
+    void write(const std::string& name, const std::string& bytes) const;
+    std::string read(const std::string& name) const;
+    bool exists(const std::string& name) const;
+
+  private:
+    std::filesystem::path path_;
+};
+
+// A program on a fake port and a scripted host in a temporary folder.
+struct Rig {
+    TempFolder dir;
+    FakeCommPort port;
+    ScriptedHost host;
+    std::unique_ptr<Program> program;
+    // Builds the program (after files have been written into dir) and runs start-up.
+    Program& start();
+    Window& form1() { return *program->Form1; }
+};
+
+// Where the shared corpus of real phone replies lies; empty when this checkout has none.
+std::filesystem::path SharedDir();
+
+}  // namespace bsms::test
