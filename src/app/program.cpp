@@ -17,6 +17,12 @@ Program::~Program() {
     Comm1.onComm = nullptr;
 }
 
+std::vector<Window*> Program::allWindows() const {
+    std::vector<Window*> all = {Form1.get(), Form2.get()};
+    all.insert(all.end(), extraWindows.begin(), extraWindows.end());
+    return all;
+}
+
 void Program::WriteCommand(const std::string& command) {
     Comm1.output(command + "\r");
 }

@@ -54,6 +54,9 @@ class Program {
     // Start-up's load of the phonebook file.
     std::function<void()> loadPhonebook;
 
+    // Every window of the program, the main window first.
+    std::vector<Window*> allWindows() const;
+
     // Start-up: the main window's load handler.
     void Form_Load();
 

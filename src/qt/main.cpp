@@ -1,0 +1,31 @@
+// Brenvik SMS: sends and reads SMS through a GSM phone on a serial port.
+#include <QApplication>
+#include <QFont>
+#include <QIcon>
+
+#include "app/program.h"
+#include "qt/qt_comm_port.h"
+#include "qt/qt_host.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Brenvik SMS");
+    QApplication::setApplicationVersion(QString("%1.%2.%3")
+                                            .arg(BSMS_VERSION_MAJOR)
+                                            .arg(BSMS_VERSION_MINOR)
+                                            .arg(BSMS_VERSION_PATCH));
+    // The windows are laid out for a small sans-serif face of the classic desktop.
+    QFont font;
+    font.setFamilies({"Liberation Sans", "Arial", "Nimbus Sans", "DejaVu Sans"});
+    font.setPointSize(8);
+    QApplication::setFont(font);
+
+    const std::filesystem::path folder = QApplication::applicationDirPath().toStdString();
+    bsms::qt::QtCommPort port(folder);
+    bsms::qt::QtHost host;
+    bsms::Program program(host, port, folder);
+    for (bsms::Window* w : program.allWindows())
+        host.bind(*w);
+    host.showMain(*program.Form1);
+    return QApplication::exec();
+}

@@ -1,0 +1,118 @@
+#include "qt/qt_comm_port.h"
+
+#include <QFileInfo>
+
+namespace bsms::qt {
+
+QtCommPort::QtCommPort(std::filesystem::path folder, QObject* parent)
+    : QObject(parent), folder_(std::move(folder)) {
+    connect(&serial_, &QSerialPort::readyRead, this, [this] {
+        received_ += serial_.readAll();
+        raiseComm();
+    });
+    connect(&serial_, &QSerialPort::errorOccurred, this, &QtCommPort::onError);
+}
+
+QtCommPort::~QtCommPort() {
+    onComm = nullptr;
+    if (serial_.isOpen()) serial_.close();
+}
+
+bool QtCommPort::portOpen() const {
+    return serial_.isOpen();
+}
+
+std::string QtCommPort::device() const {
+    return ResolvePortDevice(folder_, commPort());
+}
+
+void QtCommPort::open() {
+    const std::string dev = device();
+    if (dev.empty()) {
+        throw CommError(CommError::Kind::OpenFailed,
+                        "No device for port " + std::to_string(commPort()));
+    }
+    // Links (comN, /dev/serial/by-id) are followed to the real device.
+    const QString path = QFileInfo(QString::fromStdString(dev)).canonicalFilePath();
+    serial_.setPortName(path.isEmpty() ? QString::fromStdString(dev) : path);
+    apply();
+    received_.clear();
+    if (!serial_.open(QIODevice::ReadWrite)) {
+        const auto error = serial_.error();
+        const std::string why = serial_.errorString().toStdString();
+        serial_.clearError();
+        if (error == QSerialPort::PermissionError)
+            throw CommError(CommError::Kind::NoPermission, why, dev);
+        throw CommError(CommError::Kind::OpenFailed, why, dev);
+    }
+    apply();
+}
+
+void QtCommPort::close() {
+    serial_.close();
+    received_.clear();
+}
+
+void QtCommPort::reconfigure() {
+    apply();
+}
+
+void QtCommPort::apply() {
+    const auto s = ParseCommSettings(settings());
+    if (!s) return;
+    serial_.setBaudRate(s->baud);
+    serial_.setDataBits(static_cast<QSerialPort::DataBits>(s->dataBits));
+    switch (s->parity) {
+        case 'e':
+            serial_.setParity(QSerialPort::EvenParity);
+            break;
+        case 'o':
+            serial_.setParity(QSerialPort::OddParity);
+            break;
+        case 'm':
+            serial_.setParity(QSerialPort::MarkParity);
+            break;
+        case 's':
+            serial_.setParity(QSerialPort::SpaceParity);
+            break;
+        default:
+            serial_.setParity(QSerialPort::NoParity);
+            break;
+    }
+    serial_.setStopBits(s->stopBits10 == 20   ? QSerialPort::TwoStop
+                        : s->stopBits10 == 15 ? QSerialPort::OneAndHalfStop
+                                              : QSerialPort::OneStop);
+    // Both flow controls at once are not offered by the toolkit; hardware flow wins.
+    serial_.setFlowControl(handshaking() >= 2   ? QSerialPort::HardwareControl
+                           : handshaking() == 1 ? QSerialPort::SoftwareControl
+                                                : QSerialPort::NoFlowControl);
+}
+
+void QtCommPort::output(const std::string& bytes) {
+    if (!serial_.isOpen()) return;
+    serial_.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+std::string QtCommPort::input() {
+    if (serial_.isOpen() && serial_.bytesAvailable() > 0) received_ += serial_.readAll();
+    std::string out(received_.constData(), static_cast<std::size_t>(received_.size()));
+    received_.clear();
+    return out;
+}
+
+void QtCommPort::onError(QSerialPort::SerialPortError error) {
+    // An unplugged device reports read errors without end (or a resource error) and stays open:
+    // close it so the status shows the loss and the window thread does not spin.
+    if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
+        error == QSerialPort::WriteError) {
+        // Closing from inside the port's own notification is not safe: do it right after.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (serial_.isOpen()) serial_.close();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+}  // namespace bsms::qt

@@ -1,0 +1,39 @@
+// The desktop services on Qt: message boxes, modal windows, the save dialog, the pointer.
+#pragma once
+
+#include <QHash>
+#include <QWidget>
+#include <memory>
+
+#include "app/host.h"
+#include "qt/window_binder.h"
+
+namespace bsms::qt {
+
+class QtHost : public Host {
+  public:
+    QtHost() = default;
+    ~QtHost() override;
+
+    // The widgets of a window model, made on first use.
+    BoundWindow& bind(Window& window);
+    // The main window: shown without a modal loop.
+    void showMain(Window& window);
+
+    MsgResult msgBox(const MessageBoxSpec& box) override;
+    void showModal(Window& window) override;
+    std::optional<std::string> saveFileDialog(const SaveDialogSpec& dialog) override;
+    void setBusyPointer(bool busy) override;
+    void startProgram(const std::string& program, const std::vector<std::string>& args) override;
+    void openUrl(const std::string& url) override;
+    void quit() override;
+
+  private:
+    QWidget* activeParent() const;
+
+    QHash<Window*, BoundWindow*> bound_;
+    BoundWindow* main_ = nullptr;
+    bool busy_ = false;
+};
+
+}  // namespace bsms::qt

@@ -1,0 +1,523 @@
+#include "qt/window_binder.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "base/text.h"
+
+namespace bsms::qt {
+
+int Px(int twips) {
+    return (twips + 7) / 15;
+}
+
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+std::string S(const QString& s) {
+    return s.toStdString();
+}
+
+// Text boxes hold CR LF line breaks; the widgets use LF alone.
+QString ToWidgetText(const std::string& model) {
+    QString t = Q(model);
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(QChar('\r'), QChar('\n'));
+    return t;
+}
+std::string FromWidgetText(const QString& widget) {
+    QString t = widget;
+    t.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    return S(t);
+}
+// A character position of the model as a position in the widget's text.
+int WidgetPos(const std::string& model, std::size_t chars) {
+    return static_cast<int>(ToWidgetText(CharPrefix(model, chars)).size());
+}
+std::size_t ModelPos(const QString& widget, int pos) {
+    return CharCount(FromWidgetText(widget.left(pos)));
+}
+
+class Guard {
+  public:
+    explicit Guard(int& n) : n_(n) { ++n_; }
+    ~Guard() { --n_; }
+
+  private:
+    int& n_;
+};
+
+QFont ControlFont(const Control& c, const QFont& base) {
+    QFont f = base;
+    if (c.font.bold) f.setBold(true);
+    if (c.font.underline) f.setUnderline(true);
+    if (c.font.points > 0) f.setPointSize(c.font.points);
+    return f;
+}
+
+}  // namespace
+
+BoundWindow::BoundWindow(Window& model, QWidget* parent) : QWidget(parent), model_(model) {
+    build();
+    model_.observer = [this](Control& c, Prop p) { sync(c, p); };
+    model_.menuObserver = [this](MenuItem& m) { syncMenu(m); };
+    model_.windowObserver = [this](Window&, Prop p) { syncWindow(p); };
+}
+
+BoundWindow::~BoundWindow() {
+    model_.observer = nullptr;
+    model_.menuObserver = nullptr;
+    model_.windowObserver = nullptr;
+}
+
+QWidget* BoundWindow::widgetFor(const std::string& control) const {
+    const Control* c = model_.find(control);
+    return c ? widgets_.value(c) : nullptr;
+}
+
+QAction* BoundWindow::actionFor(const std::string& menuItem) const {
+    const MenuItem* m = model_.findMenu(menuItem);
+    return m ? actions_.value(m) : nullptr;
+}
+
+void BoundWindow::build() {
+    switch (model_.style) {
+        case WindowStyle::Borderless:
+            setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+            break;
+        case WindowStyle::ToolWindow:
+            setWindowFlags(Qt::Tool | Qt::WindowCloseButtonHint);
+            break;
+        default:
+            setWindowFlags(Qt::Window | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
+            break;
+    }
+    setWindowTitle(Q(model_.caption()));
+    setObjectName(Q(model_.name()));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    if (!model_.menus().empty()) {
+        auto* bar = new QMenuBar(this);
+        for (const auto& top : model_.menus())
+            buildMenu(*top, nullptr, bar);
+        layout->setMenuBar(bar);
+    }
+    client_ = new QWidget(this);
+    client_->setFixedSize(Px(model_.clientWidth()), Px(model_.clientHeight()));
+    layout->addWidget(client_);
+    if (model_.style != WindowStyle::ToolWindow) layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    for (const auto& c : model_.controls()) {
+        if (c->kind() == ControlKind::Timer) {
+            auto* timer = new QTimer(this);
+            Control* control = c.get();
+            connect(timer, &QTimer::timeout, this, [control] { control->tick(); });
+            timers_.insert(control, timer);
+            sync(*control, Prop::Timer);
+            continue;
+        }
+        QWidget* w = makeWidget(*c, client_);
+        widgets_.insert(c.get(), w);
+        controls_.insert(w, c.get());
+        w->setObjectName(Q(c->name()));
+        syncAll(*c);
+    }
+    // Shapes and lines are drawn behind everything else.
+    for (const auto& c : model_.controls())
+        if (c->kind() == ControlKind::Shape || c->kind() == ControlKind::Line)
+            if (QWidget* w = widgets_.value(c.get())) w->lower();
+}
+
+QWidget* BoundWindow::makeWidget(Control& c, QWidget* parent) {
+    Control* control = &c;
+    switch (c.kind()) {
+        case ControlKind::TextBox: {
+            if (c.multiLine) {
+                auto* e = new QPlainTextEdit(parent);
+                e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+                e->setReadOnly(c.readOnly);
+                connect(e, &QPlainTextEdit::textChanged, this, [this, e, control] {
+                    if (syncing_) return;
+                    const std::string text = FromWidgetText(e->toPlainText());
+                    const QTextCursor cur = e->textCursor();
+                    const std::size_t pos = ModelPos(e->toPlainText(), cur.position());
+                    control->setText(text);
+                    if (control->text() != text) {
+                        // The model refused part of it (the length limit): show what it kept.
+                        Guard g(syncing_);
+                        e->setPlainText(ToWidgetText(control->text()));
+                        QTextCursor end = e->textCursor();
+                        end.setPosition(
+                            WidgetPos(control->text(), std::min(pos, CharCount(control->text()))));
+                        e->setTextCursor(end);
+                    }
+                });
+                e->installEventFilter(this);
+                return e;
+            }
+            auto* e = new QLineEdit(parent);
+            e->setReadOnly(c.readOnly);
+            if (c.maxLength > 0) e->setMaxLength(static_cast<int>(c.maxLength));
+            connect(e, &QLineEdit::textEdited, this, [this, control](const QString& t) {
+                if (!syncing_) control->setText(S(t));
+            });
+            e->installEventFilter(this);
+            return e;
+        }
+        case ControlKind::Label: {
+            auto* l = new QLabel(parent);
+            l->setTextFormat(Qt::PlainText);
+            l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            l->installEventFilter(this);
+            l->setMouseTracking(true);
+            return l;
+        }
+        case ControlKind::Button: {
+            auto* b = new QPushButton(parent);
+            connect(b, &QPushButton::clicked, this, [control] { control->click(); });
+            return b;
+        }
+        case ControlKind::CheckBox: {
+            auto* b = new QCheckBox(parent);
+            connect(b, &QCheckBox::clicked, this, [this, control] {
+                if (!syncing_) control->click();
+            });
+            return b;
+        }
+        case ControlKind::ComboBox: {
+            auto* b = new QComboBox(parent);
+            b->setEditable(!c.readOnly);
+            b->setInsertPolicy(QComboBox::NoInsert);
+            connect(b, &QComboBox::activated, this, [this, control](int i) {
+                if (!syncing_) control->setListIndex(i);
+            });
+            if (b->isEditable()) {
+                connect(b->lineEdit(), &QLineEdit::textEdited, this,
+                        [this, control](const QString& t) {
+                            if (!syncing_) control->setText(S(t));
+                        });
+            }
+            return b;
+        }
+        case ControlKind::Frame: {
+            auto* f = new QFrame(parent);
+            f->setFrameShape(QFrame::Box);
+            f->setFrameShadow(QFrame::Sunken);
+            return f;
+        }
+        case ControlKind::Shape: {
+            auto* f = new QFrame(parent);
+            f->setFrameShape(QFrame::Box);
+            f->setAutoFillBackground(true);
+            f->installEventFilter(this);
+            return f;
+        }
+        case ControlKind::Line: {
+            auto* f = new QFrame(parent);
+            f->setFrameShape(QFrame::HLine);
+            f->setFrameShadow(QFrame::Sunken);
+            return f;
+        }
+        case ControlKind::StatusBar: {
+            auto* bar = new QFrame(parent);
+            auto* row = new QHBoxLayout(bar);
+            row->setContentsMargins(2, 2, 2, 2);
+            row->setSpacing(3);
+            return bar;
+        }
+        case ControlKind::ProgressBar: {
+            auto* p = new QProgressBar(parent);
+            p->setTextVisible(false);
+            return p;
+        }
+        case ControlKind::Grid: {
+            auto* t = new QTableWidget(parent);
+            t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+            t->setSelectionBehavior(QAbstractItemView::SelectRows);
+            t->setSelectionMode(QAbstractItemView::SingleSelection);
+            t->verticalHeader()->setVisible(false);
+            t->horizontalHeader()->setHighlightSections(false);
+            connect(t, &QTableWidget::cellClicked, this, [this, control](int row, int col) {
+                if (syncing_) return;
+                control->setCurrent(row + 1, col);
+                control->click();
+            });
+            return t;
+        }
+        case ControlKind::Timer:
+            break;
+    }
+    return new QWidget(parent);
+}
+
+void BoundWindow::buildMenu(MenuItem& item, QMenu* menu, QMenuBar* bar) {
+    MenuItem* model = &item;
+    if (!item.children().empty()) {
+        QMenu* sub = bar ? bar->addMenu(Q(item.caption())) : menu->addMenu(Q(item.caption()));
+        actions_.insert(model, sub->menuAction());
+        for (const auto& child : item.children())
+            buildMenu(*child, sub, nullptr);
+        syncMenu(item);
+        return;
+    }
+    if (item.separator()) {
+        actions_.insert(model, menu->addSeparator());
+        return;
+    }
+    QAction* a = bar ? bar->addAction(Q(item.caption())) : menu->addAction(Q(item.caption()));
+    if (!item.shortcut().empty()) a->setShortcut(QKeySequence(Q(item.shortcut())));
+    connect(a, &QAction::triggered, this, [this, model] {
+        model->click();
+        syncMenu(*model);  // the model's check mark is the one that counts
+    });
+    actions_.insert(model, a);
+    syncMenu(item);
+}
+
+void BoundWindow::syncMenu(MenuItem& item) {
+    QAction* a = actions_.value(&item);
+    if (!a) return;
+    Guard g(syncing_);
+    if (!item.separator()) a->setText(Q(item.caption()));
+    a->setEnabled(item.enabled());
+    if (item.children().empty() && !item.separator()) {
+        if (item.checked()) a->setCheckable(true);
+        a->setChecked(item.checked());
+        if (!item.checked()) a->setCheckable(false);
+    }
+}
+
+void BoundWindow::syncWindow(Prop prop) {
+    if (prop == Prop::Caption) {
+        setWindowTitle(Q(model_.caption()));
+    } else if (prop == Prop::Visible && !model_.shown() && isVisible()) {
+        closingFromModel_ = true;
+        hide();
+        closingFromModel_ = false;
+        emit unloaded();
+    }
+}
+
+void BoundWindow::syncAll(Control& c) {
+    for (Prop p :
+         {Prop::Geometry, Prop::Text, Prop::Items, Prop::ListIndex, Prop::Enabled, Prop::Visible,
+          Prop::Value, Prop::Panels, Prop::Progress, Prop::Grid, Prop::Look})
+        sync(c, p);
+}
+
+void BoundWindow::sync(Control& c, Prop prop) {
+    if (prop == Prop::Timer) {
+        if (QTimer* t = timers_.value(&c)) {
+            t->setInterval(c.interval);
+            if (c.enabled() && c.interval > 0)
+                t->start();
+            else
+                t->stop();
+        }
+        return;
+    }
+    QWidget* w = widgets_.value(&c);
+    if (!w) return;
+    Guard g(syncing_);
+    switch (prop) {
+        case Prop::Geometry: {
+            const Geometry& r = c.geometry();
+            int height = Px(r.height);
+            if (c.kind() == ControlKind::Line) height = 2;
+            if (c.kind() == ControlKind::Label && height == 0) height = Px(255);
+            int width = Px(r.width);
+            if (c.kind() == ControlKind::Label && width == 0) width = Px(1500);
+            w->setGeometry(Px(r.left), Px(r.top), width, height);
+            break;
+        }
+        case Prop::Enabled:
+            w->setEnabled(c.enabled());
+            break;
+        case Prop::Visible:
+            w->setVisible(c.visible());
+            break;
+        case Prop::Text: {
+            const QString text = Q(c.text());
+            if (auto* e = qobject_cast<QPlainTextEdit*>(w)) {
+                const QString shown = ToWidgetText(c.text());
+                if (e->toPlainText() != shown) {
+                    auto* bar = e->verticalScrollBar();
+                    const bool atEnd = bar->value() == bar->maximum();
+                    e->setPlainText(shown);
+                    if (atEnd) bar->setValue(bar->maximum());
+                }
+            } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+                if (e->text() != text) e->setText(text);
+            } else if (auto* l = qobject_cast<QLabel*>(w)) {
+                l->setText(text);
+            } else if (auto* b = qobject_cast<QPushButton*>(w)) {
+                b->setText(text);
+            } else if (auto* b = qobject_cast<QCheckBox*>(w)) {
+                b->setText(text);
+            } else if (auto* b = qobject_cast<QComboBox*>(w)) {
+                if (b->isEditable()) {
+                    if (b->currentText() != text) b->setEditText(text);
+                } else {
+                    b->setCurrentIndex(b->findText(text));
+                }
+            }
+            break;
+        }
+        case Prop::Items:
+            if (auto* b = qobject_cast<QComboBox*>(w)) {
+                const QString text = b->currentText();
+                b->clear();
+                for (const auto& item : c.items())
+                    b->addItem(Q(item));
+                if (b->isEditable()) b->setEditText(Q(c.text()));
+                b->setCurrentIndex(c.listIndex());
+                if (b->isEditable()) b->setEditText(Q(c.text()));
+                (void)text;
+            }
+            break;
+        case Prop::ListIndex:
+            if (auto* b = qobject_cast<QComboBox*>(w)) {
+                b->setCurrentIndex(c.listIndex());
+                if (b->isEditable()) b->setEditText(Q(c.text()));
+            }
+            break;
+        case Prop::Value:
+            if (auto* b = qobject_cast<QCheckBox*>(w)) b->setChecked(c.value() != 0);
+            break;
+        case Prop::Selection:
+            if (auto* e = qobject_cast<QPlainTextEdit*>(w)) {
+                QTextCursor cur = e->textCursor();
+                cur.setPosition(WidgetPos(c.text(), c.selStart()));
+                cur.setPosition(WidgetPos(c.text(), c.selStart() + c.selLength()),
+                                QTextCursor::KeepAnchor);
+                e->setTextCursor(cur);
+                e->ensureCursorVisible();
+            } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+                e->setSelection(
+                    WidgetPos(c.text(), c.selStart()),
+                    WidgetPos(CharSubstr(c.text(), c.selStart(), c.selLength()), c.selLength()));
+            }
+            break;
+        case Prop::Focus:
+            w->setFocus(Qt::OtherFocusReason);
+            break;
+        case Prop::Panels: {
+            auto* layout = w->layout();
+            if (c.kind() != ControlKind::StatusBar || !layout) break;
+            while (layout->count() < static_cast<int>(c.panels().size())) {
+                auto* l = new QLabel(w);
+                l->setFrameShape(QFrame::Panel);
+                l->setFrameShadow(QFrame::Sunken);
+                l->setIndent(4);
+                static_cast<QHBoxLayout*>(layout)->addWidget(l, layout->count() == 1 ? 2 : 1);
+            }
+            for (int i = 0; i < static_cast<int>(c.panels().size()); ++i)
+                static_cast<QLabel*>(layout->itemAt(i)->widget())->setText(Q(c.panels()[i]));
+            break;
+        }
+        case Prop::Progress:
+            if (auto* p = qobject_cast<QProgressBar*>(w)) {
+                p->setRange(c.min(), std::max(c.min(), c.max()));
+                p->setValue(std::clamp(c.progress(), c.min(), std::max(c.min(), c.max())));
+            }
+            break;
+        case Prop::Grid:
+            if (auto* t = qobject_cast<QTableWidget*>(w)) {
+                t->setColumnCount(c.cols());
+                t->setRowCount(std::max(c.rows() - 1, 0));
+                QStringList headers;
+                for (int col = 0; col < c.cols(); ++col)
+                    headers << Q(c.cell(0, col));
+                t->setHorizontalHeaderLabels(headers);
+                for (int col = 0; col < c.cols(); ++col)
+                    t->setColumnWidth(col, Px(c.colWidths[static_cast<std::size_t>(col)]));
+                for (int row = 1; row < c.rows(); ++row) {
+                    for (int col = 0; col < c.cols(); ++col) {
+                        auto* item = t->item(row - 1, col);
+                        if (!item) {
+                            item = new QTableWidgetItem;
+                            item->setTextAlignment(Qt::AlignCenter);
+                            t->setItem(row - 1, col, item);
+                        }
+                        item->setText(Q(c.cell(row, col)));
+                    }
+                }
+                if (c.row() >= 1) t->setCurrentCell(c.row() - 1, c.col());
+            }
+            break;
+        case Prop::Look: {
+            w->setFont(ControlFont(c, font()));
+            QPalette pal = w->palette();
+            if (c.kind() == ControlKind::ComboBox) {
+                pal.setColor(QPalette::Base, c.windowBackground
+                                                 ? palette().color(QPalette::Base)
+                                                 : palette().color(QPalette::Window));
+            }
+            if (c.highlightColour) {
+                pal.setColor(QPalette::Window, palette().color(QPalette::Highlight));
+                pal.setColor(QPalette::WindowText,
+                             c.kind() == ControlKind::Label
+                                 ? palette().color(QPalette::Highlight)
+                                 : palette().color(QPalette::HighlightedText));
+            }
+            w->setPalette(pal);
+            break;
+        }
+        case Prop::Caption:
+        case Prop::Menu:
+        case Prop::Timer:
+            break;
+    }
+}
+
+bool BoundWindow::eventFilter(QObject* watched, QEvent* event) {
+    auto* w = qobject_cast<QWidget*>(watched);
+    Control* c = w ? controls_.value(w) : nullptr;
+    if (c) {
+        if (event->type() == QEvent::FocusIn && !syncing_) {
+            c->gotFocus();
+        } else if (event->type() == QEvent::MouseButtonRelease &&
+                   (c->kind() == ControlKind::Label || c->kind() == ControlKind::Shape)) {
+            c->click();
+            return true;
+        } else if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
+            c->mouseMove();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void BoundWindow::closeEvent(QCloseEvent* event) {
+    if (closingFromModel_ || !model_.shown()) {
+        event->accept();
+        return;
+    }
+    if (model_.requestClose()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+}  // namespace bsms::qt
