@@ -1,0 +1,62 @@
+// The GSM 7-bit default alphabet as this program uses it, and the septet packing of the
+// SMS-SUBMIT user data. Texts are UTF-8; hexadecimal output is upper case.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace bsms {
+
+// Fills the table; safe to call any number of times (the table is also filled on first use).
+void Init_Alphabet();
+
+// Entry v is the character of septet value v (UTF-8), or empty for 0x12..0x1B. Note the
+// program's own choices: 0x10 is "³" (the window code page has no capital delta) and 0x09 is
+// the lower-case "ç".
+const std::array<std::string, 128>& Gsm_Alphabet();
+
+// The septet value of one character, or -1 when the table does not hold it.
+int SeptetOf(char32_t c);
+
+// Escape value that opens the extension table.
+inline constexpr int kGsmEscape = 0x1B;
+
+// The character that the extension table gives for the septet after an escape (UTF-8), or the
+// empty text when the extension table has nothing there. Used by the decoder only: the
+// extension table is never used for sending.
+std::string_view Gsm_Extension(int septet);
+
+// The distinct characters of a text that cannot be sent, in order of first appearance.
+std::vector<char32_t> UnencodableChars(std::string_view text);
+
+// TP-UDL followed by TP-UD of a text, both hexadecimal. The text should hold at most 160
+// characters, all of them in the table; characters outside it are left out, and packing stops
+// at 255 septets, the most TP-UDL can count.
+std::string Pack_Septets(std::string_view text);
+
+// The same for septet values already looked up, packed behind a user data header: the header
+// octets (UDHL included) come first and the septets start at the next septet boundary, so
+// TP-UDL counts the header's septets as well.
+std::string Pack_User_Data(const std::vector<std::uint8_t>& header,
+                           const std::vector<std::uint8_t>& septets);
+
+// The seven low bits of a value given as one or two hexadecimal digits, most significant first.
+std::string Septet_Bits(std::string_view hex);
+
+// A text of "0" and "1" (last character is bit 0) as hexadecimal, at least two digits.
+std::string Bits_To_Hex(std::string_view bits);
+
+// Value 0..15 of one hexadecimal digit, either case; any other character counts 0.
+int Hex_Nibble(char c);
+
+// Two hexadecimal digits to an octet, either case; a character that is no hexadecimal digit,
+// or a missing one, counts 0.
+int Hex_To_Byte(std::string_view two);
+
+// An octet as two upper-case hexadecimal digits.
+std::string Byte_To_Hex(unsigned value);
+
+}  // namespace bsms
