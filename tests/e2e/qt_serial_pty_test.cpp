@@ -1,0 +1,126 @@
+// The Qt serial port against a real pseudo-terminal: bytes both ways, the arrival event on the
+// window thread, port numbers through the "comN" link, and an unplugged device.
+#ifdef BSMS_HAVE_QT
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include "qt/qt_comm_port.h"
+#include "test_support.h"
+
+namespace bsms {
+namespace {
+
+QCoreApplication& App() {
+    static int argc = 1;
+    static char name[] = "e2e";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication* app = QCoreApplication::instance() ? QCoreApplication::instance()
+                                                                : new QCoreApplication(argc, argv);
+    return *app;
+}
+
+// Runs the event loop until the condition holds; the deadline only guards against a hang.
+template <typename F>
+bool SpinUntil(F done) {
+    QDeadlineTimer deadline(10000);
+    while (!done() && !deadline.hasExpired()) {
+        App().processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(1);
+    }
+    return done();
+}
+
+struct Pty {
+    int master = -1;
+    std::string slave;
+    Pty() {
+        int slaveFd = -1;
+        char name[256] = {};
+        EXPECT_EQ(::openpty(&master, &slaveFd, name, nullptr, nullptr), 0);
+        termios t{};
+        ::tcgetattr(slaveFd, &t);
+        ::cfmakeraw(&t);
+        ::tcsetattr(slaveFd, TCSANOW, &t);
+        ::close(slaveFd);
+        slave = name;
+    }
+    ~Pty() {
+        if (master >= 0) ::close(master);
+    }
+    std::string readSome() {
+        std::string out;
+        pollfd p{master, POLLIN, 0};
+        QDeadlineTimer deadline(10000);
+        while (!deadline.hasExpired()) {
+            App().processEvents(QEventLoop::AllEvents, 10);
+            if (::poll(&p, 1, 10) > 0 && (p.revents & POLLIN)) {
+                char buf[256];
+                const ssize_t n = ::read(master, buf, sizeof buf);
+                if (n > 0) out.append(buf, static_cast<std::size_t>(n));
+                if (!out.empty() && out.back() == '\r') break;
+            }
+        }
+        return out;
+    }
+};
+
+TEST(QtSerialPort, BytesBothWaysThroughTheComLinkAndUnplug) {
+    App();
+    test::TempFolder dir;
+    Pty pty;
+    std::filesystem::create_symlink(pty.slave, dir.path() / "com3");
+
+    qt::QtCommPort port(dir.path());
+    port.setCommPort(3);
+    port.setSettings("115200,n,8,1");
+    EXPECT_EQ(port.device(), (dir.path() / "com3").string());
+    std::string received;
+    int events = 0;
+    port.onComm = [&] {
+        ++events;
+        received += port.input();
+    };
+    port.setPortOpen(true);
+    ASSERT_TRUE(port.portOpen());
+
+    port.output("AT+CGMM\r");
+    EXPECT_EQ(pty.readSome(), "AT+CGMM\r");
+
+    const std::string reply = "AT+CGMM\r\r\nSIM900 \xE8\r\n\r\nOK\r\n";
+    ASSERT_EQ(::write(pty.master, reply.data(), reply.size()), static_cast<ssize_t>(reply.size()));
+    ASSERT_TRUE(SpinUntil([&] { return received.size() >= reply.size(); }));
+    EXPECT_EQ(received, reply);
+    EXPECT_GE(events, 1);
+
+    // The other side goes away: the port closes itself instead of spinning on read errors.
+    ::close(pty.master);
+    pty.master = -1;
+    EXPECT_TRUE(SpinUntil([&] { return !port.portOpen(); }));
+    port.setPortOpen(false);  // closing a closed port is harmless
+}
+
+TEST(QtSerialPort, OpenFailuresAreCommErrors) {
+    App();
+    test::TempFolder dir;
+    qt::QtCommPort port(dir.path());
+    port.setCommPort(9);
+    std::filesystem::create_symlink(dir.path() / "missing-device", dir.path() / "com9");
+    EXPECT_THROW(port.setPortOpen(true), CommError);
+    EXPECT_FALSE(port.portOpen());
+    EXPECT_THROW(port.setSettings("9600,q,8,1"), CommError);
+    EXPECT_THROW(port.setHandshaking(4), CommError);
+}
+
+}  // namespace
+}  // namespace bsms
+
+#endif

@@ -1,0 +1,140 @@
+// The Qt binding of the window models: widgets follow the model and user input reaches it.
+#include <gtest/gtest.h>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/form1.h"
+#include "qt/qt_host.h"
+#include "test_support.h"
+
+namespace bsms {
+namespace {
+
+// The real desktop host with message boxes answered from a script.
+class ScriptedQtHost : public qt::QtHost {
+  public:
+    std::vector<MessageBoxSpec> boxes;
+    std::deque<MsgResult> answers;
+    std::function<void()> duringBox;
+    MsgResult msgBox(const MessageBoxSpec& box) override {
+        boxes.push_back(box);
+        if (duringBox) duringBox();
+        MsgResult r = MsgResult::Ok;
+        if (!answers.empty()) {
+            r = answers.front();
+            answers.pop_front();
+        }
+        return r;
+    }
+};
+
+struct GuiRig {
+    test::TempFolder dir;
+    test::FakeCommPort port;
+    ScriptedQtHost host;
+    Program program{host, port, dir.path()};
+    qt::BoundWindow& main;
+    GuiRig() : main(host.bind(*program.Form1)) { host.showMain(*program.Form1); }
+    template <typename W>
+    W* widget(const char* name) {
+        return qobject_cast<W*>(main.widgetFor(name));
+    }
+};
+
+TEST(Binder, DrawsTheMainWindowAtItsGeometryWithMenusAndShortcuts) {
+    GuiRig rig;
+    EXPECT_EQ(rig.main.windowTitle(), "SMS - Brenvik");
+    auto* label = rig.widget<QLabel>("Label7");
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), "Caratteri usati:");
+    const Geometry& g = (*rig.program.Form1)["Text5"].geometry();
+    QWidget* text5 = rig.main.widgetFor("Text5");
+    EXPECT_EQ(text5->geometry(),
+              QRect(qt::Px(g.left), qt::Px(g.top), qt::Px(g.width), qt::Px(g.height)));
+    QAction* apri = rig.main.actionFor("Mn_Apri");
+    ASSERT_NE(apri, nullptr);
+    EXPECT_EQ(apri->text(), "&Apri");
+    EXPECT_EQ(apri->shortcut(), QKeySequence("Shift+F1"));
+    EXPECT_EQ(rig.main.actionFor("Mn_Flash")->shortcut(), QKeySequence("Ctrl+F"));
+    EXPECT_FALSE(rig.widget<QPushButton>("Command6")->isEnabled());  // port closed
+    EXPECT_TRUE(rig.main.actionFor("Mn_Conferma")->isChecked());
+}
+
+TEST(Binder, ModelAndWidgetsStayInStepBothWays) {
+    GuiRig rig;
+    Window& f = *rig.program.Form1;
+    auto* recipient = rig.widget<QLineEdit>("Text4");
+    int changes = 0;
+    f["Text4"].onChange = [&] { ++changes; };
+    recipient->setFocus();
+    recipient->insert("+39333");  // as typed
+    EXPECT_EQ(f["Text4"].text(), "+39333");
+    EXPECT_EQ(changes, 1);
+    f["Text4"].setText("12345");
+    EXPECT_EQ(recipient->text(), "12345");
+    EXPECT_EQ(changes, 2);
+
+    // Line breaks: LF in the widget, CR LF in the model; the 760-character limit holds on paste.
+    auto* text5 = rig.widget<QPlainTextEdit>("Text5");
+    text5->setPlainText("ab\ncd");
+    EXPECT_EQ(f["Text5"].text(), "ab\r\ncd");
+    f["Text5"].setText("x\r\ny");
+    EXPECT_EQ(text5->toPlainText(), "x\ny");
+    text5->setPlainText(QString(800, QChar(0x00E8)));
+    EXPECT_EQ(f["Text5"].text().size(), 760u * 2);  // 760 characters of two bytes each
+    EXPECT_EQ(text5->toPlainText().size(), 760);
+
+    // Menu check marks belong to the model.
+    f.menu("Mn_Flash").onClick = [&] {
+        f.menu("Mn_Flash").setChecked(!f.menu("Mn_Flash").checked());
+    };
+    rig.main.actionFor("Mn_Flash")->trigger();
+    EXPECT_TRUE(f.menu("Mn_Flash").checked());
+    EXPECT_TRUE(rig.main.actionFor("Mn_Flash")->isChecked());
+    rig.main.actionFor("Mn_Flash")->trigger();
+    EXPECT_FALSE(rig.main.actionFor("Mn_Flash")->isChecked());
+
+    f["Label5"].setLeft(2100);
+    EXPECT_EQ(rig.main.widgetFor("Label5")->x(), qt::Px(2100));
+    f.setCaption("Other");
+    EXPECT_EQ(rig.main.windowTitle(), "Other");
+}
+
+TEST(Binder, ModalWindowRunsItsOwnLoopWithTimersGoingOn) {
+    GuiRig rig;
+    Window& f2 = *rig.program.Form2;
+    int ticks = 0;
+    (*rig.program.Form1)["Timer1"].onTick = [&] { ++ticks; };
+    QTimer::singleShot(0, [&] {
+        // Inside the modal loop: the window is shown and filled, arrivals still run.
+        EXPECT_TRUE(f2.shown());
+        EXPECT_EQ(f2["Text2"].text(), "19200,n,8,1");
+        rig.port.arrive("RING\r\n");
+        QTimer::singleShot(1100, [&] { f2["Command1"].click(); });
+    });
+    rig.program.Form1->menu("Mn_Comm").click();
+    EXPECT_FALSE(f2.shown());
+    EXPECT_NE((*rig.program.Form1)["Text1"].text().find("RING"), std::string::npos);
+    EXPECT_GE(ticks, 1);
+}
+
+TEST(Binder, CloseBoxAsksAndCancelKeepsTheWindow) {
+    GuiRig rig;
+    rig.host.answers = {MsgResult::Cancel};
+    rig.main.close();
+    EXPECT_EQ(rig.host.boxes.size(), 1u);
+    EXPECT_TRUE(rig.main.isVisible());
+    rig.host.answers = {MsgResult::No};
+    rig.main.close();
+    EXPECT_FALSE(rig.main.isVisible());
+}
+
+}  // namespace
+}  // namespace bsms
