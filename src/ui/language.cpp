@@ -24,14 +24,16 @@ void Apply_Language(Program& p) {
     const int lang = LanguageIndex(p.st.Current_Language);
     if (lang < 0) return;
     for (const WindowTextRow& row : kWindowTexts) {
-        Window* w = WindowNamed(p, row.window);
-        if (!w) continue;
         const std::string control = row.control;
         const char* text = row.text[lang];
+        if (control == "CommonDialog1") {
+            p.saveDialogTitle = text;
+            continue;
+        }
+        Window* w = WindowNamed(p, row.window);
+        if (!w) continue;
         if (control.empty()) {
             w->setCaption(text);
-        } else if (control == "CommonDialog1") {
-            p.saveDialogTitle = text;
         } else if (MenuItem* m = w->findMenu(control)) {
             m->setCaption(text);
         } else if (Control* c = w->find(control)) {

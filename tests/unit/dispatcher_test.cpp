@@ -1,0 +1,181 @@
+// The receive dispatcher: endings, routing, errors, send completion, re-entrance, the box bound.
+#include <gtest/gtest.h>
+
+#include "link/dispatcher.h"
+#include "test_support.h"
+#include "ui/language.h"
+
+namespace bsms {
+namespace {
+
+struct DispatchRig : test::Rig {
+    std::vector<std::string> toContinuation;
+    std::vector<std::string> toPhonebook;
+    std::vector<std::string> toBrowser;
+    DispatchRig() {
+        start();
+        program->continueSendStore = [this](const std::string& s) { toContinuation.push_back(s); };
+        program->phonebookReply = [this](const std::string& s) { toPhonebook.push_back(s); };
+        program->browserReply = [this](const std::string& s) { toBrowser.push_back(s); };
+        Choose_Language(*program, "english");
+    }
+    std::string buffer() { return form1()["Text1"].text(); }
+};
+
+TEST(Endings, AreJudgedAtTheirExactPositions) {
+    EXPECT_TRUE(HasOkEnding("\r\nOK\r\n"));
+    EXPECT_TRUE(HasOkEnding("OKxx"));
+    EXPECT_FALSE(HasOkEnding("\r\nOK\r"));
+    EXPECT_FALSE(HasOkEnding("ok\r\n"));
+    EXPECT_TRUE(HasPromptEnding("\r\n> "));
+    EXPECT_FALSE(HasPromptEnding("\r\n> 0"));
+    EXPECT_TRUE(HasErrorEnding("\r\nERROR\r\n"));
+    EXPECT_FALSE(HasErrorEnding("\r\nERROR\r"));
+    EXPECT_EQ(ExtendedErrorLine("AT+CMGS=23\r\r\n+CMS ERROR: 304\r\n"), "+CMS ERROR: 304");
+    EXPECT_EQ(ExtendedErrorLine("\r\n+CME ERROR: 10\r\n"), "+CME ERROR: 10");
+    EXPECT_EQ(ExtendedErrorLine("\r\n+CMS ERROR: 304\r\nRING\r\n"), "");
+    EXPECT_EQ(ExtendedErrorLine("\r\nOK\r\n"), "");
+}
+
+TEST(Dispatcher, RoutesOkAndPromptEndingsByTheFlags) {
+    DispatchRig rig;
+    rig.port.arrive("AT+CGMM\r\r\nSIM900\r\n\r\nOK\r\n");
+    ASSERT_EQ(rig.toContinuation.size(), 1u);
+    EXPECT_EQ(rig.toContinuation[0], "AT+CGMM\r\r\nSIM900\r\n\r\nOK\r\n");
+    EXPECT_TRUE(rig.host.boxes.empty());
+
+    // Six characters: neither routed nor judged, but the browser takes it.
+    rig.form1()["Text1"].setText("");
+    rig.port.arrive("\r\nOK\r\n");
+    EXPECT_EQ(rig.toContinuation.size(), 1u);
+    rig.form1()["Text1"].setText("");
+    rig.program->st.Browser_Reading = true;
+    rig.port.arrive("\r\nOK\r\n");
+    ASSERT_EQ(rig.toBrowser.size(), 1u);
+    EXPECT_EQ(rig.toContinuation.size(), 1u);
+    rig.program->st.Browser_Reading = false;
+
+    // Seven characters with the prompt; then a prompt followed by more is no prompt.
+    rig.form1()["Text1"].setText("");
+    rig.port.arrive("AT+CM\r> ");
+    EXPECT_EQ(rig.toContinuation.size(), 2u);
+    rig.port.arrive("x");
+    EXPECT_EQ(rig.toContinuation.size(), 2u);
+
+    rig.program->st.Phonebook_Download = true;
+    rig.form1()["Text1"].setText("");
+    rig.port.arrive("AT+CPBS=SM\r\r\nOK\r\n");
+    EXPECT_EQ(rig.toPhonebook.size(), 1u);
+    EXPECT_EQ(rig.toContinuation.size(), 2u);
+}
+
+TEST(Dispatcher, ErrorEndsEveryDialogueOutsideBrowserReading) {
+    DispatchRig rig;
+    DialogueState& st = rig.program->st;
+    st.Csc_Query_Pending = st.Phonebook_Download = st.Sent_Confirm_Pending = true;
+    st.Send_Job.start();
+    st.Store_Job.start();
+    rig.port.arrive("AT+CSCA?\r\r\nERROR\r\n");
+    ASSERT_EQ(rig.host.boxes.size(), 1u);
+    EXPECT_EQ(rig.host.boxes[0].text, "Command didn't accept by mobile");
+    EXPECT_EQ(rig.host.boxes[0].title, "Error.");
+    EXPECT_EQ(rig.host.boxes[0].icon, MsgIcon::Critical);
+    EXPECT_FALSE(st.Csc_Query_Pending || st.Phonebook_Download || st.Sent_Confirm_Pending ||
+                 st.Send_Job.active || st.Store_Job.active);
+
+    st.Browser_Reading = true;
+    st.Send_Job.start();
+    rig.form1()["Text1"].setText("");
+    rig.port.arrive("AT+CMGR=3\r\r\nERROR\r\n");
+    EXPECT_EQ(rig.host.boxes.size(), 1u);
+    EXPECT_TRUE(st.Send_Job.active);
+    EXPECT_TRUE(st.Browser_Reading);
+}
+
+TEST(Dispatcher, ExtendedErrorResultEndsTheDialogueAndShowsThePhoneLine) {
+    DispatchRig rig;
+    DialogueState& st = rig.program->st;
+    st.Send_Job.start();
+    st.Send_Job.step = JobStep::WaitOk;
+    rig.port.arrive("AT+CMGS=23\r\r\n> 0011\x1a\r\n+CMS ERROR: 304\r\n");
+    ASSERT_EQ(rig.host.boxes.size(), 1u);
+    EXPECT_EQ(rig.host.boxes[0].text, "Command didn't accept by mobile\r+CMS ERROR: 304");
+    EXPECT_FALSE(st.Send_Job.active);
+    // A later OK of another command advances nothing stale.
+    rig.form1()["Text1"].setText("");
+    rig.port.arrive("AT\r\r\nOK\r\n");
+    EXPECT_FALSE(st.Sent_Confirm_Pending);
+}
+
+TEST(Dispatcher, CompletesASendAddingThePartsToTheCounter) {
+    DispatchRig rig;
+    rig.form1()["Label14"].setText("3");
+    rig.form1()["Text6"].setText("10");
+    rig.program->st.Sent_Confirm_Pending = true;
+    rig.port.arrive("\r\n+CMGS: 12\r\n\r\nOK\r\n");
+    ASSERT_EQ(rig.host.boxes.size(), 1u);
+    EXPECT_EQ(rig.host.boxes[0].text, "Messagge sent");
+    EXPECT_EQ(rig.host.boxes[0].title, "Information.");
+    EXPECT_EQ(rig.host.boxes[0].icon, MsgIcon::Information);
+    EXPECT_EQ(rig.program->st.Sent_Count, 13);
+    EXPECT_EQ(rig.dir.read("Sent.txt"), " 13 \r\n");
+    EXPECT_FALSE(rig.program->st.Sent_Confirm_Pending);
+
+    rig.port.arrive("AT\r\r\nOK\r\n");  // nothing pending: no box
+    EXPECT_EQ(rig.host.boxes.size(), 1u);
+
+    rig.form1()["Text6"].setText("32766");
+    rig.program->st.Sent_Confirm_Pending = true;
+    rig.port.arrive("AT\r\r\nOK\r\n");
+    EXPECT_EQ(rig.program->st.Sent_Count, 32767);  // held, never wrapped
+}
+
+TEST(Dispatcher, OneCharacterAtATimeGivesTheSameOutcome) {
+    const std::string reply = "AT+CSCA?\r\r\n+CSCA: \"+391234567890\",145\r\n\r\nOK\r\n";
+    DispatchRig whole;
+    whole.port.arrive(reply);
+    DispatchRig pieces;
+    for (char c : reply)
+        pieces.port.arrive(std::string(1, c));
+    EXPECT_EQ(pieces.toContinuation, whole.toContinuation);
+    EXPECT_EQ(pieces.buffer(), whole.buffer());
+}
+
+TEST(Dispatcher, ArrivalsDuringAMessageBoxAreAppendedAndJudgedAfterwards) {
+    DispatchRig rig;
+    int boxesOpen = 0;
+    rig.host.duringBox = [&](const MessageBoxSpec&) {
+        ++boxesOpen;
+        EXPECT_EQ(boxesOpen, 1) << "dispatcher re-entered";
+        if (rig.host.boxes.size() == 1) rig.port.arrive("RING\r\nAT\r\r\nOK\r\n");
+        --boxesOpen;
+    };
+    rig.program->st.Sent_Confirm_Pending = true;
+    rig.port.arrive("AT\r\r\nERROR\r\n");
+    // The error box, then the whole buffer judged again: the OK reached the continuation, but the
+    // pending send was cleared by the error and shows no box.
+    EXPECT_EQ(rig.host.boxes.size(), 1u);
+    EXPECT_EQ(rig.buffer(), "AT\r\r\nERROR\r\nRING\r\nAT\r\r\nOK\r\n");
+    EXPECT_EQ(rig.toContinuation.size(), 1u);
+}
+
+TEST(ReceiveBox, KeepsTheCaretAtTheEndAndStaysBounded) {
+    DispatchRig rig;
+    Control& box = rig.form1()["Text1"];
+    rig.port.arrive("+CMTI: \"SM\",1\r\n");
+    EXPECT_EQ(box.selStart(), box.text().size());
+    const std::string line = std::string(99, 'x') + "\n";
+    for (int i = 0; i < 700; ++i)
+        rig.port.arrive(line);
+    rig.port.arrive("AT+CSCA?\r\r\n+CSCA: \"+39123\",145\r\n\r\nOK\r\n");
+    EXPECT_LE(box.text().size(), kReceiveBoxLimit);
+    EXPECT_EQ(box.text().substr(0, 100), line);  // cut at a line boundary
+    const std::string reply = "AT+CSCA?\r\r\n+CSCA: \"+39123\",145\r\n\r\nOK\r\n";
+    const std::string& judged = rig.toContinuation.back();
+    EXPECT_EQ(judged.substr(judged.size() - reply.size()), reply);
+    rig.form1()["Command2"].click();
+    EXPECT_EQ(box.text(), "");
+}
+
+}  // namespace
+}  // namespace bsms
