@@ -1,0 +1,318 @@
+// phone-sim: a GSM phone in PDU mode behind a pseudo-terminal.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "modem.h"
+#include "pacer.h"
+
+namespace {
+
+using namespace phonesim;
+
+const char kUsage[] =
+    "Usage: phone-sim --link PATH [options]\n"
+    "A GSM phone in PDU mode behind a pseudo-terminal. PATH becomes a symbolic link to the\n"
+    "terminal device, whose path is also printed as the first line on standard output.\n"
+    "Serves until SIGINT or SIGTERM; SIGUSR1 delivers the next message of an \"arrival\" without\n"
+    "a command.\n"
+    "\n"
+    "Options:\n"
+    "  --link PATH          symbolic link to create (a stale link is replaced)\n"
+    "  --scenario FILE      content and behaviour (see README.md); without it the phone holds\n"
+    "                       a few messages and phonebook entries\n"
+    "  --sent-log FILE      append \"<length> <pdu>\" for every PDU accepted by AT+CMGS\n"
+    "  --profile NAME       quirks of a kind of device, applied before the scenario\n"
+    "  --model TEXT         model name answered to AT+CGMM\n"
+    "  --echo on|off        echo at start and after ATZ\n"
+    "  --cmee 0|1|2         error reporting at start and after ATZ\n"
+    "  --empty-read ok|error  answer to AT+CMGR of an empty location\n"
+    "  --chunk N            send answers in pieces of N bytes ...\n"
+    "  --chunk-pause MS     ... with this pause between them (default 20)\n"
+    "  --baud RATE          pace every byte as a line of this speed would\n"
+    "  --prompt-pause MS    lose PDU text that arrives this soon after the \"> \" prompt\n"
+    "  --set LINE           any scenario line, e.g. --set \"fault error AT+CGMM\"\n"
+    "  --trace              log the traffic on standard error\n"
+    "  --check              read the scenario, print a summary and exit\n"
+    "  --help               this text\n"
+    "\n"
+    "Profiles:\n";
+
+struct Options {
+    std::string link, scenario, sentLog, profile;
+    std::vector<std::string> settings;  // scenario lines, applied after the file
+    bool trace = false, check = false;
+    int chunkPause = -1;
+};
+
+std::string Quote(const std::string& s) {
+    std::string q = "\"";
+    for (char c : s)
+        q += (c == '"' || c == '\\') ? std::string{'\\', c} : std::string{c};
+    return q + "\"";
+}
+
+[[noreturn]] void Fail(const std::string& message) {
+    std::cerr << "phone-sim: " << message << "\n";
+    std::exit(2);
+}
+
+Options ParseOptions(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) Fail(a + " needs a value");
+            return argv[++i];
+        };
+        if (a == "--help" || a == "-h") {
+            std::cout << kUsage;
+            for (const auto& p : Profiles())
+                std::printf("  %-14s %s\n", p.name, p.description);
+            std::exit(0);
+        } else if (a == "--link")
+            o.link = value();
+        else if (a == "--scenario")
+            o.scenario = value();
+        else if (a == "--sent-log")
+            o.sentLog = value();
+        else if (a == "--profile")
+            o.profile = value();
+        else if (a == "--model")
+            o.settings.push_back("model " + Quote(value()));
+        else if (a == "--echo")
+            o.settings.push_back("echo " + Quote(value()));
+        else if (a == "--cmee")
+            o.settings.push_back("cmee " + Quote(value()));
+        else if (a == "--empty-read")
+            o.settings.push_back("empty-read " + Quote(value()));
+        else if (a == "--baud")
+            o.settings.push_back("baud " + Quote(value()));
+        else if (a == "--prompt-pause")
+            o.settings.push_back("prompt-pause " + Quote(value()));
+        else if (a == "--chunk")
+            o.settings.push_back("chunk " + Quote(value()));
+        else if (a == "--chunk-pause")
+            o.chunkPause = std::atoi(value().c_str());
+        else if (a == "--set")
+            o.settings.push_back(value());
+        else if (a == "--trace")
+            o.trace = true;
+        else if (a == "--check")
+            o.check = true;
+        else
+            Fail("unknown option " + a + " (see --help)");
+    }
+    return o;
+}
+
+Config LoadConfig(const Options& o) {
+    Config cfg;
+    if (o.scenario.empty()) AddDefaultContent(cfg);
+    if (!o.profile.empty() && !ApplyProfile(cfg, o.profile)) Fail("unknown profile " + o.profile);
+    if (!o.scenario.empty()) {
+        std::ifstream in(o.scenario, std::ios::binary);
+        if (!in) Fail("cannot read " + o.scenario);
+        std::stringstream text;
+        text << in.rdbuf();
+        try {
+            ApplyScenario(cfg, text.str());
+        } catch (const ScenarioError& e) {
+            Fail(o.scenario + ":" + std::to_string(e.line) + ": " + e.what());
+        }
+    }
+    for (const auto& line : o.settings) {
+        try {
+            ApplySetting(cfg, line);
+        } catch (const std::invalid_argument& e) {
+            Fail(line + ": " + e.what());
+        }
+    }
+    if (o.chunkPause >= 0) cfg.chunkPauseMs = o.chunkPause;
+    return cfg;
+}
+
+void PrintSummary(const Config& c) {
+    std::cout << "model: " << c.model << "\nservice centre: " << c.serviceCentre << "\n";
+    for (const auto& [name, s] : c.stores)
+        std::cout << "messages " << name << ": " << s.slots.size() << "/" << s.capacity << "\n";
+    for (const auto& [name, b] : c.phonebooks)
+        std::cout << "phonebook " << name << ": " << b.entries.size() << "/" << b.capacity << "\n";
+    std::cout << "faults: " << c.faults.size() << ", unsolicited: " << c.unsolicited.size()
+              << ", arrivals: " << c.arrivals.size() << "\n";
+}
+
+std::string Printable(const std::string& bytes) {
+    std::string s;
+    char buf[8];
+    for (unsigned char c : bytes) {
+        if (c == '\r')
+            s += "\\r";
+        else if (c == '\n')
+            s += "\\n";
+        else if (c < 32 || c >= 127)
+            std::snprintf(buf, sizeof buf, "\\x%02X", c), s += buf;
+        else
+            s += static_cast<char>(c);
+    }
+    return s;
+}
+
+int signalPipe[2] = {-1, -1};
+
+void OnSignal(int signo) {
+    int saved = errno;
+    unsigned char b = static_cast<unsigned char>(signo);
+    [[maybe_unused]] auto n = write(signalPipe[1], &b, 1);
+    errno = saved;
+}
+
+std::int64_t NowUs() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The terminal side as a serial device is: raw, nothing echoed or translated by the kernel.
+// Also drops what a client that went away left unread.
+void ResetSlave(const std::string& slave) {
+    int fd = open(slave.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return;
+    termios t{};
+    if (tcgetattr(fd, &t) == 0) {
+        cfmakeraw(&t);
+        t.c_cflag |= CLOCAL | CREAD;
+        tcsetattr(fd, TCSANOW, &t);
+    }
+    tcflush(fd, TCIFLUSH);  // only our stale answers: the client may already be back and typing
+    close(fd);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o = ParseOptions(argc, argv);
+    Config cfg = LoadConfig(o);
+    if (o.check) {
+        PrintSummary(cfg);
+        return 0;
+    }
+    if (o.link.empty()) Fail("--link PATH is required (see --help)");
+
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+        Fail(std::string("no pseudo-terminal: ") + std::strerror(errno));
+    const char* name = ptsname(master);
+    if (!name) Fail("no pseudo-terminal name");
+    std::string slave = name;
+    ResetSlave(slave);
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+
+    struct stat st {};
+    if (lstat(o.link.c_str(), &st) == 0) {
+        if (!S_ISLNK(st.st_mode)) Fail(o.link + " exists and is not a symbolic link");
+        unlink(o.link.c_str());
+    }
+    if (symlink(slave.c_str(), o.link.c_str()) != 0)
+        Fail("cannot create " + o.link + ": " + std::strerror(errno));
+
+    if (pipe(signalPipe) != 0) Fail("no pipe");
+    fcntl(signalPipe[0], F_SETFL, O_NONBLOCK);
+    fcntl(signalPipe[1], F_SETFL, O_NONBLOCK);
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGUSR1})
+        sigaction(s, &sa, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    std::cout << slave << std::endl;
+
+    Modem modem(cfg, o.sentLog);
+    Pacer pacer(cfg.chunkSize, cfg.chunkPauseMs, cfg.baud);
+    bool connected = false, quit = false;
+    auto trace = [&](const char* dir, const std::string& bytes) {
+        if (o.trace && !bytes.empty()) std::cerr << dir << ' ' << Printable(bytes) << std::endl;
+    };
+    auto hangup = [&]() {
+        if (!connected) return;
+        connected = false;
+        modem.Hangup();
+        pacer.Clear();
+        ResetSlave(slave);
+        trace("--", "client closed the device");
+    };
+
+    while (!quit) {
+        // After the client's last close the master reports POLLHUP until the device is opened
+        // again, so it is only looked at while somebody is there; otherwise wait a little.
+        pollfd probe{master, POLLIN, 0};
+        poll(&probe, 1, 0);
+        if ((probe.revents & POLLHUP) && !(probe.revents & POLLIN))
+            hangup();
+        else
+            connected = true;
+
+        std::int64_t now = NowUs();
+        pollfd fds[2] = {{signalPipe[0], POLLIN, 0}, {master, POLLIN, 0}};
+        if (pacer.Allowed(now)) fds[1].events |= POLLOUT;
+        int timeout = connected ? pacer.WaitMs(now) : 20;
+        poll(fds, connected ? 2 : 1, timeout);
+
+        unsigned char sig;
+        while (read(signalPipe[0], &sig, 1) == 1) {
+            if (sig == SIGUSR1) {
+                std::string code = modem.ArriveNext();
+                if (connected) pacer.Push(code), trace("<<", code);
+            } else {
+                quit = true;
+            }
+        }
+        if (!connected) continue;
+
+        now = NowUs();
+        if (fds[1].revents & POLLIN) {
+            char buf[4096];
+            ssize_t n = read(master, buf, sizeof buf);
+            if (n > 0) {
+                std::string in(buf, static_cast<std::size_t>(n));
+                trace(">>", in);
+                std::string out = modem.Receive(in, now / 1000);
+                trace("<<", out);
+                pacer.Push(out);
+            } else if (n < 0 && errno == EIO) {
+                hangup();
+                continue;
+            }
+        }
+        if (std::size_t allowed = pacer.Allowed(now)) {
+            ssize_t n = write(master, pacer.Queue().data(), allowed);
+            if (n > 0)
+                pacer.Consume(static_cast<std::size_t>(n), now);
+            else if (n < 0 && errno == EIO)
+                hangup();
+        }
+        if (modem.Vanished() && pacer.Empty()) {
+            trace("--", "device vanishes");
+            break;
+        }
+    }
+
+    close(master);
+    char target[4096];
+    ssize_t len = readlink(o.link.c_str(), target, sizeof target - 1);
+    if (len > 0 && std::string(target, static_cast<std::size_t>(len)) == slave)
+        unlink(o.link.c_str());
+    return 0;
+}

@@ -1,0 +1,639 @@
+#include "modem.h"
+
+#include <algorithm>
+#include <charconv>
+#include <fstream>
+
+#include "base/text.h"
+
+namespace phonesim {
+namespace {
+
+constexpr char kCtrlZ = 26;
+constexpr char kEscape = 27;
+constexpr std::size_t kMaxLine = 1024;
+
+std::string Upper(std::string s) {
+    for (auto& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string Trim(std::string_view s) {
+    std::size_t a = s.find_first_not_of(' ');
+    if (a == std::string_view::npos) return {};
+    return std::string(s.substr(a, s.find_last_not_of(' ') - a + 1));
+}
+
+// Comma-separated parameters; quotes are removed, commas inside them kept.
+std::vector<std::string> SplitArgs(std::string_view s) {
+    std::vector<std::string> args;
+    if (Trim(s).empty()) return args;
+    std::string cur;
+    bool quoted = false;
+    for (char c : s) {
+        if (c == '"')
+            quoted = !quoted;
+        else if (c == ',' && !quoted)
+            args.push_back(Trim(cur)), cur.clear();
+        else
+            cur += c;
+    }
+    args.push_back(Trim(cur));
+    return args;
+}
+
+bool ToInt(const std::string& s, int low, int high, int& out) {
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
+    return ec == std::errc() && end == s.data() + s.size() && out >= low && out <= high;
+}
+
+std::string CmeText(int code) {
+    static const std::map<int, const char*> texts{{3, "operation not allowed"},
+                                                  {4, "operation not supported"},
+                                                  {10, "SIM not inserted"},
+                                                  {20, "memory full"},
+                                                  {21, "invalid index"},
+                                                  {22, "not found"},
+                                                  {100, "unknown"}};
+    auto it = texts.find(code);
+    return it != texts.end() ? it->second : std::to_string(code);
+}
+
+// A phonebook text in the terminal's character set, as AT+CSCS chose it.
+std::string InCharset(const std::string& utf8, const std::string& charset) {
+    std::u32string text = bsms::Utf8ToU32(utf8);
+    std::string out;
+    if (charset == "GSM") return ToGsmCharset(text);
+    if (charset == "UCS2") {
+        Bytes units;
+        for (char32_t ch : text) {
+            if (ch > 0xFFFF) ch = U'?';
+            units.push_back(static_cast<std::uint8_t>(ch >> 8));
+            units.push_back(static_cast<std::uint8_t>(ch));
+        }
+        return ToHex(units);
+    }
+    char32_t top = charset == "IRA" ? 0x7F : 0xFF;
+    for (char32_t ch : text)
+        out += ch <= top ? static_cast<char>(ch) : '?';
+    return out;
+}
+
+}  // namespace
+
+Modem::Modem(Config config, std::string sentLog)
+    : cfg_(std::move(config)), sentLog_(std::move(sentLog)), arrived_(cfg_.arrivals.size()) {
+    Reset();
+}
+
+void Modem::Reset() {
+    echo_ = cfg_.echo;
+    cmee_ = cfg_.cmee;
+    charset_ = cfg_.charset;
+    cnmi_ = cfg_.cnmi;
+    for (auto& m : memories_)
+        m = "SM";
+    phonebook_ = "SM";
+}
+
+std::string Modem::Receive(std::string_view bytes, std::int64_t nowMs) {
+    now_ = nowMs;
+    std::string out;
+    for (char ch : bytes) {
+        if (ch == 0) continue;
+        if (inPdu_) {
+            // A phone that is slow to get ready loses the text, not the Ctrl-Z that ends it.
+            bool tooSoon = cfg_.promptPauseMs > 0 && nowMs - promptAt_ < cfg_.promptPauseMs;
+            if (ch == kCtrlZ || ch == kEscape) {
+                out += FinishPdu(ch == kEscape);
+            } else if (!tooSoon && ch != '\r' && ch != '\n' && pdu_.size() < kMaxLine) {
+                pdu_ += ch;
+                if (echo_) out += ch;
+            }
+            continue;
+        }
+        if (ch == '\n') continue;  // a line ends with CR; an LF after it is no part of the next
+        if (ch == '\r') {
+            out += CommandLine(echoed_ + '\r', line_);
+            line_.clear();
+            echoed_.clear();
+            continue;
+        }
+        if (echoed_.size() < kMaxLine) echoed_ += ch;
+        if (ch == '\b' || ch == 127) {
+            if (!line_.empty()) line_.pop_back();
+        } else if (line_.size() < kMaxLine) {
+            line_ += ch;
+        }
+    }
+    return out;
+}
+
+void Modem::Hangup() {
+    line_.clear();
+    echoed_.clear();
+    inPdu_ = false;
+    pdu_.clear();
+}
+
+std::string Modem::CommandLine(const std::string& echo, const std::string& typed) {
+    std::string line = Trim(typed);
+    std::string out = echo_ ? echo : std::string();
+    if (line.empty()) return out;
+    if (Upper(line) == "A/") line = lastLine_;
+    lastLine_ = line;
+
+    for (auto& f : cfg_.faults) {
+        if (f.spent || !MatchesCommand(f.pattern, line)) continue;
+        if (f.once) f.spent = true;
+        switch (f.kind) {
+            case Fault::Kind::Silent:
+                return {};
+            case Fault::Kind::Error:
+                return out + "\r\nERROR\r\n";
+            case Fault::Kind::Cms:
+                return out + "\r\n+CMS ERROR: " + std::to_string(f.code) + "\r\n";
+            case Fault::Kind::Cme:
+                return out + "\r\n+CME ERROR: " + std::to_string(f.code) + "\r\n";
+            case Fault::Kind::Vanish:
+                vanishPending_ = true;
+                break;
+        }
+        break;
+    }
+    for (const auto& u : cfg_.unsupported)
+        if (MatchesCommand(u, line)) return out + "\r\n" + cfg_.unknownReply + "\r\n";
+
+    out += Execute(line);
+    if (inPdu_)
+        pduLine_ = line;
+    else
+        out += AfterReply(line);
+    return out;
+}
+
+std::string Modem::AfterReply(const std::string& line) {
+    std::string out;
+    for (const auto& u : cfg_.unsolicited)
+        if (MatchesCommand(u.pattern, line)) out += "\r\n" + u.text + "\r\n";
+    for (std::size_t i = 0; i < cfg_.arrivals.size(); ++i) {
+        const Arrival& a = cfg_.arrivals[i];
+        if (arrived_[i] || a.pattern.empty() || !MatchesCommand(a.pattern, line)) continue;
+        arrived_[i] = true;
+        out += Arrive(a.pdus);
+    }
+    if (vanishPending_) vanished_ = true;
+    return out;
+}
+
+std::string Modem::ArriveNext() {
+    for (std::size_t i = 0; i < cfg_.arrivals.size(); ++i)
+        if (!arrived_[i] && cfg_.arrivals[i].pattern.empty()) {
+            arrived_[i] = true;
+            return Arrive(cfg_.arrivals[i].pdus);
+        }
+    return {};
+}
+
+std::string Modem::Arrive(const std::vector<std::string>& pdus) {
+    std::string memory = memories_[2] == "MT" ? "SM" : memories_[2];
+    std::vector<int> places;
+    try {
+        places = StoreParts(cfg_.stores[memory], pdus, 0);
+    } catch (const std::invalid_argument&) {
+        return {};  // memory full: the network keeps it
+    }
+    std::vector<std::string> cnmi = SplitArgs(cnmi_);
+    bool notify = cnmi.size() > 1 && cnmi[1] != "0";  // mt: indications of new messages
+    std::string out;
+    for (int p : places)
+        if (notify) out += "\r\n+CMTI: \"" + memory + "\"," + std::to_string(p) + "\r\n";
+    return out;
+}
+
+std::string Modem::FinalText(Result r) const {
+    switch (r.final) {
+        case Final::Ok:
+            return "OK";
+        case Final::Unknown:
+            return cfg_.unknownReply;
+        case Final::Cms:
+            return cmee_ == 0 ? "ERROR" : "+CMS ERROR: " + std::to_string(r.code);
+        case Final::Cme:
+            if (cmee_ == 0) return "ERROR";
+            return "+CME ERROR: " + (cmee_ == 1 ? std::to_string(r.code) : CmeText(r.code));
+        default:
+            return "ERROR";
+    }
+}
+
+std::string Modem::Execute(const std::string& line) {
+    if (line.size() < 2 || Upper(line.substr(0, 2)) != "AT") return "\r\nERROR\r\n";
+    std::string out;
+    std::size_t i = 2;
+    while (i < line.size()) {
+        char c = static_cast<char>(std::toupper(static_cast<unsigned char>(line[i])));
+        if (c == ';' || c == ' ') {
+            ++i;
+            continue;
+        }
+        info_.clear();
+        Result r{Final::Unknown};
+        if (std::string_view("+^$%*#").find(c) != std::string_view::npos) {
+            std::string name(1, c);
+            for (++i; i < line.size() && std::isalnum(static_cast<unsigned char>(line[i])); ++i)
+                name += static_cast<char>(std::toupper(static_cast<unsigned char>(line[i])));
+            Op op = Op::Exec;
+            std::vector<std::string> args;
+            if (line.compare(i, 2, "=?") == 0) {
+                op = Op::Test, i += 2;
+            } else if (i < line.size() && line[i] == '?') {
+                op = Op::Read, ++i;
+            } else if (i < line.size() && line[i] == '=') {
+                std::size_t end = ++i;
+                for (bool quoted = false; end < line.size() && (quoted || line[end] != ';'); ++end)
+                    if (line[end] == '"') quoted = !quoted;
+                op = Op::Set, args = SplitArgs(std::string_view(line).substr(i, end - i));
+                i = end;
+            }
+            for (const auto& cmd : Commands())
+                if (name == cmd.name) r = (this->*cmd.handler)(op, args);
+        } else {
+            std::string name(1, c);
+            ++i;
+            if (c == '&' && i < line.size())
+                name += static_cast<char>(std::toupper(static_cast<unsigned char>(line[i++])));
+            std::string num;
+            while (i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])))
+                num += line[i++];
+            bool zeroOrNone = num.empty() || num == "0";
+            if (name == "E" && (zeroOrNone || num == "1"))
+                echo_ = num == "1", r = {};
+            else if ((name == "Z" || name == "&F") && zeroOrNone)
+                Reset(), r = {};
+            else if ((name == "V" && (num.empty() || num == "1")) || (name == "Q" && zeroOrNone))
+                r = {};
+            else if (name == "I" && zeroOrNone)
+                info_ = {cfg_.manufacturer, cfg_.model}, r = {};
+            else if (name == "H" || name == "&C" || name == "&D" || name == "&K" || name == "&W")
+                r = {};
+        }
+        if (!info_.empty()) {
+            out += "\r\n";
+            for (std::size_t k = 0; k < info_.size(); ++k)
+                out += (k ? "\r\n" : "") + info_[k];
+            out += "\r\n";
+        }
+        if (r.final == Final::Prompt) return out + "\r\n> ";
+        if (r.final == Final::None) return out;
+        if (r.final != Final::Ok) return out + "\r\n" + FinalText(r) + "\r\n";
+    }
+    return out + "\r\nOK\r\n";
+}
+
+std::string Modem::FinishPdu(bool cancelled) {
+    inPdu_ = false;
+    std::string line = pduLine_, out;
+    if (cancelled) return "\r\nOK\r\n" + AfterReply(line);
+    Result r;
+    info_.clear();
+    if (!CheckSubmit(pdu_, pduLength_).empty()) {
+        r = {Final::Cms, 304};
+    } else if (pduStore_) {
+        int slot = 0;
+        MessageStore* store = nullptr;
+        for (int i = 1; i <= Capacity(1) && !store; ++i)
+            if ((store = Locate(1, i, slot)) && store->slots.count(slot)) store = nullptr;
+        if (!store) {
+            r = {Final::Cms, 322};
+        } else {
+            store->slots[slot] = {pduStat_, Upper(pdu_)};
+            int index = slot + (memories_[1] == "MT" && store == &cfg_.stores["ME"]
+                                    ? cfg_.stores["SM"].capacity
+                                    : 0);
+            info_.push_back("+CMGW: " + std::to_string(index));
+        }
+    } else {
+        info_.push_back("+CMGS: " + std::to_string(messageRef_));
+        messageRef_ = (messageRef_ + 1) % 256;
+        if (!sentLog_.empty())
+            std::ofstream(sentLog_, std::ios::app) << pduLength_ << ' ' << pdu_ << '\n';
+    }
+    if (!info_.empty()) out += "\r\n" + info_.front() + "\r\n";
+    out += "\r\n" + FinalText(r) + "\r\n";
+    return out + AfterReply(line);
+}
+
+MessageStore* Modem::Locate(int which, int index, int& slot) {
+    const std::string& m = memories_[which];
+    slot = index;
+    if (m == "MT") {
+        int sim = cfg_.stores["SM"].capacity;
+        if (index > sim) {
+            slot = index - sim;
+            return slot <= cfg_.stores["ME"].capacity ? &cfg_.stores["ME"] : nullptr;
+        }
+        return index >= 1 ? &cfg_.stores["SM"] : nullptr;
+    }
+    MessageStore& s = cfg_.stores[m];
+    return index >= 1 && index <= s.capacity ? &s : nullptr;
+}
+
+int Modem::Capacity(int which) {
+    const std::string& m = memories_[which];
+    if (m == "MT") return cfg_.stores["SM"].capacity + cfg_.stores["ME"].capacity;
+    return cfg_.stores[m].capacity;
+}
+
+int Modem::Used(int which) {
+    const std::string& m = memories_[which];
+    if (m == "MT")
+        return static_cast<int>(cfg_.stores["SM"].slots.size() + cfg_.stores["ME"].slots.size());
+    return static_cast<int>(cfg_.stores[m].slots.size());
+}
+
+Modem::Result Modem::Info(std::string line) {
+    info_.push_back(std::move(line));
+    return {};
+}
+
+// ---- commands ----
+
+const std::vector<Modem::Command>& Modem::Commands() {
+    static const std::vector<Command> table{
+        {"+CGMI", &Modem::Cgmi}, {"+GMI", &Modem::Cgmi},  {"+CGMM", &Modem::Cgmm},
+        {"+GMM", &Modem::Cgmm},  {"+CGMR", &Modem::Cgmr}, {"+GMR", &Modem::Cgmr},
+        {"+CGSN", &Modem::Cgsn}, {"+GSN", &Modem::Cgsn},  {"+CIMI", &Modem::Cimi},
+        {"+GCAP", &Modem::Gcap}, {"+CPIN", &Modem::Cpin}, {"+CSQ", &Modem::Csq},
+        {"+CREG", &Modem::Creg}, {"+COPS", &Modem::Cops}, {"+CBC", &Modem::Cbc},
+        {"+CFUN", &Modem::Cfun}, {"+CMEE", &Modem::Cmee}, {"+CMGF", &Modem::Cmgf},
+        {"+CSCS", &Modem::Cscs}, {"+CSMS", &Modem::Csms}, {"+CNMI", &Modem::Cnmi},
+        {"+CPMS", &Modem::Cpms}, {"+CSCA", &Modem::Csca}, {"+CMGS", &Modem::Cmgs},
+        {"+CMGW", &Modem::Cmgw}, {"+CMGR", &Modem::Cmgr}, {"+CMGL", &Modem::Cmgl},
+        {"+CMGD", &Modem::Cmgd}, {"+CPBS", &Modem::Cpbs}, {"+CPBR", &Modem::Cpbr},
+    };
+    return table;
+}
+
+Modem::Result Modem::Identity(Op op, const std::string& value) {
+    if (op == Op::Exec) return Info(value);
+    return op == Op::Test ? Result{} : Result{Final::Error};
+}
+Modem::Result Modem::Cgmi(Op op, const std::vector<std::string>&) {
+    return Identity(op, cfg_.manufacturer);
+}
+Modem::Result Modem::Cgmm(Op op, const std::vector<std::string>&) {
+    return Identity(op, cfg_.model);
+}
+Modem::Result Modem::Cgmr(Op op, const std::vector<std::string>&) {
+    return Identity(op, cfg_.revision);
+}
+Modem::Result Modem::Cgsn(Op op, const std::vector<std::string>&) {
+    return Identity(op, cfg_.imei);
+}
+Modem::Result Modem::Cimi(Op op, const std::vector<std::string>&) {
+    return Identity(op, cfg_.imsi);
+}
+Modem::Result Modem::Gcap(Op op, const std::vector<std::string>&) {
+    return Identity(op, "+GCAP: +CGSM");
+}
+Modem::Result Modem::Cbc(Op op, const std::vector<std::string>&) {
+    return Identity(op, "+CBC: 0,80");
+}
+
+Modem::Result Modem::Csq(Op op, const std::vector<std::string>&) {
+    if (op == Op::Test) return Info("+CSQ: (0-31,99),(0-7,99)");
+    return Identity(op, "+CSQ: " + cfg_.signal);
+}
+
+Modem::Result Modem::Cpin(Op op, const std::vector<std::string>&) {
+    if (op != Op::Read) return op == Op::Exec ? Result{Final::Error} : Result{};
+    Info("+CPIN: READY");
+    return cfg_.cpinOk ? Result{} : Result{Final::None};
+}
+
+Modem::Result Modem::Creg(Op op, const std::vector<std::string>& a) {
+    int n;
+    if (op == Op::Read) return Info("+CREG: 0,1");
+    if (op == Op::Test) return Info("+CREG: (0-2)");
+    return op == Op::Set && a.size() == 1 && ToInt(a[0], 0, 2, n) ? Result{}
+                                                                  : Result{Final::Cme, 4};
+}
+
+Modem::Result Modem::Cops(Op op, const std::vector<std::string>&) {
+    if (op == Op::Read) return Info("+COPS: 0,0,\"" + cfg_.network + "\"");
+    if (op == Op::Test)
+        return Info("+COPS: (2,\"" + cfg_.network + "\",\"" + cfg_.network +
+                    "\",\"22299\"),,(0-4),(0-2)");
+    return {};
+}
+
+Modem::Result Modem::Cfun(Op op, const std::vector<std::string>& a) {
+    int n;
+    if (op == Op::Read) return Info("+CFUN: 1");
+    if (op == Op::Test) return Info("+CFUN: (0,1),(0,1)");
+    if (op == Op::Set && !a.empty() && a.size() <= 2 && ToInt(a[0], 0, 1, n) &&
+        (a.size() == 1 || ToInt(a[1], 0, 1, n)))
+        return {};
+    return {Final::Cme, 4};
+}
+
+Modem::Result Modem::Cmee(Op op, const std::vector<std::string>& a) {
+    if (op == Op::Read) return Info("+CMEE: " + std::to_string(cmee_));
+    if (op == Op::Test) return Info("+CMEE: (0-2)");
+    if (op == Op::Set && a.size() == 1 && ToInt(a[0], 0, 2, cmee_)) return {};
+    return {Final::Error};
+}
+
+Modem::Result Modem::Cmgf(Op op, const std::vector<std::string>& a) {
+    if (op == Op::Read) return Info("+CMGF: 0");
+    if (op == Op::Test) return Info("+CMGF: (0)");
+    return op == Op::Set && a.size() == 1 && a[0] == "0" ? Result{} : Result{Final::Cms, 303};
+}
+
+Modem::Result Modem::Cscs(Op op, const std::vector<std::string>& a) {
+    static const std::vector<std::string> sets{"GSM", "IRA", "8859-1", "UCS2"};
+    if (op == Op::Read) return Info("+CSCS: \"" + charset_ + "\"");
+    if (op == Op::Test) return Info("+CSCS: (\"GSM\",\"IRA\",\"8859-1\",\"UCS2\")");
+    if (op == Op::Set && a.size() == 1 && std::count(sets.begin(), sets.end(), Upper(a[0]))) {
+        charset_ = Upper(a[0]);
+        return {};
+    }
+    return {Final::Cme, 4};
+}
+
+Modem::Result Modem::Csms(Op op, const std::vector<std::string>& a) {
+    if (op == Op::Read) return Info("+CSMS: 0,1,1,1");
+    if (op == Op::Test) return Info("+CSMS: (0,1)");
+    int n;
+    if (op == Op::Set && a.size() == 1 && ToInt(a[0], 0, 1, n)) return Info("+CSMS: 1,1,1");
+    return {Final::Cms, 302};
+}
+
+Modem::Result Modem::Cnmi(Op op, const std::vector<std::string>& a) {
+    if (op == Op::Read) return Info("+CNMI: " + cnmi_);
+    if (op == Op::Test) return Info("+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)");
+    if (op != Op::Set || a.empty() || a.size() > 5) return {Final::Cms, 302};
+    std::vector<std::string> cur = SplitArgs(cnmi_);
+    cur.resize(5, "0");
+    static const int highest[5] = {2, 3, 2, 2, 1};
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        int n;
+        if (a[k].empty()) continue;
+        if (!ToInt(a[k], 0, highest[k], n)) return {Final::Cms, 302};
+        cur[k] = std::to_string(n);
+    }
+    cnmi_ = cur[0] + "," + cur[1] + "," + cur[2] + "," + cur[3] + "," + cur[4];
+    return {};
+}
+
+Modem::Result Modem::Cpms(Op op, const std::vector<std::string>& a) {
+    auto counts = [this](int k) {
+        return std::to_string(Used(k)) + "," + std::to_string(Capacity(k));
+    };
+    if (op == Op::Read) {
+        std::string s = "+CPMS: ";
+        for (int k = 0; k < 3; ++k)
+            s += (k ? ",\"" : "\"") + memories_[k] + "\"," + counts(k);
+        return Info(s);
+    }
+    if (op == Op::Test)
+        return Info("+CPMS: (\"SM\",\"ME\",\"MT\"),(\"SM\",\"ME\",\"MT\"),(\"SM\",\"ME\",\"MT\")");
+    if (op != Op::Set || a.empty() || a.size() > 3) return {Final::Cms, 302};
+    for (const auto& m : a)
+        if (Upper(m) != "SM" && Upper(m) != "ME" && Upper(m) != "MT") return {Final::Cms, 302};
+    for (std::size_t k = 0; k < a.size(); ++k)
+        memories_[k] = Upper(a[k]);
+    return Info("+CPMS: " + counts(0) + "," + counts(1) + "," + counts(2));
+}
+
+Modem::Result Modem::Csca(Op op, const std::vector<std::string>& a) {
+    if (op == Op::Read)
+        return Info("+CSCA: \"" + cfg_.serviceCentre + "\"," +
+                    std::to_string(cfg_.serviceCentreType));
+    if (op == Op::Test) return {};
+    int type = 0;
+    if (op != Op::Set || a.empty() || a.size() > 2 ||
+        (a.size() == 2 && !ToInt(a[1], 128, 255, type)))
+        return {Final::Cms, 304};
+    cfg_.serviceCentre = a[0];
+    cfg_.serviceCentreType = type ? type : !a[0].empty() && a[0][0] == '+' ? 145 : 129;
+    return {};
+}
+
+Modem::Result Modem::Cmgs(Op op, const std::vector<std::string>& a) {
+    if (op == Op::Test) return {};
+    if (op != Op::Set || a.size() != 1 || !ToInt(a[0], 1, 255, pduLength_))
+        return {Final::Cms, 304};
+    inPdu_ = true, pduStore_ = false, pdu_.clear(), promptAt_ = now_;
+    return {Final::Prompt};
+}
+
+Modem::Result Modem::Cmgw(Op op, const std::vector<std::string>& a) {
+    if (op == Op::Test) return {};
+    pduStat_ = 2;
+    if (op != Op::Set || a.empty() || a.size() > 2 || !ToInt(a[0], 1, 255, pduLength_) ||
+        (a.size() == 2 && !ToInt(a[1], 0, 3, pduStat_)))
+        return {Final::Cms, 304};
+    inPdu_ = true, pduStore_ = true, pdu_.clear(), promptAt_ = now_;
+    return {Final::Prompt};
+}
+
+Modem::Result Modem::Cmgr(Op op, const std::vector<std::string>& a) {
+    if (op == Op::Test) return {};
+    int index = 0, slot = 0;
+    MessageStore* store = nullptr;
+    if (op != Op::Set || a.size() != 1 || !ToInt(a[0], 0, 100000, index) ||
+        !(store = Locate(0, index, slot)))
+        return {Final::Cms, 321};
+    auto it = store->slots.find(slot);
+    if (it == store->slots.end()) return cfg_.emptyReadError ? Result{Final::Cms, 321} : Result{};
+    Info("+CMGR: " + std::to_string(it->second.stat) + ",," +
+         std::to_string(TpduLength(it->second.pdu).value_or(0)));
+    Info(it->second.pdu);
+    if (it->second.stat == 0) it->second.stat = 1;
+    return {};
+}
+
+Modem::Result Modem::Cmgl(Op op, const std::vector<std::string>& a) {
+    if (op == Op::Test) return Info("+CMGL: (0-4)");
+    int stat = 0;
+    if (op == Op::Read || (op == Op::Set && (a.size() != 1 || !ToInt(a[0], 0, 4, stat))))
+        return {Final::Cms, 304};
+    for (int i = 1; i <= Capacity(0); ++i) {
+        int slot;
+        MessageStore* store = Locate(0, i, slot);
+        auto it = store->slots.find(slot);
+        if (it == store->slots.end() || (stat != 4 && it->second.stat != stat)) continue;
+        Info("+CMGL: " + std::to_string(i) + "," + std::to_string(it->second.stat) + ",," +
+             std::to_string(TpduLength(it->second.pdu).value_or(0)));
+        Info(it->second.pdu);
+        if (it->second.stat == 0) it->second.stat = 1;
+    }
+    return {};
+}
+
+Modem::Result Modem::Cmgd(Op op, const std::vector<std::string>& a) {
+    if (op == Op::Test) {
+        std::string used;
+        for (int i = 1; i <= Capacity(0); ++i) {
+            int slot;
+            MessageStore* store = Locate(0, i, slot);
+            if (store->slots.count(slot)) used += (used.empty() ? "" : ",") + std::to_string(i);
+        }
+        return Info("+CMGD: (" + used + "),(0-4)");
+    }
+    int index = 0, flag = 0, slot = 0;
+    MessageStore* store = nullptr;
+    if (op != Op::Set || a.empty() || a.size() > 2 || (a.size() == 2 && !ToInt(a[1], 0, 4, flag)))
+        return {Final::Cms, 302};
+    if (!ToInt(a[0], 0, 100000, index) || (flag == 0 && !(store = Locate(0, index, slot))))
+        return {Final::Cms, 321};
+    if (flag == 0) {
+        store->slots.erase(slot);
+        return {};
+    }
+    // Flags 1 to 4 widen what goes: read; and sent; and unsent; everything.
+    for (int i = 1; i <= Capacity(0); ++i) {
+        MessageStore* s = Locate(0, i, slot);
+        auto it = s->slots.find(slot);
+        if (it == s->slots.end()) continue;
+        int st = it->second.stat;
+        if (flag == 4 || st == 1 || (flag >= 2 && st == 3) || (flag >= 3 && st == 2))
+            s->slots.erase(it);
+    }
+    return {};
+}
+
+Modem::Result Modem::Cpbs(Op op, const std::vector<std::string>& a) {
+    if (op == Op::Read) {
+        const Phonebook& pb = cfg_.phonebooks[phonebook_];
+        return Info("+CPBS: \"" + phonebook_ + "\"," + std::to_string(pb.entries.size()) + "," +
+                    std::to_string(pb.capacity));
+    }
+    if (op == Op::Test) return Info("+CPBS: (\"SM\",\"ME\")");
+    if (op == Op::Set && a.size() == 1 && (Upper(a[0]) == "SM" || Upper(a[0]) == "ME")) {
+        phonebook_ = Upper(a[0]);
+        return {};
+    }
+    return {Final::Cme, 4};
+}
+
+Modem::Result Modem::Cpbr(Op op, const std::vector<std::string>& a) {
+    const Phonebook& pb = cfg_.phonebooks[phonebook_];
+    if (op == Op::Test) return Info("+CPBR: (1-" + std::to_string(pb.capacity) + "),40,18");
+    int first = 0, last = 0;
+    if (op != Op::Set || a.empty() || a.size() > 2) return {Final::Cme, 4};
+    if (!ToInt(a[0], 1, pb.capacity, first) ||
+        (a.size() == 2 && !ToInt(a[1], first, 1000000, last)))
+        return {Final::Cme, 21};
+    last = a.size() == 2 ? std::min(last, pb.capacity) : first;
+    for (auto it = pb.entries.lower_bound(first); it != pb.entries.end() && it->first <= last; ++it)
+        Info("+CPBR: " + std::to_string(it->first) + ",\"" + it->second.number + "\"," +
+             std::to_string(it->second.type) + ",\"" + InCharset(it->second.name, charset_) + "\"");
+    if (a.size() == 1 && info_.empty()) return {Final::Cme, 22};
+    return {};
+}
+
+}  // namespace phonesim

@@ -1,0 +1,126 @@
+// What the simulated phone holds and how it misbehaves: identity, stores, phonebooks, faults,
+// unsolicited codes. Built from defaults, a profile, a scenario file and command-line options.
+#pragma once
+
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pdu.h"
+
+namespace phonesim {
+
+struct StoredMessage {
+    int stat = 1;     // 0 received unread, 1 received read, 2 stored unsent, 3 stored sent
+    std::string pdu;  // hexadecimal, service-centre field first
+};
+
+struct MessageStore {
+    int capacity = 0;
+    std::map<int, StoredMessage> slots;  // location (from 1) to message
+    int FreeSlot() const;                // 0 when full
+};
+
+struct PhonebookEntry {
+    std::string number;
+    int type = 129;
+    std::string name;  // UTF-8
+};
+
+struct Phonebook {
+    int capacity = 0;
+    std::map<int, PhonebookEntry> entries;
+};
+
+// Command lines are matched case-insensitively and whole; a pattern ending in "*" matches
+// every line that begins with the rest.
+bool MatchesCommand(std::string_view pattern, std::string_view line);
+
+struct Fault {
+    enum class Kind { Silent, Error, Cms, Cme, Vanish };
+    Kind kind = Kind::Error;
+    std::string pattern;
+    int code = 0;
+    bool once = false;
+    bool spent = false;
+};
+
+// An unsolicited result code sent right after the reply to a matching command.
+struct Unsolicited {
+    std::string pattern;
+    std::string text;
+};
+
+// A message that arrives later: after the reply to a matching command, or, without a pattern,
+// at each SIGUSR1 in turn.
+struct Arrival {
+    std::string pattern;
+    std::vector<std::string> pdus;
+};
+
+struct Config {
+    std::string manufacturer = "Brenvik";
+    std::string model = "BX-1 Simulated Phone";
+    std::string revision = "1.0.0";
+    std::string imei = "350000000000006";
+    std::string imsi = "222019876543210";
+    std::string serviceCentre = "+391234500000";
+    int serviceCentreType = 145;
+    std::string signal = "20,99";
+    std::string network = "Brenvik Mobile";
+
+    // Settings a reset (ATZ) returns to.
+    bool echo = true;
+    int cmee = 1;
+    std::string charset = "GSM";
+    std::string cnmi = "2,1,0,0,0";
+
+    // Quirks.
+    bool emptyReadError = false;  // "+CMS ERROR: 321" instead of "OK" for an empty location
+    bool cpinOk = true;           // "OK" after "+CPIN: READY"
+    std::string unknownReply = "ERROR";
+    int promptPauseMs = 0;  // characters arriving this soon after "> " are lost
+    std::vector<std::string> unsupported;
+
+    // Line.
+    int chunkSize = 0;
+    int chunkPauseMs = 0;
+    int baud = 0;
+
+    std::map<std::string, MessageStore> stores{{"SM", {30, {}}}, {"ME", {100, {}}}};
+    std::map<std::string, Phonebook> phonebooks{{"SM", {250, {}}}, {"ME", {100, {}}}};
+    std::vector<Fault> faults;
+    std::vector<Unsolicited> unsolicited;
+    std::vector<Arrival> arrivals;
+};
+
+// Messages and phonebook entries of a phone that has been in use for a while.
+void AddDefaultContent(Config& config);
+
+struct Profile {
+    const char* name;
+    const char* description;
+    void (*apply)(Config&);
+};
+const std::vector<Profile>& Profiles();
+// False for an unknown name.
+bool ApplyProfile(Config& config, std::string_view name);
+
+struct ScenarioError : std::runtime_error {
+    ScenarioError(int line, const std::string& what) : std::runtime_error(what), line(line) {}
+    int line;
+};
+
+// Applies the lines of a scenario file to `config`; throws ScenarioError.
+void ApplyScenario(Config& config, std::string_view text);
+// Applies one "keyword arguments..." line (also used for command-line options).
+void ApplySetting(Config& config, std::string_view line);
+
+// Stores a message's parts in consecutive free locations from `index` (0: the first free one);
+// returns the locations. Throws std::invalid_argument when they do not fit.
+std::vector<int> StoreParts(MessageStore& store, const std::vector<std::string>& pdus, int stat,
+                            int index = 0);
+
+}  // namespace phonesim
