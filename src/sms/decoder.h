@@ -1,0 +1,46 @@
+// Reading what the phone answers to AT+CMGR in PDU mode: the PDU line, and the message in it
+// (a received SMS-DELIVER, an SMS-SUBMIT stored by "Salva", or a status report).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace bsms {
+
+enum class SmsKind { Empty, Deliver, Submit, StatusReport };
+
+struct Sms_Record {
+    std::int16_t Id = 0;         // memory location; the browser sets it
+    std::string Service_Centre;  // "+" for type 91, then the digits
+    std::string Sender;          // the picker entry holding Sender_Number, else Sender_Number
+    std::string Date_Time;       // "DD/MM/YY  hh.mm:ss"; empty for a stored SUBMIT
+    std::string Text;
+    double Date_Key = 0;        // 0 for a stored SUBMIT, which so sorts after the received ones
+    std::string Sender_Number;  // sender of a DELIVER, recipient of a SUBMIT or status report
+    SmsKind Kind = SmsKind::Empty;
+    int Delivery_Status = -1;  // TP-ST of a status report, -1 otherwise
+};
+
+// The PDU line of a +CMGR reply, or the empty text when there is none. Any line break (CR LF,
+// LF or CR) is accepted; the echoed command never matches.
+std::string Extract_Pdu(std::string_view reply);
+
+// For people pasting by hand: the PDU of a +CMGR reply, or else the first line that looks like
+// a bare PDU.
+std::string Pdu_From_Input(std::string_view input);
+
+// Decodes one PDU (service-centre field first). Never fails: broken input gives a record of
+// whatever could be read, and missing characters count as 0. Empty input gives the empty record.
+Sms_Record Decode_Sms_Deliver(std::string_view pdu, const std::vector<std::string>& pickerEntries);
+
+// The first picker entry that contains the number's look-up key (letters in either case), or
+// the number itself. An international number longer than five characters is looked up without
+// its first four ("+393331234567" by "331234567"), so that national spellings match too.
+std::string Find_Sender(std::string_view number, const std::vector<std::string>& pickerEntries);
+
+// The text of a status report's TP-ST: "Delivered", "Pending" or "Not delivered".
+std::string_view Delivery_Status_Text(int status);
+
+}  // namespace bsms
