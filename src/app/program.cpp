@@ -1,9 +1,11 @@
 #include "app/program.h"
 
 #include "app/form1.h"
+#include "compose/editor.h"
 #include "link/dispatcher.h"
 #include "link/form2.h"
 #include "link/settings_files.h"
+#include "sms/alphabet.h"
 #include "ui/language.h"
 
 namespace bsms {
@@ -51,6 +53,18 @@ void Program::Wire() {
     f["Text6"].onChange = on(Text6_Change);
     f["Text6"].onGotFocus = on(Text6_GotFocus);
 
+    f["Text5"].onChange = on(Text5_Change);
+    f["Text5"].onGotFocus = on(Text5_GotFocus);
+    f["Command1"].onClick = on(Clear_Message);
+    f["Command5"].onClick = on(Elabora);
+    f.menu("Mn_Cancella").onClick = on(Clear_Message);
+    f.menu("Mn_Elabora").onClick = on(Elabora);
+    f.menu("Mn_Invia").onClick = [this] { (*Form1)["Command6"].click(); };
+    f.menu("Mn_Salva").onClick = [this] { (*Form1)["Command7"].click(); };
+    f.menu("Mn_Conferma").onClick = on(Toggle_Confirm_Send);
+    f.menu("Mn_Flash").onClick = on(Toggle_Flash);
+    f.menu("Mn_Ricevuta").onClick = on(Toggle_Status_Report);
+
     f.menu("Mn_Apri").onClick = on(Open_Port);
     f.menu("Mn_Chiudi").onClick = on(Close_Port);
     f.menu("Mn_Esci").onClick = on(Exit_Program);
@@ -74,6 +88,7 @@ void Program::Wire() {
 }
 
 void Program::Form_Load() {
+    Init_Alphabet();
     st.Reset_Dialogue_Flags();
     Status_Refresh(*this);
     (*Form1)["Text1"].setText("");

@@ -13,6 +13,7 @@
 #include "app/dialogue_state.h"
 #include "app/host.h"
 #include "link/comm_port.h"
+#include "sms/pdu_builder.h"
 #include "ui/language_tables.h"
 
 namespace bsms {
@@ -38,6 +39,9 @@ class Program {
 
     DialogueState st;
     MessageTexts texts;
+
+    // The PDUs of the last build, read by the send and store commands.
+    PduBuild Pdu_Parts;
 
     std::unique_ptr<Window> Form1;
     std::unique_ptr<Window> Form2;

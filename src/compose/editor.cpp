@@ -1,0 +1,102 @@
+#include "compose/editor.h"
+
+#include "app/program.h"
+#include "base/text.h"
+#include "sms/pdu_builder.h"
+
+namespace bsms {
+
+namespace {
+
+std::string CharList(const std::vector<char32_t>& chars) {
+    std::string out;
+    for (char32_t c : chars)
+        out += (out.empty() ? "" : " ") + DescribeChar(c);
+    return out;
+}
+
+}  // namespace
+
+void Elabora(Program& p) {
+    Window& f = *p.Form1;
+    SubmitRequest request;
+    request.serviceCentre = f["Text2"].text();
+    request.recipient = f["Text4"].text();
+    request.text = f["Text5"].text();
+    request.statusReport = p.st.Opt_Status_Report;
+    request.flash = p.st.Opt_Flash;
+    BuildOutcome outcome = BuildSubmit(request);
+    p.Pdu_Parts = outcome.build;
+    if (outcome.refusal == BuildRefusal::None) {
+        f["Text3"].setText(p.Pdu_Parts.Text3());
+        return;
+    }
+    for (PduPart& part : p.Pdu_Parts.parts)
+        part.Part_Pdu.clear();
+    f["Text3"].setText("");
+    std::string text;
+    switch (outcome.refusal) {
+        case BuildRefusal::ServiceCentreMissing:
+            text = p.texts[MsgId::Service_Centre_Missing];
+            break;
+        case BuildRefusal::BadServiceCentre:
+            text = p.texts[MsgId::Bad_Service_Centre] + " " + CharList(outcome.offending);
+            break;
+        case BuildRefusal::BadRecipient:
+            text = p.texts[MsgId::Bad_Recipient] + " " + CharList(outcome.offending);
+            break;
+        case BuildRefusal::UnencodableText:
+            text = p.texts[MsgId::Unencodable_Text] + " " + CharList(outcome.offending);
+            break;
+        case BuildRefusal::None:
+            break;
+    }
+    p.Box(text, p.texts[MsgId::Title_Send_Impossible], MsgIcon::Critical);
+}
+
+void Text5_Change(Program& p) {
+    Window& f = *p.Form1;
+    const std::size_t n = CharCount(f["Text5"].text());
+    f["Label12"].setText(std::to_string(kMaxMessageChars - std::min(n, kMaxMessageChars)));
+    f["Label5"].setText(std::to_string(n));
+    f["Label14"].setText(std::to_string(SmsNeeded(n)));
+}
+
+void Text5_GotFocus(Program& p) {
+    Control& box = (*p.Form1)["Text5"];
+    const std::size_t n = CharCount(box.text());
+    if (p.st.Special_Chars_Return) {
+        box.setSelection(n, 0);
+        p.st.Special_Chars_Return = false;
+    } else {
+        box.setSelection(0, n);
+    }
+}
+
+void Clear_Message(Program& p) {
+    Control& box = (*p.Form1)["Text5"];
+    box.setText("");
+    box.setFocus();
+}
+
+namespace {
+
+// The check mark is the state that is read; the option follows it.
+void Toggle(MenuItem& item, bool& option) {
+    item.setChecked(!item.checked());
+    option = item.checked();
+}
+
+}  // namespace
+
+void Toggle_Confirm_Send(Program& p) {
+    Toggle(p.Form1->menu("Mn_Conferma"), p.st.Opt_Confirm_Send);
+}
+void Toggle_Flash(Program& p) {
+    Toggle(p.Form1->menu("Mn_Flash"), p.st.Opt_Flash);
+}
+void Toggle_Status_Report(Program& p) {
+    Toggle(p.Form1->menu("Mn_Ricevuta"), p.st.Opt_Status_Report);
+}
+
+}  // namespace bsms

@@ -1,0 +1,21 @@
+// The message editor: the text box, its three counters, the clear commands, the build of the
+// PDUs and the three options of the settings menu.
+#pragma once
+
+namespace bsms {
+
+class Program;
+
+// Builds the SMS-SUBMIT PDUs of the message into Pdu_Parts and Text3. A text or number that
+// cannot be sent is refused with a box, and then no PDU exists.
+void Elabora(Program& p);
+void Text5_Change(Program& p);
+void Text5_GotFocus(Program& p);
+// Command1 and Mn_Cancella.
+void Clear_Message(Program& p);
+// Mn_Conferma, Mn_Flash, Mn_Ricevuta.
+void Toggle_Confirm_Send(Program& p);
+void Toggle_Flash(Program& p);
+void Toggle_Status_Report(Program& p);
+
+}  // namespace bsms
