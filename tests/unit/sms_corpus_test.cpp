@@ -24,11 +24,11 @@ struct Json {
     enum class Type { Null, Bool, Number, String, Array, Object } type = Type::Null;
     std::string str;
     std::vector<Json> items;
-    std::vector<std::pair<std::string, Json>> members;
+    std::vector<std::string> keys;  // an object's member names, beside their values in items
 
     const Json* Get(std::string_view key) const {
-        for (const auto& [k, v] : members)
-            if (k == key) return &v;
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            if (keys[i] == key) return &items[i];
         return nullptr;
     }
     std::optional<std::string> Str(std::string_view key) const {
@@ -53,7 +53,8 @@ class JsonParser {
                 std::string key = String();
                 Blank();
                 ++i_;  // ':'
-                j.members.emplace_back(std::move(key), Value());
+                j.keys.push_back(std::move(key));
+                j.items.push_back(Value());
                 Blank();
                 if (Peek() == ',') ++i_;
             }
