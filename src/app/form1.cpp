@@ -32,11 +32,11 @@ void AddControls(Window& w) {
     w.add(K::Button, "Command7", {7440, 2505, 1800, 375}, "Salva");
 
     // Counters; the value labels move with the language.
-    w.add(K::Label, "Label7", {120, 2955, 1900, 255}, "Caratteri usati:");
+    w.add(K::Label, "Label7", {120, 2955, 2000, 255}, "Caratteri usati:");
     w.add(K::Label, "Label5", {1320, 2955, 600, 255}, "0");
     w.add(K::Label, "Label11", {2040, 2955, 2800, 255}, "Caratteri rimanenti:");
     w.add(K::Label, "Label12", {3600, 2955, 600, 255}, "760");
-    w.add(K::Label, "Label13", {120, 3225, 1900, 255}, "SMS necessari:");
+    w.add(K::Label, "Label13", {120, 3225, 2000, 255}, "SMS necessari:");
     w.add(K::Label, "Label14", {1320, 3225, 600, 255}, "0");
     w.add(K::Label, "Label9", {5640, 3030, 1700, 255}, "SMS Inviati:");
     w.add(K::TextBox, "Text6", {7440, 2985, 1800, 315});

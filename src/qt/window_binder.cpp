@@ -24,9 +24,7 @@
 
 namespace bsms::qt {
 
-int Px(int twips) {
-    return (twips + 7) / 15;
-}
+int Px(int twips) { return (twips * 2 + 13) / 27; }
 
 namespace {
 
