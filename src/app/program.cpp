@@ -83,6 +83,7 @@ void Program::Wire() {
 
     Window& f2 = *Form2;
     f2.onActivate = on(Form2_Activate);
+    f2["Text1"].onChange = on(Form2_Port_Change);
     f2["Combo2"].onClick = on(Form2_Speed_Click);
     f2["Command1"].onClick = on(Form2_Ok_Click);
 }

@@ -47,14 +47,14 @@ std::size_t SpeedEnd(const std::string& settings) {
     return comma == std::string::npos ? 8 : comma + 1;
 }
 
-void ShowDevice(Program& p) {
+}  // namespace
+
+void Form2_Port_Change(Program& p) {
     Window& f = *p.Form2;
     const int n = static_cast<int>(LeadingNumber(f["Text1"].text()));
     const std::string device = ResolvePortDevice(p.folder, n);
     f["Device"].setText(device.empty() ? "" : "\u2192 " + device);
 }
-
-}  // namespace
 
 void Form2_Activate(Program& p) {
     Apply_Language(p);
@@ -68,7 +68,7 @@ void Form2_Activate(Program& p) {
     flow.setListIndex(mode >= 0 && mode < static_cast<int>(flow.items().size()) ? mode : -1);
     const std::string& settings = f["Text2"].text();
     f["Combo2"].setText(CharPrefix(settings, SpeedEnd(settings) - 1));
-    ShowDevice(p);
+    Form2_Port_Change(p);
 }
 
 void Form2_Speed_Click(Program& p) {
