@@ -320,7 +320,7 @@ Sms_Record Decode_Sms_Deliver(std::string_view pdu, const std::vector<std::strin
 
     const int scLength = r.Octet();
     if (scLength >= 1) {
-        if (r.Octet() == 0x91) rec.Service_Centre = "+";
+        if (r.Octet() == 0x91) rec.Service_Centre.push_back('+');
         for (int i = 1; i < scLength; ++i)
             for (char c : r.SwappedPair(false))
                 if (c != 'F') rec.Service_Centre.push_back(c);
