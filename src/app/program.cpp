@@ -4,6 +4,7 @@
 #include "compose/editor.h"
 #include "link/dispatcher.h"
 #include "link/form2.h"
+#include "link/probe.h"
 #include "link/settings_files.h"
 #include "sms/alphabet.h"
 #include "ui/language.h"
@@ -67,6 +68,7 @@ void Program::Wire() {
 
     f.menu("Mn_Apri").onClick = on(Open_Port);
     f.menu("Mn_Chiudi").onClick = on(Close_Port);
+    f.menu("Mn_Test").onClick = on(Probe_Phone);
     f.menu("Mn_Esci").onClick = on(Exit_Program);
     f.menu("Mn_Comm").onClick = on(Show_Port_Settings);
     f.menu("Mn_Salva_Imp").onClick = on(Save_Settings);

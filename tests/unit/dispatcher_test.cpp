@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "link/dispatcher.h"
+#include "link/probe.h"
 #include "test_support.h"
 #include "ui/language.h"
 
@@ -35,6 +36,18 @@ TEST(Endings, AreJudgedAtTheirExactPositions) {
     EXPECT_EQ(ExtendedErrorLine("\r\n+CME ERROR: 10\r\n"), "+CME ERROR: 10");
     EXPECT_EQ(ExtendedErrorLine("\r\n+CMS ERROR: 304\r\nRING\r\n"), "");
     EXPECT_EQ(ExtendedErrorLine("\r\nOK\r\n"), "");
+}
+
+TEST(Probe, EmptiesTheBoxAndAsksForTheModel) {
+    DispatchRig rig;
+    rig.form1()["Text1"].setText("old traffic");
+    rig.port.setPortOpen(true);
+    rig.form1().menu("Mn_Test").click();
+    EXPECT_EQ(rig.port.written, "AT+CGMM\r");
+    EXPECT_EQ(rig.buffer(), "");
+    rig.port.arrive("AT+CGMM\r\r\nSIM900\r\n\r\nOK\r\n");
+    EXPECT_EQ(rig.toContinuation.size(), 1u);  // which finds no dialogue to advance
+    EXPECT_TRUE(rig.host.boxes.empty());
 }
 
 TEST(Dispatcher, RoutesOkAndPromptEndingsByTheFlags) {

@@ -1,0 +1,12 @@
+#include "link/probe.h"
+
+#include "app/program.h"
+
+namespace bsms {
+
+void Probe_Phone(Program& p) {
+    (*p.Form1)["Text1"].setText("");
+    p.WriteCommand("AT+CGMM");
+}
+
+}  // namespace bsms
