@@ -1,6 +1,7 @@
 // The receive dispatcher: endings, routing, errors, send completion, re-entrance, the box bound.
 #include <gtest/gtest.h>
 
+#include "app/form1.h"
 #include "link/dispatcher.h"
 #include "link/probe.h"
 #include "test_support.h"
@@ -41,7 +42,10 @@ TEST(Endings, AreJudgedAtTheirExactPositions) {
 TEST(Probe, EmptiesTheBoxAndAsksForTheModel) {
     DispatchRig rig;
     rig.form1()["Text1"].setText("old traffic");
+    rig.form1().menu("Mn_Test").click();  // disabled while the port is closed
+    EXPECT_EQ(rig.port.written, "");
     rig.port.setPortOpen(true);
+    Status_Refresh(*rig.program);
     rig.form1().menu("Mn_Test").click();
     EXPECT_EQ(rig.port.written, "AT+CGMM\r");
     EXPECT_EQ(rig.buffer(), "");
