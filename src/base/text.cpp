@@ -204,7 +204,10 @@ std::int16_t LeadingInt16(std::string_view text) {
 }
 
 std::string FileNumber(long long value) {
-    return (value < 0 ? "-" : " ") + std::to_string(value < 0 ? -value : value) + " ";
+    std::string out(1, value < 0 ? '-' : ' ');
+    out += std::to_string(value < 0 ? -value : value);
+    out += ' ';
+    return out;
 }
 
 std::string DescribeChar(char32_t cp) {
@@ -225,7 +228,10 @@ std::string DescribeChar(char32_t cp) {
         std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(cp));
         return buf;
     }
-    return "\"" + CodePointToUtf8(cp) + "\"";
+    std::string out = "\"";
+    out += CodePointToUtf8(cp);
+    out += '"';
+    return out;
 }
 
 }  // namespace bsms

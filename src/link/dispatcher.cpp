@@ -94,7 +94,10 @@ void Dispatch(Program& p) {
         const std::string extended = ExtendedErrorLine(s);
         if (HasErrorEnding(s) || !extended.empty()) {
             std::string text = p.texts[MsgId::Command_Refused];
-            if (!extended.empty()) text += "\r" + extended;
+            if (!extended.empty()) {
+                text += '\r';
+                text += extended;
+            }
             p.Box(text, p.texts[MsgId::Title_Error], MsgIcon::Critical);
             p.st.Reset_Dialogue_Flags();
         }
@@ -104,10 +107,7 @@ void Dispatch(Program& p) {
             const double parts = LeadingNumber((*p.Form1)["Label14"].text());
             const double count = LeadingNumber((*p.Form1)["Text6"].text());
             p.st.Sent_Count = ClampInt16(RoundHalfEven(parts) + RoundHalfEven(count));
-            if (!Write_Sent_Count(p)) {
-                p.Box(p.texts[MsgId::Save_Failed] + "\r" + (p.folder / kSentFile).string(),
-                      p.texts[MsgId::Title_Error], MsgIcon::Critical);
-            }
+            if (!Write_Sent_Count(p)) Report_Save_Failed(p, p.folder / kSentFile);
         }
     }
     // The message browser's read replies.

@@ -170,10 +170,16 @@ std::string Settings_Text(const Program& p) {
     return out.str();
 }
 
+void Report_Save_Failed(Program& p, const fs::path& file) {
+    std::string text = p.texts[MsgId::Save_Failed];
+    text += '\r';
+    text += file.string();
+    p.Box(text, p.texts[MsgId::Title_Error], MsgIcon::Critical);
+}
+
 bool Save_Settings(Program& p) {
     if (ReplaceFile(p.folder / kSettingsFile, Settings_Text(p))) return true;
-    p.Box(p.texts[MsgId::Save_Failed] + "\r" + (p.folder / kSettingsFile).string(),
-          p.texts[MsgId::Title_Error], MsgIcon::Critical);
+    Report_Save_Failed(p, p.folder / kSettingsFile);
     return false;
 }
 
@@ -184,7 +190,8 @@ void Open_Port(Program& p) {
     } catch (const CommError& e) {
         std::string text = p.texts[MsgId::Port_Open_Failed];
         if (e.kind() == CommError::Kind::NoPermission) {
-            text += "\r" + PermissionHint(p.texts[MsgId::Port_No_Permission], e.device());
+            text += '\r';
+            text += PermissionHint(p.texts[MsgId::Port_No_Permission], e.device());
         }
         p.Box(text, p.texts[MsgId::Title_Port_Error], MsgIcon::Critical);
     }

@@ -27,6 +27,8 @@ bool Write_Sent_Count(Program& p);
 bool Read_Settings(Program& p);
 // Mn_Salva_Imp, and the exit questions; tells the user when the file cannot be written.
 bool Save_Settings(Program& p);
+// A critical box naming the file that could not be written.
+void Report_Save_Failed(Program& p, const std::filesystem::path& file);
 // The text Save_Settings writes.
 std::string Settings_Text(const Program& p);
 

@@ -97,7 +97,7 @@ TEST(SmsBuilder, SplitBoundaries) {
             EXPECT_EQ(std::stoul(ud.substr(0, 2), nullptr, 16), septets) << c.length << "/" << k;
             EXPECT_EQ(ud.size(), 2 + (septets * 7 + 7) / 8 * 2);
             if (c.parts > 1) {
-                char header[15];
+                char header[32];
                 std::snprintf(header, sizeof header, "06080400%02X%02X%02X", refs[c.parts], c.parts,
                               k);
                 EXPECT_EQ(ud.substr(2, 14), header);
