@@ -27,5 +27,7 @@ int main(int argc, char** argv) {
     for (bsms::Window* w : program.allWindows())
         host.bind(*w);
     host.showMain(*program.Form1);
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    host.unbindAll();
+    return status;
 }

@@ -17,6 +17,8 @@ class QtHost : public Host {
 
     // The widgets of a window model, made on first use.
     BoundWindow& bind(Window& window);
+    // Drops every window's widgets; call it before the window models go.
+    void unbindAll();
     // The main window: shown without a modal loop.
     void showMain(Window& window);
 

@@ -42,6 +42,7 @@ struct GuiRig {
     Program program{host, port, dir.path()};
     qt::BoundWindow& main;
     GuiRig() : main(host.bind(*program.Form1)) { host.showMain(*program.Form1); }
+    ~GuiRig() { host.unbindAll(); }
     template <typename W>
     W* widget(const char* name) {
         return qobject_cast<W*>(main.widgetFor(name));
