@@ -199,6 +199,21 @@ void ResetSlave(const std::string& slave) {
     close(fd);
 }
 
+// Closing the master throws away what the client has not read yet; a vanishing phone should
+// still have been heard, so give the client a moment to take its last answer.
+void WaitUntilRead(const std::string& slave) {
+    int fd = open(slave.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return;
+    // Polling the terminal side also moves what is still on its way into the queue, so an empty
+    // queue means the client has it.
+    for (int i = 0; i < 500; ++i) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 0) <= 0 || !(p.revents & POLLIN)) break;
+        usleep(10'000);
+    }
+    close(fd);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -305,6 +320,7 @@ int main(int argc, char** argv) {
         }
         if (modem.Vanished() && pacer.Empty()) {
             trace("--", "device vanishes");
+            WaitUntilRead(slave);
             break;
         }
     }
