@@ -12,9 +12,15 @@
 namespace bsms::qt {
 
 QtHost::~QtHost() {
+    unbindAll();
+    if (busy_) QApplication::restoreOverrideCursor();
+}
+
+void QtHost::unbindAll() {
     for (BoundWindow* w : bound_)
         delete w;
-    if (busy_) QApplication::restoreOverrideCursor();
+    bound_.clear();
+    main_ = nullptr;
 }
 
 BoundWindow& QtHost::bind(Window& window) {
