@@ -32,9 +32,10 @@ BoundWindow& QtHost::bind(Window& window) {
 
 void QtHost::showMain(Window& window) {
     main_ = &bind(window);
-    window.load();
-    window.setShown(true);
+    // Shown before start-up runs, so that its boxes stand over the window they concern.
     main_->show();
+    window.setShown(true);
+    window.load();
     window.activate();
 }
 
