@@ -301,17 +301,15 @@ std::string Modem::FinishPdu(bool cancelled) {
     if (!CheckSubmit(pdu_, pduLength_).empty()) {
         r = {Final::Cms, 304};
     } else if (pduStore_) {
-        int slot = 0;
+        int index = 0, slot = 0;
         MessageStore* store = nullptr;
         for (int i = 1; i <= Capacity(1) && !store; ++i)
-            if ((store = Locate(1, i, slot)) && store->slots.count(slot)) store = nullptr;
+            if (MessageStore* s = Locate(1, i, slot); s && !s->slots.count(slot))
+                store = s, index = i;
         if (!store) {
             r = {Final::Cms, 322};
         } else {
             store->slots[slot] = {pduStat_, Upper(pdu_)};
-            int index = slot + (memories_[1] == "MT" && store == &cfg_.stores["ME"]
-                                    ? cfg_.stores["SM"].capacity
-                                    : 0);
             info_.push_back("+CMGW: " + std::to_string(index));
         }
     } else {
