@@ -1,0 +1,78 @@
+// The program's core against the simulated phone, through the Qt serial port and the "com1" link.
+#ifdef BSMS_HAVE_QT
+
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include "app/form1.h"
+#include "phone_sim_client.h"
+#include "qt/qt_comm_port.h"
+#include "test_support.h"
+#include "ui/language.h"
+
+namespace bsms {
+namespace {
+
+QCoreApplication& Application() {
+    static int argc = 1;
+    static char name[] = "e2e";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication* app = QCoreApplication::instance() ? QCoreApplication::instance()
+                                                                : new QCoreApplication(argc, argv);
+    return *app;
+}
+
+// Runs the event loop until the condition holds; the deadline only guards against a hang.
+template <typename F>
+bool RunUntil(F done) {
+    QDeadlineTimer deadline(10000);
+    while (!done() && !deadline.hasExpired()) {
+        Application().processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(1);
+    }
+    return done();
+}
+
+TEST(ProgramWithPhone, OpensPortOneThroughTheLinkAndProbes) {
+    Application();
+    phonesim_test::PhoneSim sim({"--model", "Brenvik Test Phone"});
+    const std::filesystem::path folder = sim.link().parent_path();
+    test::ScriptedHost host;
+    qt::QtCommPort port(folder);
+    {
+        std::ofstream settings(folder / "Setting.sms", std::ios::binary);
+        settings << " 1 \r\n115200,n,8,1\r\n 0 \r\n\r\nTrue\r\nFalse\r\nenglish\r\n";
+    }
+    Program program(host, port, folder);
+    program.Form1->load();
+    ASSERT_TRUE(port.portOpen()) << (host.boxes.empty() ? "" : host.boxes[0].text);
+    Status_Refresh(program);
+    EXPECT_EQ((*program.Form1)["StatusBar1"].panel(4), "Status: Connesso");
+
+    program.Form1->menu("Mn_Test").click();
+    const Control& box = (*program.Form1)["Text1"];
+    ASSERT_TRUE(RunUntil([&] { return box.text().find("OK\r\n") != std::string::npos; }))
+        << box.text();
+    EXPECT_EQ(box.text(), "AT+CGMM\r\r\nBrenvik Test Phone\r\n\r\nOK\r\n");
+    EXPECT_TRUE(host.boxes.empty());
+
+    // A command the phone refuses is reported with the phone's own error line.
+    program.Form1->operator[]("Text1").setText("");
+    program.WriteCommand("AT+CPBS=XX");
+    ASSERT_TRUE(RunUntil([&] { return !host.boxes.empty(); })) << box.text();
+    EXPECT_EQ(host.boxes[0].text.substr(0, host.boxes[0].text.find('\r')),
+              "Command didn't accept by mobile");
+
+    // The phone goes away: the port closes and the next refresh shows it.
+    sim.Stop();
+    ASSERT_TRUE(RunUntil([&] { return !port.portOpen(); }));
+    Status_Refresh(program);
+    EXPECT_EQ((*program.Form1)["StatusBar1"].panel(4), "Status: Disconnesso");
+}
+
+}  // namespace
+}  // namespace bsms
+
+#endif
