@@ -2,41 +2,20 @@
 #ifdef BSMS_HAVE_QT
 
 #include <gtest/gtest.h>
-#include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QThread>
 
 #include "app/form1.h"
 #include "phone_sim_client.h"
 #include "qt/qt_comm_port.h"
+#include "qt_loop.h"
 #include "test_support.h"
 #include "ui/language.h"
 
 namespace bsms {
 namespace {
 
-QCoreApplication& Application() {
-    static int argc = 1;
-    static char name[] = "e2e";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication* app = QCoreApplication::instance() ? QCoreApplication::instance()
-                                                                : new QCoreApplication(argc, argv);
-    return *app;
-}
-
-// Runs the event loop until the condition holds; the deadline only guards against a hang.
-template <typename F>
-bool RunUntil(F done) {
-    QDeadlineTimer deadline(10000);
-    while (!done() && !deadline.hasExpired()) {
-        Application().processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(1);
-    }
-    return done();
-}
-
 TEST(ProgramWithPhone, OpensPortOneThroughTheLinkAndProbes) {
-    Application();
+    test::QtApp();
     phonesim_test::PhoneSim sim({"--model", "Brenvik Test Phone"});
     const std::filesystem::path folder = sim.link().parent_path();
     test::ScriptedHost host;
@@ -53,7 +32,7 @@ TEST(ProgramWithPhone, OpensPortOneThroughTheLinkAndProbes) {
 
     program.Form1->menu("Mn_Test").click();
     const Control& box = (*program.Form1)["Text1"];
-    ASSERT_TRUE(RunUntil([&] { return box.text().find("OK\r\n") != std::string::npos; }))
+    ASSERT_TRUE(test::RunUntil([&] { return box.text().find("OK\r\n") != std::string::npos; }))
         << box.text();
     EXPECT_EQ(box.text(), "AT+CGMM\r\r\nBrenvik Test Phone\r\n\r\nOK\r\n");
     EXPECT_TRUE(host.boxes.empty());
@@ -61,13 +40,13 @@ TEST(ProgramWithPhone, OpensPortOneThroughTheLinkAndProbes) {
     // A command the phone refuses is reported with the phone's own error line.
     program.Form1->operator[]("Text1").setText("");
     program.WriteCommand("AT+CPBS=XX");
-    ASSERT_TRUE(RunUntil([&] { return !host.boxes.empty(); })) << box.text();
+    ASSERT_TRUE(test::RunUntil([&] { return !host.boxes.empty(); })) << box.text();
     EXPECT_EQ(host.boxes[0].text.substr(0, host.boxes[0].text.find('\r')),
               "Command didn't accept by mobile");
 
     // The phone goes away: the port closes and the next refresh shows it.
     sim.Stop();
-    ASSERT_TRUE(RunUntil([&] { return !port.portOpen(); }));
+    ASSERT_TRUE(test::RunUntil([&] { return !port.portOpen(); }));
     Status_Refresh(program);
     EXPECT_EQ((*program.Form1)["StatusBar1"].panel(4), "Status: Disconnesso");
 }

@@ -9,35 +9,14 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
-#include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QThread>
 
 #include "qt/qt_comm_port.h"
+#include "qt_loop.h"
 #include "test_support.h"
 
 namespace bsms {
 namespace {
-
-QCoreApplication& App() {
-    static int argc = 1;
-    static char name[] = "e2e";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication* app = QCoreApplication::instance() ? QCoreApplication::instance()
-                                                                : new QCoreApplication(argc, argv);
-    return *app;
-}
-
-// Runs the event loop until the condition holds; the deadline only guards against a hang.
-template <typename F>
-bool SpinUntil(F done) {
-    QDeadlineTimer deadline(10000);
-    while (!done() && !deadline.hasExpired()) {
-        App().processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(1);
-    }
-    return done();
-}
 
 struct Pty {
     int master = -1;
@@ -61,7 +40,7 @@ struct Pty {
         pollfd p{master, POLLIN, 0};
         QDeadlineTimer deadline(10000);
         while (!deadline.hasExpired()) {
-            App().processEvents(QEventLoop::AllEvents, 10);
+            test::QtApp().processEvents(QEventLoop::AllEvents, 10);
             if (::poll(&p, 1, 10) > 0 && (p.revents & POLLIN)) {
                 char buf[256];
                 const ssize_t n = ::read(master, buf, sizeof buf);
@@ -74,7 +53,7 @@ struct Pty {
 };
 
 TEST(QtSerialPort, BytesBothWaysThroughTheComLinkAndUnplug) {
-    App();
+    test::QtApp();
     test::TempFolder dir;
     Pty pty;
     std::filesystem::create_symlink(pty.slave, dir.path() / "com3");
@@ -97,19 +76,19 @@ TEST(QtSerialPort, BytesBothWaysThroughTheComLinkAndUnplug) {
 
     const std::string reply = "AT+CGMM\r\r\nSIM900 \xE8\r\n\r\nOK\r\n";
     ASSERT_EQ(::write(pty.master, reply.data(), reply.size()), static_cast<ssize_t>(reply.size()));
-    ASSERT_TRUE(SpinUntil([&] { return received.size() >= reply.size(); }));
+    ASSERT_TRUE(test::RunUntil([&] { return received.size() >= reply.size(); }));
     EXPECT_EQ(received, reply);
     EXPECT_GE(events, 1);
 
     // The other side goes away: the port closes itself instead of spinning on read errors.
     ::close(pty.master);
     pty.master = -1;
-    EXPECT_TRUE(SpinUntil([&] { return !port.portOpen(); }));
+    EXPECT_TRUE(test::RunUntil([&] { return !port.portOpen(); }));
     port.setPortOpen(false);  // closing a closed port is harmless
 }
 
 TEST(QtSerialPort, OpenFailuresAreCommErrors) {
-    App();
+    test::QtApp();
     test::TempFolder dir;
     qt::QtCommPort port(dir.path());
     port.setCommPort(9);
