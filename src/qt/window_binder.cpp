@@ -38,6 +38,8 @@ std::string S(const QString& s) {
 // Text boxes hold CR LF line breaks; the widgets use LF alone.
 QString ToWidgetText(const std::string& model) {
     QString t = Q(model);
+    // A phone's echo ends in CR before the reply's CR LF: one line break, not two.
+    t.replace(QStringLiteral("\r\r\n"), QStringLiteral("\n"));
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     t.replace(QChar('\r'), QChar('\n'));
     return t;
