@@ -1,6 +1,6 @@
 // Drives build/bin/phone-sim as a client would: starts it on a link in a temporary folder and
-// talks to the pseudo-terminal. Every read waits for an expected ending with a generous deadline,
-// which only guards against a hang.
+// talks to the pseudo-terminal. Every read waits for an expected ending; giving up after a long
+// silence only guards against a hang.
 #pragma once
 
 #include <fcntl.h>
@@ -11,11 +11,12 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -27,104 +28,114 @@ extern char** environ;
 namespace phonesim_test {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-constexpr auto kDeadline = std::chrono::seconds(10);
+using Done = std::function<bool(const std::string&)>;
 
-inline int MsLeft(Clock::time_point end) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
+// Reads from fd into `got` until `done(got)`: 1 when it is, 0 when the other side has gone, -1
+// after ten seconds without a byte.
+inline int ReadFor(int fd, std::string& got, const Done& done) {
+    for (int quiet = 0; !done(got);) {
+        pollfd p{fd, POLLIN, 0};
+        char buf[4096];
+        ssize_t n = -1;
+        if (poll(&p, 1, 100) > 0)
+            n = read(fd, buf, sizeof buf);
+        else
+            errno = EAGAIN;
+        if (n > 0)
+            got.append(buf, static_cast<std::size_t>(n));
+        else if (n == 0 || errno != EAGAIN)
+            return 0;
+        else if (++quiet == 100)
+            return -1;
+    }
+    return 1;
+}
+inline const Done kNever = [](const std::string&) { return false; };
+
+// Starts phone-sim; its standard output (and error, with `both`) comes out of the returned pipe.
+inline int Spawn(const std::vector<std::string>& args, bool both, pid_t& pid) {
+    std::string tool = std::string(BSMS_BIN_DIR) + "/phone-sim";
+    std::vector<char*> argv{tool.data()};
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    if (both) posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    if (rc == 0) return fds[0];
+    close(fds[0]);
+    pid = -1;
+    return -1;
 }
 
-// One running simulator. Extra arguments follow "--link DIR/com1"; "{dir}" in them stands for
-// the simulator's temporary folder.
+// Reads the output to its end and returns the exit status (-1 when killed).
+inline int Finish(pid_t pid, int fd, std::string& out) {
+    if (ReadFor(fd, out, kNever) < 0) {
+        ADD_FAILURE() << "phone-sim did not exit";
+        kill(pid, SIGKILL);
+    }
+    close(fd);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs phone-sim to its end (for --help and --check): the exit status and both streams.
+inline std::pair<int, std::string> RunTool(const std::vector<std::string>& args) {
+    pid_t pid = -1;
+    std::string out;
+    int fd = Spawn(args, true, pid);
+    return {fd < 0 ? -1 : Finish(pid, fd, out), out};
+}
+
+inline std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// One running simulator on DIR/com1, logging what it sends to DIR/sent.log. Extra arguments
+// follow these.
 class PhoneSim {
   public:
     explicit PhoneSim(const std::vector<std::string>& args = {}, const std::string& scenario = "") {
+        std::vector<std::string> all{"--link", link().string(), "--sent-log", SentLog()};
         if (!scenario.empty()) {
             dir_.write("scenario.txt", scenario);
-            Start(Args({"--scenario", (dir_.path() / "scenario.txt").string()}, args));
-        } else {
-            Start(Args({}, args));
+            all.insert(all.end(), {"--scenario", (dir_.path() / "scenario.txt").string()});
         }
+        all.insert(all.end(), args.begin(), args.end());
+        out_ = Spawn(all, false, pid_);
+        if (out_ < 0 || ReadFor(out_, device_, [](auto& s) { return s.ends_with('\n'); }) != 1)
+            ADD_FAILURE() << "phone-sim printed no device";
+        device_ = device_.substr(0, device_.find('\n'));
     }
-    ~PhoneSim() {
-        if (pid_ > 0) Stop();
-        if (out_ >= 0) close(out_);
-    }
+    ~PhoneSim() { Stop(); }
 
     const std::string& device() const { return device_; }
     fs::path link() const { return dir_.path() / "com1"; }
-    fs::path file(const std::string& name) const { return dir_.path() / name; }
     pid_t pid() const { return pid_; }
+    std::string sent() const { return ReadFile(SentLog()); }
 
-    // Sends a signal and waits for the exit; returns the exit status (-1 when killed).
+    // Sends a signal (0: none) and waits for the exit; returns the exit status (-1 when killed).
     int Stop(int sig = SIGTERM) {
-        if (pid_ <= 0) return exit_;
-        kill(pid_, sig);
-        return Wait();
-    }
-    // Waits for the process to end by itself (within the deadline).
-    int Wait() {
-        auto end = Clock::now() + kDeadline;
-        int status = 0;
-        while (waitpid(pid_, &status, WNOHANG) == 0) {
-            if (MsLeft(end) == 0) {
-                ADD_FAILURE() << "phone-sim did not exit";
-                kill(pid_, SIGKILL);
-                waitpid(pid_, &status, 0);
-                break;
-            }
-            usleep(10000);
+        if (pid_ > 0) {
+            kill(pid_, sig);
+            std::string rest;
+            exit_ = Finish(pid_, out_, rest);
+            pid_ = -1;
         }
-        pid_ = -1;
-        exit_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         return exit_;
     }
 
   private:
-    std::vector<std::string> Args(std::vector<std::string> first,
-                                  const std::vector<std::string>& more) {
-        std::vector<std::string> all{std::string(BSMS_BIN_DIR) + "/phone-sim", "--link",
-                                     link().string()};
-        all.insert(all.end(), first.begin(), first.end());
-        for (std::string a : more) {
-            if (auto at = a.find("{dir}"); at != std::string::npos)
-                a.replace(at, 5, dir_.path().string());
-            all.push_back(a);
-        }
-        return all;
-    }
-
-    void Start(const std::vector<std::string>& args) {
-        int pipefd[2];
-        ASSERT_EQ(pipe(pipefd), 0);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, pipefd[1], 1);
-        posix_spawn_file_actions_addclose(&actions, pipefd[0]);
-        std::vector<char*> argv;
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(pipefd[1]);
-        out_ = pipefd[0];
-        ASSERT_EQ(rc, 0) << "cannot start " << argv[0];
-        // The first line is the device.
-        auto end = Clock::now() + kDeadline;
-        std::string line;
-        while (line.find('\n') == std::string::npos && MsLeft(end) > 0) {
-            pollfd p{out_, POLLIN, 0};
-            if (poll(&p, 1, MsLeft(end)) <= 0) continue;
-            char buf[256];
-            ssize_t n = read(out_, buf, sizeof buf);
-            if (n <= 0) break;
-            line.append(buf, static_cast<std::size_t>(n));
-        }
-        ASSERT_NE(line.find('\n'), std::string::npos) << "phone-sim printed no device";
-        device_ = line.substr(0, line.find('\n'));
-    }
+    std::string SentLog() const { return (dir_.path() / "sent.log").string(); }
 
     bsms::test::TempFolder dir_;
     pid_t pid_ = -1;
@@ -136,167 +147,69 @@ class PhoneSim {
 // An open connection to the device, raw as a serial port is.
 class Line {
   public:
-    explicit Line(const fs::path& device) {
-        fd_ = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    explicit Line(const fs::path& device)
+        : fd_(open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {
         EXPECT_GE(fd_, 0) << "cannot open " << device;
         termios t{};
-        if (fd_ >= 0 && tcgetattr(fd_, &t) == 0) {
+        if (tcgetattr(fd_, &t) == 0) {
             cfmakeraw(&t);
             tcsetattr(fd_, TCSANOW, &t);
         }
     }
-    ~Line() { Close(); }
-    void Close() {
-        if (fd_ >= 0) close(fd_);
-        fd_ = -1;
-    }
+    ~Line() { close(fd_); }
 
+    // A pseudo-terminal takes these few bytes at once.
     void Send(const std::string& bytes) {
-        std::size_t done = 0;
-        auto end = Clock::now() + kDeadline;
-        while (done < bytes.size() && MsLeft(end) > 0) {
-            ssize_t n = write(fd_, bytes.data() + done, bytes.size() - done);
-            if (n > 0)
-                done += static_cast<std::size_t>(n);
-            else
-                usleep(1000);
-        }
-        ASSERT_EQ(done, bytes.size());
+        ASSERT_EQ(write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     }
 
-    // Reads until what arrived since the last read satisfies `complete`; returns all of it.
-    std::string ReadUntil(const std::function<bool(const std::string&)>& complete) {
-        auto end = Clock::now() + kDeadline;
-        while (!complete(pending_)) {
-            pollfd p{fd_, POLLIN, 0};
-            if (MsLeft(end) == 0) {
-                ADD_FAILURE() << "no complete answer, got \"" << Visible(pending_) << "\"";
-                break;
-            }
-            if (poll(&p, 1, MsLeft(end)) <= 0) continue;
-            char buf[4096];
-            ssize_t n = read(fd_, buf, sizeof buf);
-            if (n > 0)
-                pending_.append(buf, static_cast<std::size_t>(n));
-            else if (n == 0 || errno != EAGAIN) {
-                ADD_FAILURE() << "device gone while reading, got \"" << Visible(pending_) << "\"";
-                break;
-            }
-        }
-        std::string out;
-        out.swap(pending_);
-        return out;
+    // Reads until what arrived since the last read satisfies `done`; returns all of it.
+    std::string ReadUntil(const Done& done) {
+        if (ReadFor(fd_, pending_, done) != 1)
+            ADD_FAILURE() << "no complete answer, got " << ::testing::PrintToString(pending_);
+        return std::exchange(pending_, {});
     }
     std::string ReadUntil(const std::string& ending) {
-        return ReadUntil([&](const std::string& s) {
-            return s.size() >= ending.size() &&
-                   s.compare(s.size() - ending.size(), ending.size(), ending) == 0;
-        });
+        return ReadUntil([&](const std::string& s) { return s.ends_with(ending); });
     }
     // Up to a final result code or the "> " prompt.
     std::string Reply() {
-        return ReadUntil([](const std::string& s) {
-            auto ends = [&](const std::string& e) {
-                return s.size() >= e.size() && s.compare(s.size() - e.size(), e.size(), e) == 0;
-            };
-            if (ends("\r\nOK\r\n") || ends("\r\nERROR\r\n") || ends("\r\n> ") ||
-                ends("COMMAND NOT SUPPORT\r\n"))
-                return true;
-            // An extended error: the last line starts with "+CMS ERROR: " or "+CME ERROR: ".
-            if (!ends("\r\n") || s.size() < 4) return false;
-            std::size_t start = s.rfind("\r\n", s.size() - 3);
-            std::string last = s.substr(start == std::string::npos ? 0 : start + 2);
-            return last.rfind("+CMS ERROR: ", 0) == 0 || last.rfind("+CME ERROR: ", 0) == 0;
-        });
+        static const std::regex final(
+            "(\r\n(OK|ERROR)|\\+CM[ES] ERROR: [^\r\n]*|COMMAND NOT SUPPORT)\r\n$|\r\n> $");
+        return ReadUntil([](const std::string& s) { return std::regex_search(s, final); });
     }
     // Sends a command line (CR added) and returns the answer.
     std::string Command(const std::string& command) {
         Send(command + "\r");
         return Reply();
     }
-
     // Waits until the other side has gone: true when it has.
-    bool WaitGone() {
-        auto end = Clock::now() + kDeadline;
-        while (MsLeft(end) > 0) {
-            pollfd p{fd_, POLLIN, 0};
-            if (poll(&p, 1, MsLeft(end)) <= 0) continue;
-            if (p.revents & (POLLHUP | POLLERR)) return true;
-            char buf[256];
-            ssize_t n = read(fd_, buf, sizeof buf);
-            if (n == 0 || (n < 0 && errno != EAGAIN)) return true;
-        }
-        return false;
-    }
-
-    static std::string Visible(const std::string& s) {
-        std::string v;
-        for (unsigned char c : s) {
-            if (c == '\r')
-                v += "\\r";
-            else if (c == '\n')
-                v += "\\n";
-            else if (c < 32)
-                v +=
-                    "\\x" + std::string(1, "0123456789ABCDEF"[c >> 4]) + "0123456789ABCDEF"[c & 15];
-            else
-                v += static_cast<char>(c);
-        }
-        return v;
-    }
+    bool WaitGone() { return ReadFor(fd_, pending_, kNever) == 0; }
 
   private:
-    int fd_ = -1;
+    int fd_;
     std::string pending_;
 };
 
-// What a phone answers to a command line with echo on: the echo, then the lines and OK.
+// What a phone answers to a command line with echo on: the echo, then the lines and the result.
 inline std::string Answer(const std::string& command, const std::vector<std::string>& lines,
                           const std::string& final = "OK") {
     std::string s = command + "\r";
-    if (!lines.empty()) {
-        s += "\r\n";
-        for (std::size_t i = 0; i < lines.size(); ++i)
-            s += (i ? "\r\n" : "") + lines[i];
-        s += "\r\n";
-    }
+    for (const auto& line : lines)
+        s += "\r\n" + line;
+    if (!lines.empty()) s += "\r\n";
     return s + "\r\n" + final + "\r\n";
 }
 
-// Runs phone-sim to its end (for --help and --check); returns the exit status and the output of
-// both streams.
-inline std::pair<int, std::string> RunTool(const std::vector<std::string>& args) {
-    std::vector<std::string> all{std::string(BSMS_BIN_DIR) + "/phone-sim"};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (const auto& a : all)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    int pipefd[2];
-    if (pipe(pipefd) != 0) return {-1, ""};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipefd[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, pipefd[1], 2);
-    posix_spawn_file_actions_addclose(&actions, pipefd[0]);
-    pid_t pid = -1;
-    int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipefd[1]);
-    std::string out;
-    char buf[4096];
-    ssize_t n;
-    while (rc == 0 && (n = read(pipefd[0], buf, sizeof buf)) > 0)
-        out.append(buf, static_cast<std::size_t>(n));
-    close(pipefd[0]);
-    int status = 0;
-    if (rc != 0 || waitpid(pid, &status, 0) != pid) return {-1, out};
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
-
-inline std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+// A command line and what the phone is to answer to it with echo on.
+struct Step {
+    std::string command;
+    std::vector<std::string> lines;
+    std::string final = "OK";
+};
+inline void ExpectAnswers(Line& line, const std::vector<Step>& steps) {
+    for (const auto& s : steps)
+        EXPECT_EQ(line.Command(s.command), Answer(s.command, s.lines, s.final)) << s.command;
 }
 
 }  // namespace phonesim_test

@@ -1,4 +1,4 @@
-// Faults, unsolicited codes, profiles and the device's life cycle on the simulated phone.
+// Faults, unsolicited codes, profiles and scenario files on the simulated phone.
 #include <gmock/gmock.h>
 
 #include "phone_sim_client.h"
@@ -8,40 +8,32 @@ namespace {
 
 using ::testing::HasSubstr;
 
-const std::string kListing = Answer(
-    "AT+CPBR=1,250",
-    {"+CPBR: 1,\"+393331234567\",145,\"Anna\"", "+CPBR: 2,\"3471112233\",129,\"Bruno Rossi\"",
-     "+CPBR: 4,\"+393337654321\",145,\"\"", "+CPBR: 5,\"0612345\",129,\"Ufficio\""});
-
+// Paced answers are the unpaced ones, byte for byte.
 TEST(PhoneSimFaults, PiecesAndLineSpeedKeepEveryByteInOrder) {
+    PhoneSim plain;
+    const std::string listing = Line(plain.link()).Command("AT+CPBR=1,250");
     for (const auto& args :
          std::vector<std::vector<std::string>>{{"--chunk", "3", "--chunk-pause", "5"},
                                                {"--baud", "9600"},
                                                {"--chunk", "7", "--baud", "19200"}}) {
         PhoneSim sim(args);
         Line line(sim.link());
-        EXPECT_EQ(line.Command("AT+CPBR=1,250"), kListing) << args[0];
+        EXPECT_EQ(line.Command("AT+CPBR=1,250"), listing) << args[0];
         EXPECT_EQ(line.Command("AT+CGMM"), Answer("AT+CGMM", {"BX-1 Simulated Phone"})) << args[0];
     }
 }
 
-TEST(PhoneSimFaults, SilentCommandGetsNoAnswerAtAll) {
-    PhoneSim sim({"--set", "fault silent AT+CGMM"});
-    Line line(sim.link());
-    line.Send("AT+CGMM\r");
-    // Whatever the silent command had said would come before this answer.
-    EXPECT_EQ(line.Command("AT"), "AT\r\r\nOK\r\n");
-    line.Send("AT+CGMM\r");
-    EXPECT_EQ(line.Command("AT+CGMI"), Answer("AT+CGMI", {"Brenvik"}));
-}
-
-TEST(PhoneSimFaults, ErrorsOnDemand) {
+TEST(PhoneSimFaults, SilenceAndErrorsOnDemand) {
     PhoneSim sim({}, R"(default-content
 fault error AT+CSCA?
 fault cms AT+CMGS=* 500 once
 fault cme at+cpbs=me 10
+fault silent AT+CGMM
 )");
     Line line(sim.link());
+    line.Send("AT+CGMM\r");
+    // Whatever the silent command had said would come before this answer.
+    EXPECT_EQ(line.Command("AT"), "AT\r\r\nOK\r\n");
     EXPECT_EQ(line.Command("AT+CSCA?"), Answer("AT+CSCA?", {}, "ERROR"));
     EXPECT_EQ(line.Command("AT+CSCA?"), Answer("AT+CSCA?", {}, "ERROR"));
     EXPECT_EQ(line.Command("AT+CMGS=23"), Answer("AT+CMGS=23", {}, "+CMS ERROR: 500"));
@@ -57,15 +49,20 @@ fault cme at+cpbs=me 10
 TEST(PhoneSimFaults, DeviceVanishesAfterTheAnswer) {
     PhoneSim sim({"--set", "fault vanish AT+CGMM"});
     Line line(sim.link());
-    EXPECT_EQ(line.Command("AT"), "AT\r\r\nOK\r\n");
     EXPECT_EQ(line.Command("AT+CGMM"), Answer("AT+CGMM", {"BX-1 Simulated Phone"}));
     EXPECT_TRUE(line.WaitGone());
-    EXPECT_EQ(sim.Wait(), 0);
+    EXPECT_EQ(sim.Stop(0), 0);  // it has gone by itself
     EXPECT_FALSE(fs::exists(fs::symlink_status(sim.link())));
 }
 
-TEST(PhoneSimFaults, UnsolicitedCodesFollowTheirCommand) {
-    PhoneSim sim({"--set", "urc AT+CSQ RING", "--set", "urc AT+CMGS=* \"+CDSI: \\\"SM\\\",3\""});
+TEST(PhoneSimFaults, UnsolicitedCodesAndArrivalsFollowTheirCommand) {
+    PhoneSim sim({}, R"(default-content
+urc AT+CSQ RING
+urc AT+CMGS=* "+CDSI: \"SM\",3"
+arrival after=AT+CGMI from=+393330000001 text="Dopo il comando"
+arrival from=+393330000002 text="Su richiesta"
+arrival after=AT+CGMR from=+393330000003 text="Non annunciato"
+)");
     Line line(sim.link());
     line.Send("AT+CSQ\r");
     EXPECT_EQ(line.ReadUntil("RING\r\n"), Answer("AT+CSQ", {"+CSQ: 20,99"}) + "\r\nRING\r\n");
@@ -74,24 +71,14 @@ TEST(PhoneSimFaults, UnsolicitedCodesFollowTheirCommand) {
     line.Send("079193214365870911F30C919321436587090000FF0AE8329BFD4697D9EC37\x1a");
     EXPECT_THAT(line.ReadUntil("\r\n+CDSI: \"SM\",3\r\n"),
                 HasSubstr("\r\n+CMGS: 0\r\n\r\nOK\r\n\r\n+CDSI"));
-}
 
-TEST(PhoneSimFaults, MessagesArriveAfterACommandOrOnSignal) {
-    PhoneSim sim({}, R"(default-content
-arrival after=AT+CSQ from=+393330000001 text="Dopo il segnale" time=25/02/01,10:00:00+04
-arrival from=+393330000002 text="Su richiesta" time=25/02/01,10:00:00+04
-arrival after=AT+CGMR from=+393330000003 text="Non annunciato" time=25/02/01,10:00:00+04
-)");
-    Line line(sim.link());
-    line.Send("AT+CSQ\r");
+    line.Send("AT+CGMI\r");
     EXPECT_EQ(line.ReadUntil("\r\n+CMTI: \"SM\",7\r\n"),
-              Answer("AT+CSQ", {"+CSQ: 20,99"}) + "\r\n+CMTI: \"SM\",7\r\n");
+              Answer("AT+CGMI", {"Brenvik"}) + "\r\n+CMTI: \"SM\",7\r\n");
     EXPECT_THAT(line.Command("AT+CMGR=7"), HasSubstr("\r\n+CMGR: 0,,"));
-
     kill(sim.pid(), SIGUSR1);
     EXPECT_EQ(line.ReadUntil("\r\n"), "\r\n+CMTI: \"SM\",8\r\n");
     EXPECT_THAT(line.Command("AT+CMGR=8"), HasSubstr("0C919333030000200000"));
-
     // With new-message indications off the message is stored quietly.
     line.Command("AT+CNMI=2,0");
     EXPECT_EQ(line.Command("AT+CGMR"), Answer("AT+CGMR", {"1.0.0"}));
@@ -106,13 +93,10 @@ TEST(PhoneSimProfiles, QuirksOfRealDevices) {
     EXPECT_EQ(a.Command("AT"), "AT\r\r\nOK\r\n") << "no OK was still to come";
 
     PhoneSim modem({"--profile", "usb-modem"});
-    Line b(modem.link());
-    EXPECT_EQ(b.Command("AT+CPBR=?"), Answer("AT+CPBR=?", {"+CPBR: (1-250),40,18"}));
-    EXPECT_EQ(b.Command("AT^FOO"), "AT^FOO\r\r\nCOMMAND NOT SUPPORT\r\n");
+    EXPECT_EQ(Line(modem.link()).Command("AT^FOO"), "AT^FOO\r\r\nCOMMAND NOT SUPPORT\r\n");
 
     PhoneSim limited({"--set", "unsupported AT+CPBS*"});
-    Line c(limited.link());
-    EXPECT_EQ(c.Command("AT+CPBS=ME"), Answer("AT+CPBS=ME", {}, "ERROR"));
+    EXPECT_EQ(Line(limited.link()).Command("AT+CPBS=ME"), Answer("AT+CPBS=ME", {}, "ERROR"));
 }
 
 TEST(PhoneSimProfiles, PromptPauseLosesAHastyPdu) {
@@ -129,32 +113,33 @@ TEST(PhoneSimProfiles, PromptPauseLosesAHastyPdu) {
     EXPECT_EQ(line.Reply(), "\r\n+CMGS: 0\r\n\r\nOK\r\n");
 }
 
-TEST(PhoneSimDevice, ServedAgainAfterTheClientReopens) {
-    PhoneSim sim;
-    {
-        Line first(sim.link());
-        EXPECT_EQ(first.Command("ATE0"), "ATE0\r\r\nOK\r\n");
-    }
-    for (int i = 0; i < 3; ++i) {
-        Line again(sim.link());
-        EXPECT_EQ(again.Command("AT+CGMM"), "\r\nBX-1 Simulated Phone\r\n\r\nOK\r\n") << i;
-    }
-}
-
-TEST(PhoneSimScenario, CheckReportsContentAndErrorsByLine) {
+TEST(PhoneSimScenario, CheckedByLineAndServed) {
+    const std::string good = R"sc(# comment
+model Test Phone 2
+phonebook-size SM 10
+contact book=SM index=3 number=+391111 name="Rossi, Mario (ufficio)"
+contact book=ME number=5551234
+message from=+39 text="a b"
+message store=ME index=5 pdu=0791932143050000040C9193331332547600005021500151034004C374F80D
+fault silent AT
+urc AT RING
+)sc";
     bsms::test::TempFolder dir;
-    dir.write("good.txt",
-              "# comment\nmodel Test Phone 2\nmessage from=+39 text=\"a b\"\n"
-              "message store=ME index=5 "
-              "pdu=0791932143050000040C9193331332547600005021500151034004C374F80D\n"
-              "contact number=+391 name=X\nfault silent AT\nurc AT RING\n");
+    dir.write("good.txt", good);
     auto [status, out] = RunTool({"--scenario", (dir.path() / "good.txt").string(), "--check"});
     EXPECT_EQ(status, 0) << out;
-    EXPECT_THAT(out, HasSubstr("model: Test Phone 2"));
-    EXPECT_THAT(out, HasSubstr("messages SM: 1/30"));
-    EXPECT_THAT(out, HasSubstr("messages ME: 1/100"));
-    EXPECT_THAT(out, HasSubstr("phonebook SM: 1/250"));
-    EXPECT_THAT(out, HasSubstr("faults: 1, unsolicited: 1"));
+    for (const char* summary :
+         {"model: Test Phone 2", "messages SM: 1/30", "messages ME: 1/100", "phonebook SM: 1/10",
+          "phonebook ME: 1/100", "faults: 1, unsolicited: 1"})
+        EXPECT_THAT(out, HasSubstr(summary));
+
+    PhoneSim sim({"--echo", "off"}, good);
+    Line line(sim.link());
+    EXPECT_EQ(line.Command("AT+CPBR=?"), "\r\n+CPBR: (1-10),40,18\r\n\r\nOK\r\n");
+    EXPECT_EQ(line.Command("AT+CPBR=1,200"),
+              "\r\n+CPBR: 3,\"+391111\",145,\"Rossi, Mario (ufficio)\"\r\n\r\nOK\r\n");
+    line.Command("AT+CPBS=ME");
+    EXPECT_EQ(line.Command("AT+CPBR=1,50"), "\r\n+CPBR: 1,\"5551234\",129,\"\"\r\n\r\nOK\r\n");
 
     const std::pair<const char*, const char*> bad[] = {
         {"echo on\nbogus 1\n", ":2: unknown keyword"},

@@ -12,51 +12,41 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
+// "Ciao" from +393331234567, the textbook example.
+const std::string kCiao = "0791932143050000040C9193331332547600005021500151034004C374F80D";
+
 // The PDU line of a +CMGR answer given without echo.
 std::string PduOf(const std::string& answer) {
     std::smatch m;
     static const std::regex pdu("\r\n\\+CMGR: \\d,,\\d+\r\n([0-9A-F]+)\r\n\r\nOK\r\n");
-    return std::regex_match(answer, m, pdu) ? m[1].str() : "no PDU in " + Line::Visible(answer);
+    return std::regex_match(answer, m, pdu) ? m[1].str() : "no PDU in " + answer;
 }
 
 TEST(PhoneSimMessages, DefaultContentHoldsTheUsualKinds) {
-    PhoneSim sim;
+    PhoneSim sim({"--echo", "off"});
     Line line(sim.link());
-    EXPECT_EQ(
-        line.Command("AT+CMGR=1"),
-        Answer("AT+CMGR=1",
-               {"+CMGR: 1,,23", "0791932143050000040C9193331332547600005021500151034004C374F80D"}));
-    line.Command("ATE0");
     // Unread until read once.
     EXPECT_THAT(line.Command("AT+CMGR=3"), StartsWith("\r\n+CMGR: 0,,"));
-    std::string ucs2 = PduOf(line.Command("AT+CMGR=3"));
-    EXPECT_EQ(ucs2.substr(34, 4), "0008") << "UCS2 coding";
+    EXPECT_EQ(PduOf(line.Command("AT+CMGR=3")).substr(34, 4), "0008") << "UCS2 coding";
     // Two parts of one message, 8-bit reference 0x42, in neighbouring locations.
-    std::string part1 = PduOf(line.Command("AT+CMGR=4"));
-    std::string part2 = PduOf(line.Command("AT+CMGR=5"));
-    EXPECT_EQ(part1.substr(16, 2), "44");
-    EXPECT_EQ(part1.substr(52, 14), "A0050003420201");
-    EXPECT_EQ(part2.substr(54, 12), "050003420202");
+    EXPECT_EQ(PduOf(line.Command("AT+CMGR=4")).substr(52, 14), "A0050003420201");
+    EXPECT_EQ(PduOf(line.Command("AT+CMGR=5")).substr(54, 12), "050003420202");
     // A national sender of seven digits: filler F in its last octet.
     EXPECT_THAT(PduOf(line.Command("AT+CMGR=6")), HasSubstr("040781602143F5"));
-    EXPECT_EQ(line.Command("AT+CMGR=7"), "\r\nOK\r\n");
 }
 
 TEST(PhoneSimMessages, BuildsDeliverPdusByTheBook) {
-    PhoneSim sim({}, R"(
+    PhoneSim sim({"--echo", "off"}, R"(
 message from=+393331234567 sc=+391234500000 time=05/12/05,10:15:30+04 text=Ciao stat=read
 message from=+39 sc="" time=25/01/15,08:00:00-20 text="€"
 message from=+39 sc=+391234500000 time=25/01/15,08:00:00+04 text="Ж"
 message index=10 from=+39 sc="" time=25/01/15,08:00:00+04 ref=66 text=)" +
-                         std::string(160, 'a') + R"(b
+                                        std::string(160, 'a') + R"(b
 message from=Brenvik sc="" time=25/01/15,08:00:00+04 text=@
 message from=+39 sc="" time=25/01/15,08:00:00+04 text="Ciao ^_^" coding=ucs2 flash=yes
 )");
     Line line(sim.link());
-    line.Command("ATE0");
-    EXPECT_EQ(line.Command("AT+CMGR=1"),
-              "\r\n+CMGR: 1,,23\r\n"
-              "0791932143050000040C9193331332547600005021500151034004C374F80D\r\n\r\nOK\r\n");
+    EXPECT_EQ(line.Command("AT+CMGR=1"), "\r\n+CMGR: 1,,23\r\n" + kCiao + "\r\n\r\nOK\r\n");
     // Escape pair 1B 65; time zone -5 h (20 quarters, sign bit set).
     EXPECT_EQ(PduOf(line.Command("AT+CMGR=2")), "000402919300005210518000000A029B32");
     EXPECT_EQ(PduOf(line.Command("AT+CMGR=3")), "079193214305000004029193000852105180000040020416");
@@ -74,97 +64,70 @@ message from=+39 sc="" time=25/01/15,08:00:00+04 text="Ciao ^_^" coding=ucs2 fla
 
 // Real phones' messages (the shared corpus): the same fields must give the same PDU.
 TEST(PhoneSimMessages, ReproducesRealPhonesDeliverPdus) {
-    fs::path corpus = bsms::test::SharedDir() / "corpus" / "real-cmgr" / "ok";
-    if (bsms::test::SharedDir().empty() || !fs::exists(corpus)) GTEST_SKIP() << "no corpus";
-    struct Case {
-        const char* file;
-        const char* message;
-    };
-    const Case cases[] = {
-        {"03.dump",
-         "from=+919884280026 sc=+919884005444 time=07/05/03,07:04:40+22 text=\"Ok sir\""},
-        {"07.dump", "from=+358456709855 sc=+358405202000 time=06/09/06,18:46:31+08 text=Test"},
-        {"08.dump",
-         "from=+32478746863 sc=+32475161616 time=02/01/07,21:08:33+04 text=\"TEST -@@-\""},
-        {"10.dump",
-         "from=+32478746863 sc=+32475161616 time=02/01/30,20:54:05+04 text=\"Tèätrc @ £.\""},
-        {"12.dump",
-         "from=+622291320408 sc=+622192600421 time=07/10/19,12:28:35+28 text=\"aa cakep deh\""},
-        {"09.dump",
-         "from=27838890001 from-type=200 sc=+27381000015 time=99/03/29,15:16:59+08 "
-         "text=hellohello"},
-    };
-    std::string scenario;
-    for (const auto& c : cases)
-        scenario += std::string("message ") + c.message + "\n";
-    PhoneSim sim({}, scenario);
+    if (bsms::test::SharedDir().empty()) GTEST_SKIP() << "no corpus";
+    const fs::path corpus = bsms::test::SharedDir() / "corpus" / "real-cmgr" / "ok";
+    PhoneSim sim({"--echo", "off"}, R"(
+message from=+919884280026 sc=+919884005444 time=07/05/03,07:04:40+22 text="Ok sir"
+message from=+358456709855 sc=+358405202000 time=06/09/06,18:46:31+08 text=Test
+message from=+32478746863 sc=+32475161616 time=02/01/07,21:08:33+04 text="TEST -@@-"
+message from=+32478746863 sc=+32475161616 time=02/01/30,20:54:05+04 text="Tèätrc @ £."
+message from=+622291320408 sc=+622192600421 time=07/10/19,12:28:35+28 text="aa cakep deh"
+message from=27838890001 from-type=200 sc=+27381000015 time=99/03/29,15:16:59+08 text=hellohello
+)");
     Line line(sim.link());
-    line.Command("ATE0");
     int index = 0;
-    for (const auto& c : cases) {
-        std::string dump = ReadFile(corpus / c.file);
+    for (const char* file : {"03", "07", "08", "10", "12", "09"}) {  // the dumps, in turn
+        std::string dump = ReadFile(corpus / (file + std::string(".dump")));
         std::smatch m;
         ASSERT_TRUE(std::regex_search(dump, m, std::regex("\\+CMGR:[^\n]*\n([0-9A-F]+)")));
-        EXPECT_EQ(PduOf(line.Command("AT+CMGR=" + std::to_string(++index))), m[1].str()) << c.file;
+        EXPECT_EQ(PduOf(line.Command("AT+CMGR=" + std::to_string(++index))), m[1].str()) << file;
     }
 }
 
 TEST(PhoneSimMessages, EmptyLocationAnswersAsConfigured) {
-    PhoneSim plain;
-    Line a(plain.link());
-    EXPECT_EQ(a.Command("AT+CMGR=20"), "AT+CMGR=20\r\r\nOK\r\n");
-    EXPECT_EQ(a.Command("AT+CMGR=31"), "AT+CMGR=31\r\r\n+CMS ERROR: 321\r\n");  // beyond the SIM
-
-    PhoneSim strict({"--empty-read", "error"});
-    Line b(strict.link());
-    EXPECT_EQ(b.Command("AT+CMGR=20"), "AT+CMGR=20\r\r\n+CMS ERROR: 321\r\n");
-
-    PhoneSim profiled({"--profile", "empty-error"});
-    Line c(profiled.link());
-    EXPECT_EQ(c.Command("AT+CMGR=20"), "AT+CMGR=20\r\r\n+CMS ERROR: 321\r\n");
-    EXPECT_THAT(c.Command("AT+CMGR=1"), HasSubstr("+CMGR: 1,,23"));
+    for (const auto& [args, empty] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{}, "OK"},
+             {{"--empty-read", "error"}, "+CMS ERROR: 321"},
+             {{"--profile", "empty-error"}, "+CMS ERROR: 321"}}) {
+        PhoneSim sim(args);
+        Line line(sim.link());
+        ExpectAnswers(line, {{"AT+CMGR=20", {}, empty}, {"AT+CMGR=31", {}, "+CMS ERROR: 321"}});
+        EXPECT_THAT(line.Command("AT+CMGR=1"), HasSubstr("\r\n+CMGR: 1,,23\r\n"));
+    }
 }
 
 TEST(PhoneSimMessages, ListDeleteAndMemories) {
     PhoneSim sim;
     Line line(sim.link());
-    line.Command("ATE0");
-    auto count = [](const std::string& s, const std::string& what) {
-        std::size_t n = 0;
-        for (std::size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1))
-            ++n;
-        return n;
+    auto listed = [&](const std::string& command) {  // the locations listed
+        std::string out = line.Command(command), at;
+        static const std::regex entry("\\+CMGL: (\\d+),");
+        for (std::sregex_iterator i(out.begin(), out.end(), entry), end; i != end; ++i)
+            at += (at.empty() ? "" : " ") + (*i)[1].str();
+        return at;
     };
-    EXPECT_EQ(line.Command("AT+CMGL=?"), "\r\n+CMGL: (0-4)\r\n\r\nOK\r\n");
-    std::string unread = line.Command("AT+CMGL=0");
-    EXPECT_EQ(count(unread, "+CMGL: "), 3u);
-    EXPECT_THAT(unread, HasSubstr("\r\n+CMGL: 3,0,,"));
-    EXPECT_EQ(line.Command("AT+CMGL=0"), "\r\nOK\r\n") << "listing marks them read";
-    std::string all = line.Command("AT+CMGL=4");
-    EXPECT_EQ(count(all, "+CMGL: "), 6u);
-    EXPECT_THAT(all, StartsWith("\r\n+CMGL: 1,1,,23\r\n0791932143050000040C91933313325476"));
-
-    EXPECT_EQ(line.Command("AT+CMGD=1"), "\r\nOK\r\n");
-    EXPECT_EQ(line.Command("AT+CMGR=1"), "\r\nOK\r\n");
-    EXPECT_EQ(line.Command("AT+CMGD=?"), "\r\n+CMGD: (2,3,4,5,6),(0-4)\r\n\r\nOK\r\n");
-    EXPECT_EQ(line.Command("AT+CMGD=0"), "\r\n+CMS ERROR: 321\r\n");
-    EXPECT_EQ(line.Command("AT+CPMS?"),
-              "\r\n+CPMS: \"SM\",5,30,\"SM\",5,30,\"SM\",5,30\r\n\r\nOK\r\n");
-
-    EXPECT_EQ(line.Command("AT+CPMS=?"),
-              "\r\n+CPMS: "
-              "(\"SM\",\"ME\",\"MT\"),(\"SM\",\"ME\",\"MT\"),(\"SM\",\"ME\",\"MT\")\r\n\r\nOK\r\n");
-    EXPECT_EQ(line.Command("AT+CPMS=\"ME\""), "\r\n+CPMS: 0,100,5,30,5,30\r\n\r\nOK\r\n");
-    EXPECT_EQ(line.Command("AT+CMGR=2"), "\r\nOK\r\n");
-    // MT as the program writes it, unquoted: the SIM's locations, then the phone's.
-    EXPECT_EQ(line.Command("AT+CPMS=MT,MT,MT"), "\r\n+CPMS: 5,130,5,130,5,130\r\n\r\nOK\r\n");
-    EXPECT_THAT(line.Command("AT+CMGR=2"), StartsWith("\r\n+CMGR: 1,,70\r\n"));
-    EXPECT_EQ(line.Command("AT+CMGR=131"), "\r\n+CMS ERROR: 321\r\n");
-    EXPECT_EQ(line.Command("AT+CPMS=\"XX\""), "\r\n+CMS ERROR: 302\r\n");
-
-    // Delete flag 4 empties the memory.
-    EXPECT_EQ(line.Command("AT+CMGD=1,4"), "\r\nOK\r\n");
-    EXPECT_EQ(line.Command("AT+CMGL=4"), "\r\nOK\r\n");
+    EXPECT_EQ(listed("AT+CMGL=0"), "3 4 5");
+    EXPECT_EQ(listed("AT+CMGL=0"), "") << "listing marks them read";
+    EXPECT_EQ(listed("AT+CMGL=4"), "1 2 3 4 5 6");
+    EXPECT_THAT(line.Command("AT+CMGL=1"), HasSubstr("\r\n+CMGL: 1,1,,23\r\n" + kCiao + "\r\n"));
+    ExpectAnswers(
+        line, {{"AT+CMGL=?", {"+CMGL: (0-4)"}},
+               {"AT+CMGD=1", {}},
+               {"AT+CMGR=1", {}},
+               {"AT+CMGD=?", {"+CMGD: (2,3,4,5,6),(0-4)"}},
+               {"AT+CMGD=0", {}, "+CMS ERROR: 321"},
+               {"AT+CPMS?", {"+CPMS: \"SM\",5,30,\"SM\",5,30,\"SM\",5,30"}},
+               {"AT+CPMS=?",
+                {"+CPMS: (\"SM\",\"ME\",\"MT\"),(\"SM\",\"ME\",\"MT\"),(\"SM\",\"ME\",\"MT\")"}},
+               {"AT+CPMS=\"ME\"", {"+CPMS: 0,100,5,30,5,30"}},
+               {"AT+CMGR=2", {}},
+               // MT as the program writes it, unquoted: the SIM's locations, then the phone's.
+               {"AT+CPMS=MT,MT,MT", {"+CPMS: 5,130,5,130,5,130"}}});
+    EXPECT_THAT(line.Command("AT+CMGR=2"), HasSubstr("\r\n+CMGR: 1,,70\r\n"));
+    ExpectAnswers(line, {{"AT+CMGR=131", {}, "+CMS ERROR: 321"},
+                         {"AT+CPMS=\"XX\"", {}, "+CMS ERROR: 302"},
+                         {"AT+CMGD=1,4", {}},  // flag 4 empties the memory
+                         {"AT+CMGL=4", {}}});
 }
 
 }  // namespace
