@@ -182,10 +182,6 @@ void Control::setCurrent(int row, int col) {
     notify(Prop::Grid);
 }
 
-void Control::touchLook() {
-    notify(Prop::Look);
-}
-
 void Control::click() {
     if (kind_ == ControlKind::CheckBox) setValue(value_ == 0 ? 1 : 0);
     if (onClick) onClick();

@@ -50,7 +50,6 @@ enum class Prop {
     Grid,
     Look,
     Caption,  // window caption
-    Menu,     // a menu item's caption, check mark or enabled state
 };
 
 struct Font {
@@ -144,8 +143,6 @@ class Control {
     // Look.
     Font font;
     bool highlightColour = false;  // system highlight colour (shapes, link labels)
-    bool borderless = false;
-    void touchLook();
 
     // Events.
     std::function<void()> onClick;

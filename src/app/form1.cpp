@@ -142,13 +142,12 @@ void Status_Refresh(Program& p) {
 
 namespace {
 
-// The save question of both exits; false when the user cancelled.
-bool AskSaveSettings(Program& p, bool& cancelled) {
+// The save question of both exits; true when the user cancelled.
+bool AskSaveSettingsCancelled(Program& p) {
     const MsgResult r = p.Box(MsgId::Ask_Save_Settings, MsgId::Title_Automatic_Save,
                               MsgIcon::Information, MsgButtons::YesNoCancel);
-    cancelled = r == MsgResult::Cancel;
     if (r == MsgResult::Yes) Save_Settings(p);
-    return !cancelled;
+    return r == MsgResult::Cancel;
 }
 
 void ClosePortQuietly(Program& p) {
@@ -162,9 +161,7 @@ void ClosePortQuietly(Program& p) {
 }  // namespace
 
 void Exit_Program(Program& p) {
-    bool cancelled = false;
-    AskSaveSettings(p, cancelled);
-    if (cancelled) return;
+    if (AskSaveSettingsCancelled(p)) return;
     ClosePortQuietly(p);
     p.ending = true;
     p.host.quit();
@@ -172,10 +169,8 @@ void Exit_Program(Program& p) {
 
 void Form1_QueryUnload(Program& p, bool& cancel) {
     if (p.ending) return;
-    bool cancelled = false;
-    AskSaveSettings(p, cancelled);
+    cancel = AskSaveSettingsCancelled(p);
     ClosePortQuietly(p);
-    cancel = cancelled;
     if (!cancel) p.ending = true;
 }
 

@@ -24,7 +24,9 @@
 
 namespace bsms::qt {
 
-int Px(int twips) { return (twips * 2 + 13) / 27; }
+int Px(int twips) {
+    return (twips * 2 + 13) / 27;
+}
 
 namespace {
 
@@ -386,14 +388,12 @@ void BoundWindow::sync(Control& c, Prop prop) {
         }
         case Prop::Items:
             if (auto* b = qobject_cast<QComboBox*>(w)) {
-                const QString text = b->currentText();
                 b->clear();
                 for (const auto& item : c.items())
                     b->addItem(Q(item));
                 if (b->isEditable()) b->setEditText(Q(c.text()));
                 b->setCurrentIndex(c.listIndex());
                 if (b->isEditable()) b->setEditText(Q(c.text()));
-                (void)text;
             }
             break;
         case Prop::ListIndex:
@@ -485,7 +485,6 @@ void BoundWindow::sync(Control& c, Prop prop) {
             break;
         }
         case Prop::Caption:
-        case Prop::Menu:
         case Prop::Timer:
             break;
     }

@@ -10,10 +10,8 @@ constexpr const char* kLanguageItems[kLanguageCount] = {"Mn_Italiano", "Mn_Engli
                                                         "Mn_Hungarian", "Mn_polski"};
 
 // The window a row of the table names, or nothing when the program has no such window yet.
-Window* WindowNamed(Program& p, const std::string& name) {
-    if (name == "Form1") return p.Form1.get();
-    if (name == "Form2") return p.Form2.get();
-    for (Window* w : p.extraWindows)
+Window* WindowNamed(const Program& p, std::string_view name) {
+    for (Window* w : p.allWindows())
         if (w->name() == name) return w;
     return nullptr;
 }
