@@ -1,6 +1,6 @@
 #include "app/form1.h"
 
-#include "app/program.h"
+#include "core/program.h"
 #include "link/settings_files.h"
 
 namespace bsms {

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "app/controls.h"
+#include "core/controls.h"
 
 namespace bsms {
 

@@ -1,7 +1,7 @@
 #include "compose/editor.h"
 
-#include "app/program.h"
 #include "base/text.h"
+#include "core/program.h"
 #include "sms/pdu_builder.h"
 
 namespace bsms {

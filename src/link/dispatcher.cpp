@@ -1,7 +1,8 @@
 #include "link/dispatcher.h"
 
-#include "app/program.h"
 #include "base/text.h"
+#include "core/files.h"
+#include "core/program.h"
 #include "link/settings_files.h"
 
 namespace bsms {

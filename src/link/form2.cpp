@@ -1,8 +1,8 @@
 #include "link/form2.h"
 
-#include "app/program.h"
 #include "base/text.h"
-#include "link/comm_port.h"
+#include "core/comm_port.h"
+#include "core/program.h"
 #include "ui/language.h"
 
 namespace bsms {

@@ -1,6 +1,6 @@
 #include "link/probe.h"
 
-#include "app/program.h"
+#include "core/program.h"
 
 namespace bsms {
 

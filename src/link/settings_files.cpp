@@ -3,9 +3,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/form1.h"
-#include "app/program.h"
 #include "base/text.h"
+#include "core/files.h"
+#include "core/program.h"
 #include "link/port_access.h"
 #include "ui/language.h"
 
@@ -14,16 +14,6 @@ namespace bsms {
 namespace fs = std::filesystem;
 
 namespace {
-
-// Larger files are not settings files; reading stops there rather than filling memory.
-constexpr std::size_t kMaxFileBytes = 64 * 1024;
-
-std::string Trim(std::string s) {
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    const auto last = s.find_last_not_of(" \t");
-    return s.substr(first, last - first + 1);
-}
 
 bool IsInteger(const std::string& s) {
     std::size_t i = (!s.empty() && (s[0] == '-' || s[0] == '+')) ? 1 : 0;
@@ -41,60 +31,6 @@ bool ItemNumber(const std::string& item, long long& value) {
 }
 
 }  // namespace
-
-bool ReadFileItems(const fs::path& file, std::vector<std::string>& items) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return false;
-    std::string bytes(kMaxFileBytes, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    const std::string text = Cp1252ToUtf8(bytes);
-    items.clear();
-    std::string item;
-    bool pending = false;  // an item has started on this line
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == ',') {
-            items.push_back(Trim(item));
-            item.clear();
-            pending = true;
-        } else if (c == '\r' || c == '\n') {
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            items.push_back(Trim(item));
-            item.clear();
-            pending = false;
-        } else {
-            item.push_back(c);
-            pending = true;
-        }
-    }
-    if (pending || !item.empty()) items.push_back(Trim(item));
-    return true;
-}
-
-bool ReplaceFile(const fs::path& file, const std::string& utf8Content) {
-    const fs::path temp = file.parent_path() / (file.filename().string() + ".new");
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        const std::string bytes = Utf8ToCp1252(utf8Content);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ec;
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temp, file, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
-}
 
 void Read_Sent_Count(Program& p) {
     std::vector<std::string> items;
@@ -168,13 +104,6 @@ std::string Settings_Text(const Program& p) {
     line(FileNumber(p.st.Phone_Phonebook_Size));
     line(FileNumber(p.st.Browser_Slot_Count));
     return out.str();
-}
-
-void Report_Save_Failed(Program& p, const fs::path& file) {
-    std::string text = p.texts[MsgId::Save_Failed];
-    text += '\r';
-    text += file.string();
-    p.Box(text, p.texts[MsgId::Title_Error], MsgIcon::Critical);
 }
 
 bool Save_Settings(Program& p) {

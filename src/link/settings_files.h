@@ -3,7 +3,6 @@
 
 #include <filesystem>
 #include <string>
-#include <vector>
 
 namespace bsms {
 
@@ -11,13 +10,6 @@ class Program;
 
 inline constexpr const char* kSettingsFile = "Setting.sms";
 inline constexpr const char* kSentFile = "Sent.txt";
-
-// The items of a settings or counter file: split at commas and line ends, blanks around each
-// item dropped. Nothing when the file cannot be opened.
-bool ReadFileItems(const std::filesystem::path& file, std::vector<std::string>& items);
-// Replaces a file whole: written beside it first and renamed over it, so that a crash or a full
-// disk never leaves it truncated. The content is UTF-8 and is written as Windows-1252.
-bool ReplaceFile(const std::filesystem::path& file, const std::string& utf8Content);
 
 // Start-up: Sent_Count from Sent.txt, 0 on any failure.
 void Read_Sent_Count(Program& p);
@@ -27,8 +19,6 @@ bool Write_Sent_Count(Program& p);
 bool Read_Settings(Program& p);
 // Mn_Salva_Imp, and the exit questions; tells the user when the file cannot be written.
 bool Save_Settings(Program& p);
-// A critical box naming the file that could not be written.
-void Report_Save_Failed(Program& p, const std::filesystem::path& file);
 // The text Save_Settings writes.
 std::string Settings_Text(const Program& p);
 

@@ -3,7 +3,7 @@
 #include <QFont>
 #include <QIcon>
 
-#include "app/program.h"
+#include "app/startup.h"
 #include "qt/qt_comm_port.h"
 #include "qt/qt_host.h"
 
@@ -23,10 +23,10 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder = QApplication::applicationDirPath().toStdString();
     bsms::qt::QtCommPort port(folder);
     bsms::qt::QtHost host;
-    bsms::Program program(host, port, folder);
-    for (bsms::Window* w : program.allWindows())
+    const auto program = bsms::MakeProgram(host, port, folder);
+    for (bsms::Window* w : program->allWindows())
         host.bind(*w);
-    host.showMain(*program.Form1);
+    host.showMain(*program->Form1);
     const int status = QApplication::exec();
     host.unbindAll();
     return status;

@@ -5,7 +5,7 @@
 #include <QSerialPort>
 #include <filesystem>
 
-#include "link/comm_port.h"
+#include "core/comm_port.h"
 
 namespace bsms::qt {
 

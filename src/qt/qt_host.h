@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/host.h"
+#include "core/host.h"
 #include "qt/window_binder.h"
 
 namespace bsms::qt {

@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/controls.h"
+#include "core/controls.h"
 
 class QAction;
 class QMenu;
@@ -16,7 +16,8 @@ class QTimer;
 namespace bsms::qt {
 
 // Twips to device-independent pixels. Slightly larger than 96 per inch, since the faces at hand
-// are wider than the classic desktop font the layouts were made for; high-DPI scaling does the rest.
+// are wider than the classic desktop font the layouts were made for; high-DPI scaling does the
+// rest.
 int Px(int twips);
 
 class BoundWindow : public QWidget {

@@ -1,6 +1,7 @@
 #include "ui/language.h"
 
-#include "app/program.h"
+#include "core/program.h"
+#include "ui/language_tables.h"
 
 namespace bsms {
 

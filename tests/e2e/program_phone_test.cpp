@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 
 #include "app/form1.h"
+#include "app/startup.h"
 #include "phone_sim_client.h"
 #include "qt/qt_comm_port.h"
 #include "qt_loop.h"
@@ -24,7 +25,8 @@ TEST(ProgramWithPhone, OpensPortOneThroughTheLinkAndProbes) {
         std::ofstream settings(folder / "Setting.sms", std::ios::binary);
         settings << " 1 \r\n115200,n,8,1\r\n 0 \r\n\r\nTrue\r\nFalse\r\nenglish\r\n";
     }
-    Program program(host, port, folder);
+    const auto owner = MakeProgram(host, port, folder);
+    Program& program = *owner;
     program.Form1->load();
     ASSERT_TRUE(port.portOpen()) << (host.boxes.empty() ? "" : host.boxes[0].text);
     Status_Refresh(program);

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "app/form1.h"
+#include "app/startup.h"
 #include "qt/qt_host.h"
 #include "test_support.h"
 
@@ -39,7 +40,8 @@ struct GuiRig {
     test::TempFolder dir;
     test::FakeCommPort port;
     ScriptedQtHost host;
-    Program program{host, port, dir.path()};
+    std::unique_ptr<Program> owner = MakeProgram(host, port, dir.path());
+    Program& program = *owner;
     qt::BoundWindow& main;
     GuiRig() : main(host.bind(*program.Form1)) { host.showMain(*program.Form1); }
     ~GuiRig() { host.unbindAll(); }

@@ -7,6 +7,8 @@
 
 #include <unistd.h>
 
+#include "app/startup.h"
+
 namespace bsms::test {
 
 MsgResult ScriptedHost::msgBox(const MessageBoxSpec& box) {
@@ -80,7 +82,7 @@ bool TempFolder::exists(const std::string& name) const {
 }
 
 Program& Rig::start() {
-    program = std::make_unique<Program>(host, port, dir.path());
+    program = MakeProgram(host, port, dir.path());
     program->Form1->load();
     return *program;
 }

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/host.h"
-#include "app/program.h"
-#include "link/comm_port.h"
+#include "core/comm_port.h"
+#include "core/host.h"
+#include "core/program.h"
 
 namespace bsms::test {
 

@@ -3,6 +3,7 @@
 
 #include "test_support.h"
 #include "ui/language.h"
+#include "ui/language_tables.h"
 
 namespace bsms {
 namespace {

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
-#include "app/dialogue_state.h"
-#include "app/host.h"
-#include "link/comm_port.h"
+#include "core/comm_port.h"
+#include "core/controls.h"
+#include "core/dialogue_state.h"
+#include "core/host.h"
+#include "core/message_texts.h"
 #include "sms/pdu_builder.h"
-#include "ui/language_tables.h"
 
 namespace bsms {
 
@@ -27,6 +27,7 @@ struct MessageTexts {
 
 class Program {
   public:
+    // The windows are made and the handlers wired by the main window's start-up code.
     Program(Host& host, CommPort& port, std::filesystem::path folder);
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -43,6 +44,8 @@ class Program {
     // The PDUs of the last build, read by the send and store commands.
     PduBuild Pdu_Parts;
 
+    // The windows, each made by its subsystem; a subsystem may subclass Window to keep the state
+    // that belongs to its window instance.
     std::unique_ptr<Window> Form1;
     std::unique_ptr<Window> Form2;
     // Windows of other subsystems that the language texts reach (Form3, Form4, Form5, About).
@@ -61,9 +64,6 @@ class Program {
     // Every window of the program, the main window first.
     std::vector<Window*> allWindows() const;
 
-    // Start-up: the main window's load handler.
-    void Form_Load();
-
     // Writes one command line (the text and a carriage return).
     void WriteCommand(const std::string& command);
     // A message box with the texts of the current language.
@@ -77,9 +77,6 @@ class Program {
     bool arrivedWhileDispatching = false;
     // Set once the program is ending: no further handlers run.
     bool ending = false;
-
-  private:
-    void Wire();
 };
 
 }  // namespace bsms

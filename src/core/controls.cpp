@@ -1,4 +1,4 @@
-#include "app/controls.h"
+#include "core/controls.h"
 
 #include <algorithm>
 #include <stdexcept>

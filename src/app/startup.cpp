@@ -1,4 +1,4 @@
-#include "app/program.h"
+#include "app/startup.h"
 
 #include "app/form1.h"
 #include "compose/editor.h"
@@ -11,42 +11,15 @@
 
 namespace bsms {
 
-Program::Program(Host& h, CommPort& port, std::filesystem::path dir)
-    : host(h), Comm1(port), folder(std::move(dir)), Form1(MakeForm1()), Form2(MakeForm2()) {
-    Wire();
-}
+namespace {
 
-Program::~Program() {
-    Comm1.onComm = nullptr;
-}
+void Wire(Program& p) {
+    Window& f = *p.Form1;
+    const auto on = [&p](auto handler) { return [&p, handler] { handler(p); }; };
 
-std::vector<Window*> Program::allWindows() const {
-    std::vector<Window*> all = {Form1.get(), Form2.get()};
-    all.insert(all.end(), extraWindows.begin(), extraWindows.end());
-    return all;
-}
-
-void Program::WriteCommand(const std::string& command) {
-    Comm1.output(command + "\r");
-}
-
-MsgResult Program::Box(const std::string& text, const std::string& title, MsgIcon icon,
-                       MsgButtons buttons, int defaultButton) {
-    return host.msgBox({text, title, icon, buttons, defaultButton});
-}
-
-MsgResult Program::Box(MsgId text, MsgId title, MsgIcon icon, MsgButtons buttons,
-                       int defaultButton) {
-    return Box(texts[text], texts[title], icon, buttons, defaultButton);
-}
-
-void Program::Wire() {
-    Window& f = *Form1;
-    const auto on = [this](auto handler) { return [this, handler] { handler(*this); }; };
-
-    Comm1.onComm = on(Comm1_OnComm);
-    f.onLoad = [this] { Form_Load(); };
-    f.onQueryUnload = [this](bool& cancel) { Form1_QueryUnload(*this, cancel); };
+    p.Comm1.onComm = on(Comm1_OnComm);
+    f.onLoad = on(Form1_Load);
+    f.onQueryUnload = [&p](bool& cancel) { Form1_QueryUnload(p, cancel); };
     f["Timer1"].onTick = on(Status_Refresh);
     f["Text1"].onChange = on(Text1_Change);
     f["Command2"].onClick = on(Command2_Click);
@@ -60,8 +33,8 @@ void Program::Wire() {
     f["Command5"].onClick = on(Elabora);
     f.menu("Mn_Cancella").onClick = on(Clear_Message);
     f.menu("Mn_Elabora").onClick = on(Elabora);
-    f.menu("Mn_Invia").onClick = [this] { (*Form1)["Command6"].click(); };
-    f.menu("Mn_Salva").onClick = [this] { (*Form1)["Command7"].click(); };
+    f.menu("Mn_Invia").onClick = [&f] { f["Command6"].click(); };
+    f.menu("Mn_Salva").onClick = [&f] { f["Command7"].click(); };
     f.menu("Mn_Conferma").onClick = on(Toggle_Confirm_Send);
     f.menu("Mn_Flash").onClick = on(Toggle_Flash);
     f.menu("Mn_Ricevuta").onClick = on(Toggle_Status_Report);
@@ -80,29 +53,39 @@ void Program::Wire() {
                                                              {"Mn_polski", "polski"}};
     for (const auto& [item, word] : languages) {
         const std::string w = word;
-        f.menu(item).onClick = [this, w] { Choose_Language(*this, w); };
+        f.menu(item).onClick = [&p, w] { Choose_Language(p, w); };
     }
 
-    Window& f2 = *Form2;
+    Window& f2 = *p.Form2;
     f2.onActivate = on(Form2_Activate);
     f2["Text1"].onChange = on(Form2_Port_Change);
     f2["Combo2"].onClick = on(Form2_Speed_Click);
     f2["Command1"].onClick = on(Form2_Ok_Click);
 }
 
-void Program::Form_Load() {
+}  // namespace
+
+std::unique_ptr<Program> MakeProgram(Host& host, CommPort& port, std::filesystem::path folder) {
+    auto p = std::make_unique<Program>(host, port, std::move(folder));
+    p->Form1 = MakeForm1();
+    p->Form2 = MakeForm2();
+    Wire(*p);
+    return p;
+}
+
+void Form1_Load(Program& p) {
     Init_Alphabet();
-    st.Reset_Dialogue_Flags();
-    Status_Refresh(*this);
-    (*Form1)["Text1"].setText("");
-    st.Opt_Confirm_Send = true;
-    st.Sim_Phonebook_Size = 200;
-    st.Phone_Phonebook_Size = 50;
-    st.Browser_Slot_Count = 20;
-    Read_Sent_Count(*this);
-    if (!Read_Settings(*this)) return;
-    if (loadPhonebook) loadPhonebook();
-    Open_Port(*this);
+    p.st.Reset_Dialogue_Flags();
+    Status_Refresh(p);
+    (*p.Form1)["Text1"].setText("");
+    p.st.Opt_Confirm_Send = true;
+    p.st.Sim_Phonebook_Size = 200;
+    p.st.Phone_Phonebook_Size = 50;
+    p.st.Browser_Slot_Count = 20;
+    Read_Sent_Count(p);
+    if (!Read_Settings(p)) return;
+    if (p.loadPhonebook) p.loadPhonebook();
+    Open_Port(p);
 }
 
 }  // namespace bsms

@@ -1,4 +1,4 @@
-#include "link/comm_port.h"
+#include "core/comm_port.h"
 
 #include <charconv>
 #include <vector>

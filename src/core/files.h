@@ -1,0 +1,22 @@
+// Reading and writing the program's small text files: Windows-1252 with CR LF in the file,
+// UTF-8 in memory.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace bsms {
+
+class Program;
+
+// The items of a settings or counter file: split at commas and line ends, blanks around each
+// item dropped. Nothing when the file cannot be opened.
+bool ReadFileItems(const std::filesystem::path& file, std::vector<std::string>& items);
+// Replaces a file whole: written beside it first and renamed over it, so that a crash or a full
+// disk never leaves it truncated. The content is UTF-8 and is written as Windows-1252.
+bool ReplaceFile(const std::filesystem::path& file, const std::string& utf8Content);
+// A critical box naming the file that could not be written.
+void Report_Save_Failed(Program& p, const std::filesystem::path& file);
+
+}  // namespace bsms

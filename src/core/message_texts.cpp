@@ -1,0 +1,147 @@
+// The texts stay exactly as users have always seen them, slips such as "Messagge sent" included.
+#include "core/message_texts.h"
+
+namespace bsms {
+
+int LanguageIndex(std::string_view word) {
+    for (int i = 0; i < kLanguageCount; ++i) {
+        if (kLanguageWords[i] == word) return i;
+    }
+    return -1;
+}
+
+constexpr std::array<MessageTextRow, static_cast<int>(MsgId::Count)> kMessageTexts = {{
+    {MsgId::Ask_Delete_Message,
+     "Msg_Ask_Delete_Message",
+     {"Sei sicuro di voler cancellare il messaggio:", "Are you sure to delete the message:",
+      "Are you sure to delete the message:", "Are you sure to delete the message:",
+      "Czy na pewno chcesz skasowac ta wiadomosc?:"}},
+    {MsgId::Caption_Sender_Column,
+     "Caption_Sender_Column",
+     {"Mittente", "Sender", "Sender", "Sender", "Nadawca"}},
+    {MsgId::Caption_Date_Column,
+     "Caption_Date_Column",
+     {"Data e ora", "Date and Time", "Date and Time", "Date and Time", "Data I czas"}},
+    {MsgId::Caption_Centre_Column,
+     "Caption_Centre_Column",
+     {"C.Servizi usato", "Service C. used", "Service C. used", "Service C. used", "Uzyty SMSC"}},
+    {MsgId::Command_Refused,
+     "Msg_Command_Refused",
+     {"Comando non accettato dal telefonino", "Command didn't accept by mobile",
+      "Telefón neprijal príkaz", "A parancsot a telefon nem fogadta el",
+      "Komenda nie akceptowana przez telefon"}},
+    {MsgId::Message_Sent,
+     "Msg_Message_Sent",
+     {"Messaggio inviato", "Messagge sent", "Správa odoslaná", "Üzenet elküldve",
+      "Wiadomosc wyslana"}},
+    {MsgId::Ask_Save_Settings,
+     "Msg_Ask_Save_Settings",
+     {"Vuoi salvare le impostazioni ?", "Do you want save settings ?", "Chete uložit nastavenia?",
+      "Beállítások mentése?", "Czy chcesz zapisac ustawienia?"}},
+    {MsgId::Port_Open_Failed,
+     "Msg_Port_Open_Failed",
+     {"Impossibile aprire la porta di comunicazione!", "Unable to open the communication port",
+      "Nedá sa otvorit komunikacný port", "Nem lehet megnyitni a kommunikációs portot",
+      "Nie mozna otworzyc portu komunikacyjnego"}},
+    {MsgId::Ask_Reset_Sent,
+     "Msg_Ask_Reset_Sent",
+     {"Sei sicuro di voler azzerare gli SMS inviati?", "Are you sure to annul sents sms ?",
+      "Urcite chcete vymazat odoslané SMS?", "Biztos benne, hogy annulálja a küldött SMS-eket ?",
+      "Jestes pewien anulowania sents sms?"}},
+    {MsgId::Ask_Delete_Log,
+     "Msg_Ask_Delete_Log",
+     {"Sei sicuro di voler cancellare il log degli SMS inviati?",
+      "Are you sure to delete SMS Sent log file ?",
+      "Urcite chcete vymazat záznamy o odoslaných SMS?",
+      "Biztos, hogy törli a küldött SMS log fájlt ?",
+      "Jestes pewien skasowania pliku wyslane SMSy?"}},
+    {MsgId::Service_Centre_Missing,
+     "Msg_Service_Centre_Missing",
+     {"Inserire o rilevare il centro servizi !!!", "Insert service centre !!!",
+      "Zadajte servisné centrum!!!", "Adja be a service center telefonszámát !!!",
+      "Wpisz service centre !!!"}},
+    {MsgId::Title_Error, "Title_Error", {"Errore.", "Error.", "Chyba.", "Hiba.", "Blad."}},
+    {MsgId::Title_Information,
+     "Title_Information",
+     {"Informazione.", "Information.", "Informácie.", "Információ.", "Informacja."}},
+    {MsgId::Title_Automatic_Save,
+     "Title_Automatic_Save",
+     {"Salvataggio automatico.", "Automatic save.", "Automatické uloženie.", "Automata mentés.",
+      "Automatyczny zapis."}},
+    {MsgId::Title_Port_Error,
+     "Title_Port_Error",
+     {"Errore.", "Error.", "Chyba.", "Hiba.", "Blad."}},
+    {MsgId::Title_Confirm_Reset,
+     "Title_Confirm_Reset",
+     {"Conferma azzeramento.", "Confirm annul.", "Vymazanie potvrdené.", "Annulálás megerosítése.",
+      "Potwierdz anulowanie."}},
+    {MsgId::Title_Confirm_Delete_Log,
+     "Title_Confirm_Delete_Log",
+     {"Conferma cancellazione log.", "Confirm deleting SMS Sent log file.",
+      "Vymazanie záznamov o odoslaných SMS potvrdené.",
+      "Küldött SMS log fájl törlésének megerosítése.", "Potwierdz skasowanie SMS Sent log."}},
+    {MsgId::Title_Send_Impossible,
+     "Title_Send_Impossible",
+     {"Impossibile inviare il messaggio.", "Impossible to sent message.", "Nedá sa odoslat správa.",
+      "Üzenet küldése nem lehetséges.", "Wiadomosc nie moze zostac wyslana."}},
+    // Added texts keep to the letters of the Western code page, like the older ones.
+    {MsgId::Unencodable_Text,
+     "Msg_Unencodable_Text",
+     {"Il testo contiene caratteri che non si possono inviare via SMS:",
+      "The text holds characters that an SMS cannot carry:",
+      "Text obsahuje znaky, ktoré sa nedajú odoslat v SMS:",
+      "A szöveg olyan karaktereket tartalmaz, amelyeket SMS nem tud továbbítani:",
+      "Tekst zawiera znaki, których nie mozna wyslac w SMS:"}},
+    {MsgId::Bad_Recipient,
+     "Msg_Bad_Recipient",
+     {"Il numero del destinatario può contenere solo cifre, * e # dopo un + facoltativo. "
+      "Non ammesso:",
+      "The recipient number may hold only digits, * and # after an optional +. Not allowed:",
+      "Císlo príjemcu môže obsahovat len císlice, * a # za volitelným +. Nepovolené:",
+      "A címzett száma csak számjegyeket, * és # jelet tartalmazhat, az elején esetleg + jellel. "
+      "Nem megengedett:",
+      "Numer odbiorcy moze zawierac tylko cyfry, * i # po opcjonalnym +. Niedozwolone:"}},
+    {MsgId::Bad_Service_Centre,
+     "Msg_Bad_Service_Centre",
+     {"Il numero del centro servizi può contenere solo cifre. Non ammesso:",
+      "The service centre number may hold only digits. Not allowed:",
+      "Císlo servisného centra môže obsahovat len císlice. Nepovolené:",
+      "A service center száma csak számjegyeket tartalmazhat. Nem megengedett:",
+      "Numer centrum SMS moze zawierac tylko cyfry. Niedozwolone:"}},
+    {MsgId::Port_No_Permission,
+     "Msg_Port_No_Permission",
+     {"Nessun permesso per aprire %1: aggiungere il proprio utente al gruppo %2 e accedere di "
+      "nuovo.",
+      "No permission to open %1: add your user to the group %2 and log in again.",
+      "Nemáte oprávnenie otvorit %1: pridajte svojho používatela do skupiny %2 a znova sa "
+      "prihláste.",
+      "Nincs jogosultság a(z) %1 megnyitásához: adja hozzá a felhasználóját a(z) %2 "
+      "csoporthoz, majd jelentkezzen be újra.",
+      "Brak uprawnien do otwarcia %1: dodaj swojego uzytkownika do grupy %2 i zaloguj sie "
+      "ponownie."}},
+    {MsgId::Save_Failed,
+     "Msg_Save_Failed",
+     {"Impossibile scrivere il file:", "Unable to write the file:", "Nedá sa zapísat súbor:",
+      "Nem lehet írni a fájlt:", "Nie mozna zapisac pliku:"}},
+}};
+
+namespace {
+constexpr bool MessagesInIdOrder() {
+    for (int i = 0; i < static_cast<int>(MsgId::Count); ++i) {
+        if (kMessageTexts[i].id != static_cast<MsgId>(i)) return false;
+    }
+    return true;
+}
+}  // namespace
+static_assert(MessagesInIdOrder(), "kMessageTexts must be indexable by MsgId");
+
+constexpr std::array<SendConfirmTexts, kLanguageCount> kSendConfirmTexts = {{
+    {"Sei sicuro di volere inviare il messaggio:", "Al numero: ", "- SMS di tipo Flash",
+     "- Ricevuta di ritorno"},
+    {"Are you sure to send this SMS:", "To: ", "- Flash SMS", "- Status report"},
+    {"Naozaj chcete odoslat túto SMS:", "Pre: ", "- Flash SMS", "- Výpis o dorucení"},
+    {"Biztos, hogy el akarja küldeni ezt az SMS-t?:", "Fogadó: ", "- Flash SMS", "- Status report"},
+    {"Czy na pewno chcesz wyslac ten SMS:", "Do: ", "- Flash SMS", "- Stan raportu"},
+}};
+
+}  // namespace bsms

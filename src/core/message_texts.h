@@ -1,0 +1,64 @@
+// The message and title texts of the five languages, shown in message boxes by every part of the
+// program, and the texts of the send command's confirmation. Texts are UTF-8, exactly as shown.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace bsms {
+
+inline constexpr int kLanguageCount = 5;
+// Column order of every table: italiano, english, slovak, magyar, polski.
+inline constexpr std::array<std::string_view, kLanguageCount> kLanguageWords = {
+    "italiano", "english", "slovak", "magyar", "polski"};
+// -1 for a word that is none of the five (compared exactly, case counts).
+int LanguageIndex(std::string_view word);
+
+using LanguageTexts = std::array<const char*, kLanguageCount>;
+
+// Message and title texts, in the order Apply_Language sets them.
+enum class MsgId {
+    Ask_Delete_Message,
+    Caption_Sender_Column,
+    Caption_Date_Column,
+    Caption_Centre_Column,
+    Command_Refused,
+    Message_Sent,
+    Ask_Save_Settings,
+    Port_Open_Failed,
+    Ask_Reset_Sent,
+    Ask_Delete_Log,
+    Service_Centre_Missing,
+    Title_Error,
+    Title_Information,
+    Title_Automatic_Save,
+    Title_Port_Error,
+    Title_Confirm_Reset,
+    Title_Confirm_Delete_Log,
+    Title_Send_Impossible,
+    // Texts this program adds to the original eighteen.
+    Unencodable_Text,    // followed by the characters that cannot be sent
+    Bad_Recipient,       // followed by the character that is not allowed
+    Bad_Service_Centre,  // followed by the character that is not allowed
+    Port_No_Permission,  // "%1" is the device, "%2" the group that grants access
+    Save_Failed,         // followed by the file that could not be written
+    Count
+};
+struct MessageTextRow {
+    MsgId id;
+    const char* name;  // "Msg_Command_Refused", "Title_Error", "Caption_Sender_Column", ...
+    LanguageTexts text;
+};
+extern const std::array<MessageTextRow, static_cast<int>(MsgId::Count)> kMessageTexts;
+
+// The confirmation box of the send command.
+struct SendConfirmTexts {
+    const char* question;
+    const char* recipientLabel;
+    const char* flashLine;
+    const char* statusReportLine;
+};
+extern const std::array<SendConfirmTexts, kLanguageCount> kSendConfirmTexts;
+inline constexpr const char* kSendConfirmTitle = "Conferma di invio";
+
+}  // namespace bsms

@@ -1,0 +1,34 @@
+#include "core/program.h"
+
+namespace bsms {
+
+Program::Program(Host& h, CommPort& port, std::filesystem::path dir)
+    : host(h), Comm1(port), folder(std::move(dir)) {}
+
+Program::~Program() {
+    Comm1.onComm = nullptr;
+}
+
+std::vector<Window*> Program::allWindows() const {
+    std::vector<Window*> all;
+    for (Window* w : {Form1.get(), Form2.get()})
+        if (w) all.push_back(w);
+    all.insert(all.end(), extraWindows.begin(), extraWindows.end());
+    return all;
+}
+
+void Program::WriteCommand(const std::string& command) {
+    Comm1.output(command + "\r");
+}
+
+MsgResult Program::Box(const std::string& text, const std::string& title, MsgIcon icon,
+                       MsgButtons buttons, int defaultButton) {
+    return host.msgBox({text, title, icon, buttons, defaultButton});
+}
+
+MsgResult Program::Box(MsgId text, MsgId title, MsgIcon icon, MsgButtons buttons,
+                       int defaultButton) {
+    return Box(texts[text], texts[title], icon, buttons, defaultButton);
+}
+
+}  // namespace bsms
