@@ -46,10 +46,12 @@ class Program {
 
     // The windows, each made by its subsystem; a subsystem may subclass Window to keep the state
     // that belongs to its window instance.
-    std::unique_ptr<Window> Form1;
-    std::unique_ptr<Window> Form2;
-    // Windows of other subsystems that the language texts reach (Form3, Form4, Form5, About).
-    std::vector<Window*> extraWindows;
+    std::unique_ptr<Window> Form1;  // main window
+    std::unique_ptr<Window> Form2;  // port settings
+    std::unique_ptr<Window> Form3;  // phonebook download progress
+    std::unique_ptr<Window> Form4;  // special characters
+    std::unique_ptr<Window> About;
+    std::unique_ptr<Window> Form5;  // message browser
     // Title of the message browser's save dialog, set by the language.
     std::string saveDialogTitle = "Salva SMS con nome...";
 
@@ -61,7 +63,7 @@ class Program {
     // Start-up's load of the phonebook file.
     std::function<void()> loadPhonebook;
 
-    // Every window of the program, the main window first.
+    // Every window made so far, in the order the language texts reach them.
     std::vector<Window*> allWindows() const;
 
     // Writes one command line (the text and a carriage return).
