@@ -3,7 +3,11 @@
 namespace bsms {
 
 Program::Program(Host& h, CommPort& port, std::filesystem::path dir)
-    : host(h), Comm1(port), folder(std::move(dir)) {}
+    : host(h), Comm1(port), folder(std::move(dir)) {
+    // Until a language is applied the boxes speak Italian, like the windows' own texts.
+    for (const MessageTextRow& row : kMessageTexts)
+        texts[row.id] = row.text[0];
+}
 
 Program::~Program() {
     Comm1.onComm = nullptr;

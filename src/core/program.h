@@ -18,7 +18,7 @@
 
 namespace bsms {
 
-// The message and title texts of the current language; empty until a language is applied.
+// The message and title texts of the current language; Italian until a language is applied.
 struct MessageTexts {
     std::array<std::string, static_cast<int>(MsgId::Count)> text;
     const std::string& operator[](MsgId id) const { return text[static_cast<int>(id)]; }

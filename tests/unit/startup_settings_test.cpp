@@ -22,7 +22,7 @@ TEST(Startup, FirstStartWithoutFiles) {
     EXPECT_EQ(p.st.Sent_Count, 0);
     EXPECT_EQ(f["Text6"].text(), "0");
     EXPECT_EQ(f["Label7"].text(), "Caratteri usati:");  // design-time Italian
-    EXPECT_TRUE(p.texts[MsgId::Command_Refused].empty());
+    EXPECT_EQ(p.st.Current_Language, "");
     EXPECT_EQ(f["StatusBar1"].panel(4), "Status: Disconnesso");
     for (const char* b : {"Command6", "Command7", "Command4", "Command3"})
         EXPECT_FALSE(f[b].enabled());
@@ -32,6 +32,13 @@ TEST(Startup, FirstStartWithoutFiles) {
     EXPECT_TRUE(rig.host.boxes.empty());
     EXPECT_TRUE(p.st.Opt_Confirm_Send);
     EXPECT_TRUE(f.menu("Mn_Conferma").checked());
+
+    // A new user's first question is asked in Italian, like the windows, never blank.
+    rig.host.answers = {MsgResult::Cancel};
+    f["Command8"].click();
+    ASSERT_EQ(rig.host.boxes.size(), 1u);
+    EXPECT_EQ(rig.host.boxes[0].text, "Vuoi salvare le impostazioni ?");
+    EXPECT_EQ(rig.host.boxes[0].title, "Salvataggio automatico.");
 }
 
 TEST(Startup, SettingsFileAppliesEverythingAndOpensThePort) {
@@ -92,7 +99,7 @@ TEST(Startup, ShortAndOddFiles) {
         EXPECT_EQ(rig.form1()["Text2"].text(), "123");
         EXPECT_EQ(p.st.Current_Language, "klingon");
         EXPECT_EQ(rig.form1()["Label7"].text(), "Caratteri usati:");
-        EXPECT_TRUE(p.texts[MsgId::Command_Refused].empty());
+        EXPECT_EQ(p.texts[MsgId::Command_Refused], "Comando non accettato dal telefonino");
         EXPECT_EQ(p.st.Sim_Phonebook_Size, 200);
         EXPECT_EQ(p.st.Phone_Phonebook_Size, 50);
     }
