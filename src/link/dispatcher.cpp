@@ -77,6 +77,15 @@ const std::string& Buffer(Program& p) {
     return (*p.Form1)["Text1"].text();
 }
 
+// Qt raises no new arrival event while one is being handled, so what came in meanwhile (while a
+// box was open, say) waits in the port until it is fetched here; it is then judged again.
+void Gather(Program& p) {
+    std::string more = p.Comm1.input();
+    if (more.empty()) return;
+    Append_Received(p, more);
+    p.arrivedWhileDispatching = true;
+}
+
 void Dispatch(Program& p) {
     // Routing of complete replies and prompts.
     {
@@ -100,15 +109,20 @@ void Dispatch(Program& p) {
                 text += extended;
             }
             p.Box(text, p.texts[MsgId::Title_Error], MsgIcon::Critical);
+            Gather(p);
             p.st.Reset_Dialogue_Flags();
         }
         if (HasOkEnding(Buffer(p)) && p.st.Sent_Confirm_Pending) {
             p.Box(MsgId::Message_Sent, MsgId::Title_Information, MsgIcon::Information);
+            Gather(p);
             p.st.Sent_Confirm_Pending = false;
             const double parts = LeadingNumber((*p.Form1)["Label14"].text());
             const double count = LeadingNumber((*p.Form1)["Text6"].text());
             p.st.Sent_Count = ClampInt16(RoundHalfEven(parts) + RoundHalfEven(count));
-            if (!Write_Sent_Count(p)) Report_Save_Failed(p, p.folder / kSentFile);
+            if (!Write_Sent_Count(p)) {
+                Report_Save_Failed(p, p.folder / kSentFile);
+                Gather(p);
+            }
         }
     }
     // The message browser's read replies.
@@ -137,6 +151,7 @@ void Comm1_OnComm(Program& p) {
     do {
         p.arrivedWhileDispatching = false;
         Dispatch(p);
+        Gather(p);
     } while (p.arrivedWhileDispatching && !p.ending);
 }
 

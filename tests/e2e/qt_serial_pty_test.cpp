@@ -2,55 +2,16 @@
 // window thread, port numbers through the "comN" link, and an unplugged device.
 #ifdef BSMS_HAVE_QT
 
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
-#include <QDeadlineTimer>
 
+#include "pty.h"
 #include "qt/qt_comm_port.h"
-#include "qt_loop.h"
 #include "test_support.h"
 
 namespace bsms {
 namespace {
 
-struct Pty {
-    int master = -1;
-    std::string slave;
-    Pty() {
-        int slaveFd = -1;
-        char name[256] = {};
-        EXPECT_EQ(::openpty(&master, &slaveFd, name, nullptr, nullptr), 0);
-        termios t{};
-        ::tcgetattr(slaveFd, &t);
-        ::cfmakeraw(&t);
-        ::tcsetattr(slaveFd, TCSANOW, &t);
-        ::close(slaveFd);
-        slave = name;
-    }
-    ~Pty() {
-        if (master >= 0) ::close(master);
-    }
-    std::string readSome() {
-        std::string out;
-        pollfd p{master, POLLIN, 0};
-        QDeadlineTimer deadline(10000);
-        while (!deadline.hasExpired()) {
-            test::QtApp().processEvents(QEventLoop::AllEvents, 10);
-            if (::poll(&p, 1, 10) > 0 && (p.revents & POLLIN)) {
-                char buf[256];
-                const ssize_t n = ::read(master, buf, sizeof buf);
-                if (n > 0) out.append(buf, static_cast<std::size_t>(n));
-                if (!out.empty() && out.back() == '\r') break;
-            }
-        }
-        return out;
-    }
-};
+using test::Pty;
 
 TEST(QtSerialPort, BytesBothWaysThroughTheComLinkAndUnplug) {
     test::QtApp();

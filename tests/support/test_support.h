@@ -24,10 +24,14 @@ class FakeCommPort : public CommPort {
         out.swap(pending_);
         return out;
     }
-    // Characters arrive and the arrival event runs, as on the window thread.
+    // Characters arrive and the arrival event runs, as on the window thread. As with Qt Serial
+    // Port, no second event is raised while one is being handled: the bytes only wait.
     void arrive(const std::string& bytes) {
         pending_ += bytes;
+        if (inEvent_) return;
+        inEvent_ = true;
         raiseComm();
+        inEvent_ = false;
     }
     // Characters arrive without the event having run yet.
     void queue(const std::string& bytes) { pending_ += bytes; }
@@ -49,6 +53,7 @@ class FakeCommPort : public CommPort {
 
   private:
     bool open_ = false;
+    bool inEvent_ = false;
     std::string pending_;
 };
 
