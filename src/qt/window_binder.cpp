@@ -15,7 +15,6 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -363,12 +362,9 @@ void BoundWindow::sync(Control& c, Prop prop) {
             const QString text = Q(c.text());
             if (auto* e = qobject_cast<QPlainTextEdit*>(w)) {
                 const QString shown = ToWidgetText(c.text());
-                if (e->toPlainText() != shown) {
-                    auto* bar = e->verticalScrollBar();
-                    const bool atEnd = bar->value() == bar->maximum();
-                    e->setPlainText(shown);
-                    if (atEnd) bar->setValue(bar->maximum());
-                }
+                // Shown from the top, as a text box shows what the program puts in it; the
+                // receive box follows its end through its caret.
+                if (e->toPlainText() != shown) e->setPlainText(shown);
             } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
                 if (e->text() != text) e->setText(text);
             } else if (auto* l = qobject_cast<QLabel*>(w)) {

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 
 #include "app/form1.h"
@@ -108,6 +109,26 @@ TEST(Binder, ModelAndWidgetsStayInStepBothWays) {
     EXPECT_EQ(rig.main.widgetFor("Label5")->x(), qt::Px(2100));
     f.setCaption("Other");
     EXPECT_EQ(rig.main.windowTitle(), "Other");
+}
+
+TEST(Binder, ProgramFilledBoxesShowTheirTopAndTheReceiveBoxItsEnd) {
+    GuiRig rig;
+    Window& f = *rig.program.Form1;
+    f["Text2"].setText("391234567890");
+    f["Text4"].setText("+393331234567");
+    f["Text5"].setText(std::string(700, 'a'));
+    f["Command5"].click();
+    QApplication::processEvents();
+    const QScrollBar* pdus = rig.widget<QPlainTextEdit>("Text3")->verticalScrollBar();
+    ASSERT_GT(pdus->maximum(), 0) << "five PDUs fill more than the box";
+    EXPECT_EQ(pdus->value(), 0);
+
+    for (int i = 0; i < 40; ++i)
+        rig.port.arrive("+CMTI: \"SM\"," + std::to_string(i) + "\r\n");
+    QApplication::processEvents();
+    const QScrollBar* received = rig.widget<QPlainTextEdit>("Text1")->verticalScrollBar();
+    ASSERT_GT(received->maximum(), 0);
+    EXPECT_EQ(received->value(), received->maximum());
 }
 
 TEST(Binder, ModalWindowRunsItsOwnLoopWithTimersGoingOn) {
