@@ -1,7 +1,10 @@
 #include "app/startup.h"
 
 #include "app/form1.h"
+#include "compose/continuation.h"
 #include "compose/editor.h"
+#include "compose/send.h"
+#include "compose/sent_log.h"
 #include "link/dispatcher.h"
 #include "link/form2.h"
 #include "link/probe.h"
@@ -35,6 +38,11 @@ void Wire(Program& p) {
     f.menu("Mn_Elabora").onClick = on(Elabora);
     f.menu("Mn_Invia").onClick = [&f] { f["Command6"].click(); };
     f.menu("Mn_Salva").onClick = [&f] { f["Command7"].click(); };
+    f["Command6"].onClick = on(Command6_Click);
+    f["Command7"].onClick = on(Command7_Click);
+    f.menu("Mn_Log").onClick = on(Mn_Log_Click);
+    f.menu("Mn_DeleteLog").onClick = on(Mn_DeleteLog_Click);
+    p.continueSendStore = [&p](const std::string& reply) { Continue_Send_Store(p, reply); };
     f.menu("Mn_Conferma").onClick = on(Toggle_Confirm_Send);
     f.menu("Mn_Flash").onClick = on(Toggle_Flash);
     f.menu("Mn_Ricevuta").onClick = on(Toggle_Status_Report);
@@ -42,6 +50,8 @@ void Wire(Program& p) {
     f.menu("Mn_Apri").onClick = on(Open_Port);
     f.menu("Mn_Chiudi").onClick = on(Close_Port);
     f.menu("Mn_Test").onClick = on(Probe_Phone);
+    f["Command3"].onClick = on(Query_Service_Centre);
+    f.menu("Mn_CSC").onClick = [&f] { f["Command3"].click(); };
     f.menu("Mn_Esci").onClick = on(Exit_Program);
     f.menu("Mn_Comm").onClick = on(Show_Port_Settings);
     f.menu("Mn_Salva_Imp").onClick = on(Save_Settings);

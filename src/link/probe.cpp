@@ -9,4 +9,10 @@ void Probe_Phone(Program& p) {
     p.WriteCommand("AT+CGMM");
 }
 
+void Query_Service_Centre(Program& p) {
+    (*p.Form1)["Text1"].setText("");
+    p.st.Csc_Query_Pending = true;
+    p.WriteCommand("AT+CSCA?");
+}
+
 }  // namespace bsms

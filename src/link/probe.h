@@ -1,4 +1,5 @@
-// The phone probe: asks the phone for its model, which the user reads in the receive box.
+// Two one-shot questions to the phone: its model, which the user reads in the receive box, and
+// its service centre, which the reply continuation puts into Text2.
 #pragma once
 
 namespace bsms {
@@ -7,5 +8,7 @@ class Program;
 
 // Mn_Test.
 void Probe_Phone(Program& p);
+// Command3 and Mn_CSC.
+void Query_Service_Centre(Program& p);
 
 }  // namespace bsms

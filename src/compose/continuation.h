@@ -1,0 +1,25 @@
+// The continuation of the three dialogues that the main window starts: the service-centre
+// query, the store job (AT+CMGW) and the send job (AT+CMGS), one step per reply.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace bsms {
+
+class Program;
+
+inline constexpr const char* kSendCommand = "AT+CMGS=";
+inline constexpr const char* kStoreCommand = "AT+CMGW=";
+
+// The service-centre number of an AT+CSCA? reply: the text between the first and the last
+// double quote, without a leading "+". Nothing when there is no quoted number (no quotes, one,
+// or an empty pair: a phone that has no service centre stored).
+std::optional<std::string> ServiceCentreFromReply(std::string_view reply);
+
+// Called by the dispatcher with the whole reply buffer on each OK or prompt ending (outside a
+// phonebook download). Writes at most one line and moves the state on by one step.
+void Continue_Send_Store(Program& p, const std::string& reply);
+
+}  // namespace bsms

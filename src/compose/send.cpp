@@ -1,0 +1,68 @@
+#include "compose/send.h"
+
+#include "compose/continuation.h"
+#include "compose/editor.h"
+#include "compose/sent_log.h"
+#include "core/program.h"
+
+namespace bsms {
+
+namespace {
+
+// Builds the message; false when the build refused it (its box has been shown).
+bool Build(Program& p) {
+    Elabora(p);
+    return !p.Pdu_Parts.parts[0].Part_Pdu.empty();
+}
+
+// A new job takes over the dialogue: a job or a completion left waiting by a silent phone must
+// never take the new job's replies for its own.
+void StartJob(Program& p, JobState& job, JobState& other) {
+    other.clear();
+    p.st.Sent_Confirm_Pending = false;
+    (*p.Form1)["Text1"].setText("");
+    job.start();
+}
+
+void WriteFirstCommand(Program& p, const char* command) {
+    p.WriteCommand(command + std::to_string(p.Pdu_Parts.parts[0].Part_Length));
+}
+
+}  // namespace
+
+std::string SendPrompt(const std::string& language, const std::string& text,
+                       const std::string& recipient, bool flash, bool statusReport) {
+    const int lang = LanguageIndex(language);
+    const SendConfirmTexts& t = kSendConfirmTexts[lang < 0 ? 0 : lang];
+    std::string s = std::string(t.question) + "\r\r     \"" + text + "\"\r\r" + t.recipientLabel +
+                    recipient + "?\r";
+    if (flash) s += std::string("\r") + t.flashLine;
+    if (statusReport) s += std::string("\r") + t.statusReportLine;
+    return s;
+}
+
+void Command6_Click(Program& p) {
+    if (!Build(p)) return;
+    Window& f = *p.Form1;
+    if (p.st.Opt_Confirm_Send) {
+        const std::string prompt =
+            SendPrompt(p.st.Current_Language, f["Text5"].text(), f["Text4"].text(), p.st.Opt_Flash,
+                       p.st.Opt_Status_Report);
+        const MsgResult answer =
+            p.Box(prompt, kSendConfirmTitle, MsgIcon::Question, MsgButtons::OkCancel, 1);
+        if (answer != MsgResult::Ok) return;
+    }
+    p.st.Opt_Flash = false;
+    f.menu("Mn_Flash").setChecked(false);
+    StartJob(p, p.st.Send_Job, p.st.Store_Job);
+    Append_Log_Entry(p);
+    WriteFirstCommand(p, kSendCommand);
+}
+
+void Command7_Click(Program& p) {
+    if (!Build(p)) return;
+    StartJob(p, p.st.Store_Job, p.st.Send_Job);
+    WriteFirstCommand(p, kStoreCommand);
+}
+
+}  // namespace bsms

@@ -1,0 +1,21 @@
+// The send and store commands of the main window: each builds the message, starts its job and
+// writes the first command line; the phone's replies drive the rest (Continue_Send_Store).
+#pragma once
+
+#include <string>
+
+namespace bsms {
+
+class Program;
+
+// The question asked before a send, lines broken by single CRs. A language word that is none of
+// the five gives the Italian text, as the windows show until a language is chosen.
+std::string SendPrompt(const std::string& language, const std::string& text,
+                       const std::string& recipient, bool flash, bool statusReport);
+
+// Command6 and Mn_Invia: builds, asks (when the option says so), logs, writes "AT+CMGS=".
+void Command6_Click(Program& p);
+// Command7 and Mn_Salva: builds and writes "AT+CMGW="; asks nothing and logs nothing.
+void Command7_Click(Program& p);
+
+}  // namespace bsms

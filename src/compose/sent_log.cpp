@@ -1,0 +1,79 @@
+#include "compose/sent_log.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "base/text.h"
+#include "core/program.h"
+
+namespace bsms {
+
+namespace fs = std::filesystem;
+
+std::string LogHeaderText() {
+    return "BrenvikSMS By Orvantelliq\r\n"
+           "Log degli SMS inviati.\r\n"
+           "--------------------------------------------\r\n"
+           "\r\n"
+           "\r\n";
+}
+
+std::string LogEntryText(const std::string& text, const std::string& recipient,
+                         const std::string& smsNeeded, const std::string& dateTime) {
+    return "Sms:        " + text + "\r\n" + "Al numero:  " + recipient + "\r\n" +
+           "Data e ora: " + dateTime + "\r\n" + "N.sms:  " + smsNeeded + "\r\n" + "\r\n";
+}
+
+std::string RegionalDateTime(std::time_t when) {
+    std::tm local{};
+    localtime_r(&when, &local);
+    char buf[128];
+    const std::size_t n = std::strftime(buf, sizeof buf, "%x %X", &local);
+    return Cp1252ToUtf8(std::string(buf, n));
+}
+
+namespace {
+
+fs::path LogPath(const Program& p) {
+    return p.folder / kLogFile;
+}
+
+bool AppendBytes(const fs::path& file, const std::string& utf8) {
+    std::ofstream out(file, std::ios::binary | std::ios::app);
+    if (!out) return false;
+    const std::string bytes = Utf8ToCp1252(utf8);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+// A log that does not exist yet starts with its header; errors are ignored.
+void EnsureLog(const Program& p) {
+    std::error_code ec;
+    if (fs::exists(LogPath(p), ec) || ec) return;
+    AppendBytes(LogPath(p), LogHeaderText());
+}
+
+}  // namespace
+
+void Append_Log_Entry(Program& p) {
+    const Window& f = *p.Form1;
+    EnsureLog(p);
+    AppendBytes(LogPath(p), LogEntryText(f["Text5"].text(), f["Text4"].text(), f["Label14"].text(),
+                                         RegionalDateTime(std::time(nullptr))));
+}
+
+void Mn_Log_Click(Program& p) {
+    // The editor is shown the log even before the first send, header only.
+    EnsureLog(p);
+    p.host.startProgram("xdg-open", {LogPath(p).string()});
+}
+
+void Mn_DeleteLog_Click(Program& p) {
+    const MsgResult r = p.Box(MsgId::Ask_Delete_Log, MsgId::Title_Confirm_Delete_Log,
+                              MsgIcon::Question, MsgButtons::YesNo, 1);
+    if (r != MsgResult::Yes) return;
+    std::error_code ec;
+    fs::remove(LogPath(p), ec);
+}
+
+}  // namespace bsms
