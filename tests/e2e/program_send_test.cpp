@@ -1,0 +1,154 @@
+// The program sends, stores and asks for the service centre through the real serial port, with
+// the simulated phone on port 1.
+#ifdef BSMS_HAVE_QT
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "app/startup.h"
+#include "phone_sim_client.h"
+#include "qt/qt_comm_port.h"
+#include "qt_loop.h"
+#include "sms/decoder.h"
+#include "test_support.h"
+
+namespace bsms {
+namespace {
+
+// The program on port 1 of a running simulator, in English, with the service centre set and the
+// send question answered by the script.
+struct ProgramOnSim {
+    phonesim_test::PhoneSim sim;
+    std::filesystem::path folder = sim.link().parent_path();
+    test::ScriptedHost host;
+    qt::QtCommPort port{folder};
+    std::unique_ptr<Program> program;
+
+    explicit ProgramOnSim(const std::vector<std::string>& simArgs = {}) : sim(simArgs) {
+        test::QtApp();
+        std::ofstream(folder / "Setting.sms", std::ios::binary)
+            << " 1 \r\n115200,n,8,1\r\n 0 \r\n391234500000\r\nTrue\r\nFalse\r\nenglish\r\n";
+        program = MakeProgram(host, port, folder);
+        program->Form1->load();
+        EXPECT_TRUE(port.portOpen()) << (host.boxes.empty() ? "" : host.boxes[0].text);
+    }
+    Window& form1() { return *program->Form1; }
+    const std::string& received() { return form1()["Text1"].text(); }
+    // Waits for the n-th box; false when it never came.
+    bool boxes(std::size_t n) {
+        return test::RunUntil([&] { return host.boxes.size() >= n; });
+    }
+    void compose(const std::string& text, const std::string& recipient = "+393331234567") {
+        form1()["Text4"].setText(recipient);
+        form1()["Text5"].setText(text);
+    }
+    // Reads one location of the phone's memory back; the text of the message there.
+    std::string readBack(int index) {
+        form1()["Text1"].setText("");
+        program->WriteCommand("AT+CMGR=" + std::to_string(index));
+        EXPECT_TRUE(test::RunUntil([&] { return received().ends_with("OK\r\n"); })) << received();
+        return Decode_Sms_Deliver(Extract_Pdu(received()), {}).Text;
+    }
+};
+
+// A text of n characters the alphabet carries, none of them the same as its neighbour's part.
+std::string Text(std::size_t n) {
+    std::string s;
+    for (std::size_t i = 0; s.size() < n; ++i)
+        s += "Part " + std::to_string(i) + ": ci vediamo alle 10.30 in piazza! ";
+    return s.substr(0, n);
+}
+
+TEST(ProgramSends, FivePartsReachThePhoneAndDecodeBackToTheText) {
+    ProgramOnSim rig;
+    const std::string text = Text(760);
+    rig.compose(text);
+    rig.host.answers = {MsgResult::Ok};
+    rig.form1()["Command6"].click();
+    ASSERT_TRUE(rig.boxes(2)) << rig.received();
+    EXPECT_EQ(rig.host.boxes[1].text, "Messagge sent");
+    EXPECT_EQ(rig.program->st.Sent_Count, 5);
+
+    std::istringstream sent(rig.sim.sent());
+    std::string decoded;
+    int parts = 0;
+    for (std::string length, pdu; sent >> length >> pdu; ++parts)
+        decoded += Decode_Sms_Deliver(pdu, {}).Text;  // the PDU as given, service centre first
+    EXPECT_EQ(parts, 5);
+    EXPECT_EQ(decoded, text);
+    EXPECT_TRUE(std::filesystem::exists(rig.folder / "LogSMS.txt"));
+}
+
+TEST(ProgramSends, StoredPartsReadBackAsTheText) {
+    ProgramOnSim rig;
+    const std::string text = Text(400);
+    rig.compose(text);
+    rig.form1()["Command7"].click();
+    ASSERT_TRUE(test::RunUntil([&] {
+        return !rig.program->st.Store_Job.active && rig.received().ends_with("OK\r\n");
+    })) << rig.received();
+    EXPECT_TRUE(rig.host.boxes.empty());
+    EXPECT_EQ(rig.sim.sent(), "");  // stored, not sent
+
+    std::vector<int> locations;
+    const std::regex stored("\\+CMGW: (\\d+)");
+    const std::string log = rig.received();
+    for (std::sregex_iterator m(log.begin(), log.end(), stored), end; m != end; ++m)
+        locations.push_back(std::stoi((*m)[1]));
+    ASSERT_EQ(locations.size(), 3u) << log;
+    std::string readBack;
+    for (int index : locations)
+        readBack += rig.readBack(index);
+    EXPECT_EQ(readBack, text);
+}
+
+TEST(ProgramSends, ServiceCentreComesFromThePhone) {
+    ProgramOnSim rig;
+    rig.form1()["Text2"].setText("");
+    rig.form1()["Command3"].click();
+    ASSERT_TRUE(test::RunUntil([&] { return !rig.program->st.Csc_Query_Pending; }));
+    EXPECT_EQ(rig.form1()["Text2"].text(), "391234500000");
+}
+
+TEST(ProgramSends, AnErrorFromThePhoneEndsTheSend) {
+    ProgramOnSim rig({"--set", "fault cms AT+CMGS=* 500"});
+    rig.compose(Text(300));
+    rig.host.answers = {MsgResult::Ok};
+    rig.form1()["Command6"].click();
+    ASSERT_TRUE(rig.boxes(2)) << rig.received();
+    EXPECT_EQ(rig.host.boxes[1].text, "Command didn't accept by mobile\r+CMS ERROR: 500");
+    EXPECT_FALSE(rig.program->st.Send_Job.active);
+    EXPECT_EQ(rig.program->st.Sent_Count, 0);
+    // The phone heard the first command only: the receive box ends with its refusal.
+    EXPECT_TRUE(rig.received().ends_with("+CMS ERROR: 500\r\n")) << rig.received();
+    EXPECT_EQ(rig.sim.sent(), "");
+}
+
+// One short send on each kind of phone: a hasty PDU is lost on a phone that needs a pause after
+// its prompt, and the user is told rather than left waiting.
+class ProgramOnProfile : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ProgramOnProfile, SendsOrSaysWhyNot) {
+    ProgramOnSim rig({"--profile", GetParam()});
+    rig.compose("Ciao da Brenvik");
+    rig.host.answers = {MsgResult::Ok};
+    rig.form1()["Command6"].click();
+    ASSERT_TRUE(rig.boxes(2)) << rig.received();
+    if (std::string(GetParam()) == "prompt-pause") {
+        EXPECT_EQ(rig.host.boxes[1].text, "Command didn't accept by mobile\r+CMS ERROR: 304");
+    } else {
+        EXPECT_EQ(rig.host.boxes[1].text, "Messagge sent");
+        EXPECT_NE(rig.sim.sent(), "");
+    }
+    EXPECT_FALSE(rig.program->st.Send_Job.active);
+}
+
+INSTANTIATE_TEST_SUITE_P(All, ProgramOnProfile,
+                         ::testing::Values("standard", "empty-error", "cpin-no-ok", "usb-modem",
+                                           "prompt-pause"));
+
+}  // namespace
+}  // namespace bsms
+
+#endif
