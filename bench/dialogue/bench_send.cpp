@@ -1,0 +1,196 @@
+// A five-part send through the real serial port to the simulated phone, from the click to the
+// "message sent" box, against the time the line itself needs. Also the click's own cost up to
+// the first command, and resident memory over many sends.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/startup.h"
+#include "qt/qt_comm_port.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+QCoreApplication& App() {
+    static int argc = 1;
+    static char name[] = "bsms-bench";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    return app;
+}
+
+// The simulator on a "com1" link in a fresh folder, for as long as the object lives.
+class Sim {
+  public:
+    explicit Sim(int baud) : folder_(fs::temp_directory_path() / ("bsms-bench-" + Pid())) {
+        fs::create_directories(folder_);
+        const std::string tool = fs::path(BSMS_BIN_DIR) / "phone-sim";
+        std::vector<std::string> args{tool, "--link", (folder_ / "com1").string()};
+        if (baud > 0) args.insert(args.end(), {"--baud", std::to_string(baud)});
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        for (int i = 0; i < 500 && !fs::exists(folder_ / "com1"); ++i)
+            usleep(10'000);
+    }
+    ~Sim() {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+        fs::remove_all(folder_);
+    }
+    const fs::path& folder() const { return folder_; }
+
+  private:
+    static std::string Pid() { return std::to_string(getpid()); }
+    fs::path folder_;
+    pid_t pid_ = -1;
+};
+
+// Answers every box at once and notes when the last one came.
+class BenchHost : public bsms::Host {
+  public:
+    bsms::MsgResult msgBox(const bsms::MessageBoxSpec& box) override {
+        ++boxes;
+        last = box.text;
+        return bsms::MsgResult::Ok;
+    }
+    void showModal(bsms::Window&) override {}
+    std::optional<std::string> saveFileDialog(const bsms::SaveDialogSpec&) override { return {}; }
+    void setBusyPointer(bool) override {}
+    void startProgram(const std::string&, const std::vector<std::string>&) override {}
+    void openUrl(const std::string&) override {}
+    void quit() override {}
+    int boxes = 0;
+    std::string last;
+};
+
+// The program on the simulator's port, counting what crosses the line and the time spent in
+// its own handlers.
+struct Rig {
+    Sim sim;
+    BenchHost host;
+    bsms::qt::QtCommPort port{sim.folder()};
+    std::unique_ptr<bsms::Program> program;
+    Clock::duration own{};
+    std::size_t received = 0;
+
+    explicit Rig(int baud) : sim(baud) {
+        App();
+        std::ofstream(sim.folder() / "Setting.sms", std::ios::binary)
+            << " 1 \r\n115200,n,8,1\r\n 0 \r\n391234500000\r\nFalse\r\nFalse\r\nenglish\r\n";
+        program = bsms::MakeProgram(host, port, sim.folder());
+        program->Form1->load();
+        auto dispatch = port.onComm;
+        port.onComm = [this, dispatch] {
+            const auto start = Clock::now();
+            dispatch();
+            own += Clock::now() - start;
+        };
+        auto& box = (*program->Form1)["Text1"];
+        box.onChange = [this, &box, inner = box.onChange] {
+            received = std::max(received, box.text().size());
+            if (inner) inner();
+        };
+        (*program->Form1)["Text4"].setText("+393331234567");
+        (*program->Form1)["Text5"].setText(std::string(760, 'x'));
+    }
+    // One send; the time from the click to the box, and the click's own share.
+    Clock::duration send(Clock::duration& click) {
+        const int before = host.boxes;
+        received = 0;
+        const auto start = Clock::now();
+        (*program->Form1)["Command6"].click();
+        click = Clock::now() - start;
+        own += click;
+        QDeadlineTimer deadline(60000);
+        while (host.boxes == before && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        return Clock::now() - start;
+    }
+    std::size_t written() const {
+        std::size_t n = 0;
+        for (const auto& part : program->Pdu_Parts.parts) {
+            if (part.Part_User_Data.empty()) continue;
+            n += std::string("AT+CMGS=").size() + std::to_string(part.Part_Length).size() + 1;
+            n += part.Part_Pdu.size() + 1;
+        }
+        return n;
+    }
+};
+
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+void BM_FivePartSend(benchmark::State& state) {
+    const int baud = static_cast<int>(state.range(0));
+    Rig rig(baud);
+    double lineTime = 0;
+    double clickTime = 0;
+    rig.own = {};
+    for (auto _ : state) {
+        Clock::duration click{};
+        const auto elapsed = rig.send(click);
+        state.SetIterationTime(Seconds(elapsed));
+        clickTime += Seconds(click);
+        lineTime += static_cast<double>(rig.written() + rig.received) * 10.0 / baud;
+        if (rig.host.last != "Messagge sent") state.SkipWithError(rig.host.last.c_str());
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["line_s"] = lineTime / n;
+    state.counters["own_s"] = Seconds(rig.own) / n;
+    state.counters["own_share_of_line_pct"] = 100.0 * Seconds(rig.own) / lineTime;
+    state.counters["click_to_first_command_us"] = 1e6 * clickTime / n;
+}
+BENCHMARK(BM_FivePartSend)
+    ->Arg(115200)
+    ->Arg(9600)
+    ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+long ResidentKb() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    return 0;
+}
+
+void BM_ResidentMemoryOverSends(benchmark::State& state) {
+    Rig rig(0);
+    long after10 = 0;
+    for (auto _ : state) {
+        for (int i = 1; i <= 100; ++i) {
+            Clock::duration click{};
+            rig.send(click);
+            if (rig.host.last != "Messagge sent") state.SkipWithError(rig.host.last.c_str());
+            if (i == 10) after10 = ResidentKb();
+        }
+    }
+    state.counters["sends"] = rig.host.boxes;
+    state.counters["rss_after_10_kb"] = static_cast<double>(after10);
+    state.counters["rss_after_100_kb"] = static_cast<double>(ResidentKb());
+}
+BENCHMARK(BM_ResidentMemoryOverSends)->Iterations(1)->Unit(benchmark::kSecond);
+
+}  // namespace
