@@ -79,6 +79,7 @@ class BenchHost : public bsms::Host {
     void setBusyPointer(bool) override {}
     void startProgram(const std::string&, const std::vector<std::string>&) override {}
     void openUrl(const std::string&) override {}
+    void openDocument(const std::string&) override {}
     void quit() override {}
     int boxes = 0;
     std::string last;

@@ -29,7 +29,7 @@ std::string RegionalDateTime(std::time_t when) {
     localtime_r(&when, &local);
     char buf[128];
     const std::size_t n = std::strftime(buf, sizeof buf, "%x %X", &local);
-    return Cp1252ToUtf8(std::string(buf, n));
+    return std::string(buf, n);  // the desktop's locale speaks UTF-8
 }
 
 namespace {
@@ -65,7 +65,7 @@ void Append_Log_Entry(Program& p) {
 void Mn_Log_Click(Program& p) {
     // The editor is shown the log even before the first send, header only.
     EnsureLog(p);
-    p.host.startProgram("xdg-open", {LogPath(p).string()});
+    p.host.openDocument(LogPath(p).string());
 }
 
 void Mn_DeleteLog_Click(Program& p) {

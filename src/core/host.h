@@ -41,6 +41,8 @@ class Host {
     virtual void setBusyPointer(bool busy) = 0;
     virtual void startProgram(const std::string& program, const std::vector<std::string>& args) = 0;
     virtual void openUrl(const std::string& url) = 0;
+    // Opens a file with the desktop's default program for its kind; does not wait.
+    virtual void openDocument(const std::string& path) = 0;
     // Ends the program at once: no further window events run.
     virtual void quit() = 0;
 };

@@ -153,6 +153,10 @@ void QtHost::openUrl(const std::string& url) {
     QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
 }
 
+void QtHost::openDocument(const std::string& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
 void QtHost::quit() {
     for (BoundWindow* w : bound_)
         w->hide();

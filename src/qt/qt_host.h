@@ -28,6 +28,7 @@ class QtHost : public Host {
     void setBusyPointer(bool busy) override;
     void startProgram(const std::string& program, const std::vector<std::string>& args) override;
     void openUrl(const std::string& url) override;
+    void openDocument(const std::string& path) override;
     void quit() override;
 
   private:

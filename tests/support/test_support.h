@@ -69,6 +69,7 @@ class ScriptedHost : public Host {
     std::vector<std::string> modals;
     std::vector<std::pair<std::string, std::vector<std::string>>> started;
     std::vector<std::string> urls;
+    std::vector<std::string> documents;
     std::deque<std::optional<std::string>> saveAnswers;
     std::vector<SaveDialogSpec> saveDialogs;
     bool busy = false;
@@ -83,6 +84,7 @@ class ScriptedHost : public Host {
         started.emplace_back(program, args);
     }
     void openUrl(const std::string& url) override { urls.push_back(url); }
+    void openDocument(const std::string& path) override { documents.push_back(path); }
     void quit() override { quitCalled = true; }
 };
 
