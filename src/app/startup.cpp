@@ -10,6 +10,8 @@
 #include "link/probe.h"
 #include "link/settings_files.h"
 #include "sms/alphabet.h"
+#include "ui/about.h"
+#include "ui/form4.h"
 #include "ui/language.h"
 
 namespace bsms {
@@ -66,6 +68,26 @@ void Wire(Program& p) {
         f.menu(item).onClick = [&p, w] { Choose_Language(p, w); };
     }
 
+    f.menu("Mn_Special").onClick = on(Mn_Special_Click);
+    f.menu("Mn_About").onClick = on(Mn_About_Click);
+
+    Window& f4 = *p.Form4;
+    f4.onActivate = on(Form4_Activate);
+    for (int i = 0; i < kSpecialCharCount; ++i) {
+        const std::string n = std::to_string(i);
+        f4["Label1(" + n + ")"].onMouseMove = [&p, i] { Form4_Row_MouseMove(p, i); };
+        f4["Label1(" + n + ")"].onClick = [&p, i] { Form4_Row_Click(p, i); };
+        // The highlighted bar is part of its row.
+        f4["Shape1(" + n + ")"].onClick = [&p, i] { Form4_Row_Click(p, i); };
+    }
+    f4["Label2"].onClick = on(Form4_Cancel);
+    f4["Shape2"].onClick = on(Form4_Cancel);
+
+    Window& about = *p.About;
+    about.onLoad = on(About_Load);
+    about.onActivate = on(About_Activate);
+    about["Label5"].onClick = on(About_Link_Click);
+
     Window& f2 = *p.Form2;
     f2.onActivate = on(Form2_Activate);
     f2["Text1"].onChange = on(Form2_Port_Change);
@@ -79,6 +101,8 @@ std::unique_ptr<Program> MakeProgram(Host& host, CommPort& port, std::filesystem
     auto p = std::make_unique<Program>(host, port, std::move(folder));
     p->Form1 = MakeForm1();
     p->Form2 = MakeForm2();
+    p->Form4 = MakeForm4();
+    p->About = MakeAbout();
     Wire(*p);
     return p;
 }

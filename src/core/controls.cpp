@@ -245,6 +245,16 @@ void Window::setCaption(std::string caption) {
     if (windowObserver) windowObserver(*this, Prop::Caption);
 }
 
+void Window::setPosition(int left, int top) {
+    movedTo(left, top);
+    if (windowObserver) windowObserver(*this, Prop::Geometry);
+}
+
+void Window::movedTo(int left, int top) {
+    left_ = left;
+    top_ = top;
+}
+
 Control& Window::add(ControlKind kind, std::string name, Geometry geometry, std::string text) {
     controls_.push_back(
         std::make_unique<Control>(*this, kind, std::move(name), geometry, std::move(text)));

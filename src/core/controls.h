@@ -233,8 +233,13 @@ class Window {
     int clientHeight() const { return clientHeight_; }
     WindowStyle style = WindowStyle::Fixed;
     std::string fontName = "MS Sans Serif";
-    int left = 0;  // twips on the screen
-    int top = 0;
+    // Position of the window's outer top-left corner on the screen, in twips.
+    int left() const { return left_; }
+    int top() const { return top_; }
+    // Moves the window; the desktop keeps it on the screen.
+    void setPosition(int left, int top);
+    // Called by the binding when the user has moved the window.
+    void movedTo(int left, int top);
 
     Control& add(ControlKind kind, std::string name, Geometry geometry, std::string text = {});
     MenuItem& addMenu(std::string name, std::string caption);
@@ -279,6 +284,8 @@ class Window {
     std::string caption_;
     int clientWidth_;
     int clientHeight_;
+    int left_ = 0;
+    int top_ = 0;
     bool loaded_ = false;
     bool shown_ = false;
     std::vector<std::unique_ptr<Control>> controls_;

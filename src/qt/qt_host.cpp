@@ -103,8 +103,9 @@ void QtHost::showModal(Window& window) {
     window.load();
     QWidget* parent = activeParent();
     if (parent && parent != &w) {
-        const QPoint origin = parent->geometry().topLeft();
-        w.move(origin + QPoint(Px(window.left), Px(window.top)));
+        // Over the middle of the window it concerns, unless the window places itself.
+        w.adjustSize();
+        w.move(parent->frameGeometry().center() - w.rect().center());
     }
     w.setWindowModality(Qt::ApplicationModal);
     window.setShown(true);
@@ -116,6 +117,8 @@ void QtHost::showModal(Window& window) {
     QEventLoop loop;
     QObject::connect(&w, &BoundWindow::unloaded, &loop, &QEventLoop::quit);
     loop.exec();
+    // The keyboard goes back to the window the modal one stood over.
+    if (parent && parent != &w) parent->activateWindow();
 }
 
 std::optional<std::string> QtHost::saveFileDialog(const SaveDialogSpec& dialog) {

@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -25,6 +26,10 @@ namespace bsms::qt {
 
 int Px(int twips) {
     return (twips * 2 + 13) / 27;
+}
+
+int Twips(int px) {
+    return px * 27 / 2;
 }
 
 namespace {
@@ -229,8 +234,9 @@ QWidget* BoundWindow::makeWidget(Control& c, QWidget* parent) {
         }
         case ControlKind::Shape: {
             auto* f = new QFrame(parent);
-            f->setFrameShape(QFrame::Box);
-            f->setAutoFillBackground(true);
+            // A filled bar, or else a frame that lets what lies behind it show through.
+            f->setFrameShape(c.highlightColour ? QFrame::NoFrame : QFrame::Box);
+            f->setAutoFillBackground(c.highlightColour);
             f->installEventFilter(this);
             return f;
         }
@@ -309,8 +315,28 @@ void BoundWindow::syncMenu(MenuItem& item) {
     }
 }
 
+void BoundWindow::place() {
+    QPoint at(Px(model_.left()), Px(model_.top()));
+    if (const QScreen* s = screen()) {
+        const QRect room = s->availableGeometry();
+        const QSize size = frameGeometry().size();
+        at.setX(
+            std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - size.width())));
+        at.setY(
+            std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - size.height())));
+    }
+    move(at);
+}
+
+void BoundWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    model_.movedTo(Twips(pos().x()), Twips(pos().y()));
+}
+
 void BoundWindow::syncWindow(Prop prop) {
-    if (prop == Prop::Caption) {
+    if (prop == Prop::Geometry) {
+        place();
+    } else if (prop == Prop::Caption) {
         setWindowTitle(Q(model_.caption()));
     } else if (prop == Prop::Visible && !model_.shown() && isVisible()) {
         closingFromModel_ = true;
@@ -491,7 +517,14 @@ bool BoundWindow::eventFilter(QObject* watched, QEvent* event) {
     Control* c = w ? controls_.value(w) : nullptr;
     if (c) {
         if (event->type() == QEvent::FocusIn && !syncing_) {
-            c->gotFocus();
+            // A focus the model asked for has had its event already; the window system's own
+            // comes later, when the window is activated again.
+            if (model_.focusRequest == c)
+                model_.focusRequest = nullptr;
+            else
+                c->gotFocus();
+        } else if (event->type() == QEvent::FocusOut && model_.focusRequest == c) {
+            model_.focusRequest = nullptr;
         } else if (event->type() == QEvent::MouseButtonRelease &&
                    (c->kind() == ControlKind::Label || c->kind() == ControlKind::Shape)) {
             c->click();

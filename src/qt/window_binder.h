@@ -19,6 +19,7 @@ namespace bsms::qt {
 // are wider than the classic desktop font the layouts were made for; high-DPI scaling does the
 // rest.
 int Px(int twips);
+int Twips(int px);
 
 class BoundWindow : public QWidget {
     Q_OBJECT
@@ -36,6 +37,7 @@ class BoundWindow : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -46,6 +48,8 @@ class BoundWindow : public QWidget {
     void syncAll(Control& c);
     void syncMenu(MenuItem& item);
     void syncWindow(Prop prop);
+    // Moves the window to the model's position, kept on the screen.
+    void place();
 
     Window& model_;
     QWidget* client_ = nullptr;

@@ -17,31 +17,42 @@ Window* WindowNamed(const Program& p, std::string_view name) {
     return nullptr;
 }
 
+void ApplyWindowText(Program& p, const WindowTextRow& row, const char* text) {
+    const std::string_view control = row.control;
+    if (control == "CommonDialog1") {
+        p.saveDialogTitle = text;
+        return;
+    }
+    Window* w = WindowNamed(p, row.window);
+    if (!w) return;
+    if (control.empty()) {
+        w->setCaption(text);
+    } else if (MenuItem* m = w->findMenu(control)) {
+        m->setCaption(text);
+    } else if (Control* c = w->find(control)) {
+        c->setText(text);
+    }
+}
+
 }  // namespace
 
 void Apply_Language(Program& p) {
     const int lang = LanguageIndex(p.st.Current_Language);
     if (lang < 0) return;
-    for (const WindowTextRow& row : kWindowTexts) {
-        const std::string control = row.control;
-        const char* text = row.text[lang];
-        if (control == "CommonDialog1") {
-            p.saveDialogTitle = text;
-            continue;
-        }
-        Window* w = WindowNamed(p, row.window);
-        if (!w) continue;
-        if (control.empty()) {
-            w->setCaption(text);
-        } else if (MenuItem* m = w->findMenu(control)) {
-            m->setCaption(text);
-        } else if (Control* c = w->find(control)) {
-            c->setText(text);
+    for (std::size_t i = 0; i < kWindowTexts.size(); ++i) {
+        const WindowTextRow& row = kWindowTexts[i];
+        ApplyWindowText(p, row, row.text[lang]);
+        const bool lastOfWindow = i + 1 == kWindowTexts.size() ||
+                                  std::string_view(kWindowTexts[i + 1].window) != row.window;
+        if (!lastOfWindow) continue;
+        // Right after their window's texts, as the languages have always done it.
+        if (std::string_view(row.window) == "Form1") {
+            for (const LabelPositionRow& pos : kLabelPositions)
+                (*p.Form1)[pos.control].setLeft(pos.left[lang]);
+        } else if (std::string_view(row.window) == "Form3") {
+            p.host.setBusyPointer(false);
         }
     }
-    for (const LabelPositionRow& row : kLabelPositions)
-        (*p.Form1)[row.control].setLeft(row.left[lang]);
-    p.host.setBusyPointer(false);
     for (const MessageTextRow& row : kMessageTexts)
         p.texts[row.id] = row.text[lang];
 }

@@ -79,7 +79,11 @@ class ScriptedHost : public Host {
     MsgResult msgBox(const MessageBoxSpec& box) override;
     void showModal(Window& window) override;
     std::optional<std::string> saveFileDialog(const SaveDialogSpec& dialog) override;
-    void setBusyPointer(bool on) override { busy = on; }
+    void setBusyPointer(bool on) override {
+        busy = on;
+        if (onBusy) onBusy(on);
+    }
+    std::function<void(bool)> onBusy;
     void startProgram(const std::string& program, const std::vector<std::string>& args) override {
         started.emplace_back(program, args);
     }
