@@ -9,6 +9,10 @@
 #include "link/form2.h"
 #include "link/probe.h"
 #include "link/settings_files.h"
+#include "phonebook/download.h"
+#include "phonebook/form3.h"
+#include "phonebook/phonebook_file.h"
+#include "phonebook/picker.h"
 #include "sms/alphabet.h"
 #include "ui/about.h"
 #include "ui/form4.h"
@@ -93,6 +97,22 @@ void Wire(Program& p) {
     f2["Text1"].onChange = on(Form2_Port_Change);
     f2["Combo2"].onClick = on(Form2_Speed_Click);
     f2["Command1"].onClick = on(Form2_Ok_Click);
+
+    f.menu("Mn_Upload").onClick = on(Download_Phonebook);
+    f.menu("Mn_Rub_Load").onClick = on(Load_Phonebook);
+    f.menu("Mn_Rub_Save").onClick = on(Save_Phonebook);
+    f["Combo2"].onChange = on(Fill_Recipient);
+    f["Combo2"].onClick = on(Fill_Recipient);
+    p.phonebookReply = [&p](const std::string& reply) { Phonebook_Reply_Handler(p, reply); };
+    p.loadPhonebook = on(Load_Phonebook);
+    Window& f3 = *p.Form3;
+    f3.onLoad = on(Form3_Load);
+    f3.onActivate = on(Form3_Activate);
+    f3.onUnload = on(Form3_Unload);
+    f3["Timer1"].onTick = on(Form3_Timer);
+    f3["Command1"].onClick = on(Form3_Cancel);
+    f3["Frame1"].onMouseMove = on(Form3_Frame_MouseMove);
+    f3["Command1"].onMouseMove = on(Form3_Cancel_MouseMove);
 }
 
 }  // namespace
@@ -101,6 +121,7 @@ std::unique_ptr<Program> MakeProgram(Host& host, CommPort& port, std::filesystem
     auto p = std::make_unique<Program>(host, port, std::move(folder));
     p->Form1 = MakeForm1();
     p->Form2 = MakeForm2();
+    p->Form3 = MakeForm3();
     p->Form4 = MakeForm4();
     p->About = MakeAbout();
     Wire(*p);

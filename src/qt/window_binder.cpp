@@ -202,6 +202,7 @@ QWidget* BoundWindow::makeWidget(Control& c, QWidget* parent) {
         case ControlKind::Button: {
             auto* b = new QPushButton(parent);
             connect(b, &QPushButton::clicked, this, [control] { control->click(); });
+            b->installEventFilter(this);  // mouse moves
             return b;
         }
         case ControlKind::CheckBox: {
@@ -230,6 +231,8 @@ QWidget* BoundWindow::makeWidget(Control& c, QWidget* parent) {
             auto* f = new QFrame(parent);
             f->setFrameShape(QFrame::Box);
             f->setFrameShadow(QFrame::Sunken);
+            f->installEventFilter(this);  // mouse moves
+            f->setMouseTracking(true);
             return f;
         }
         case ControlKind::Shape: {

@@ -1,0 +1,30 @@
+// The download of the SIM's and the phone's phonebooks into the recipient picker Combo2: a small
+// state machine driven by the phone's OK replies, shown behind the progress window Form3.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace bsms {
+
+class Program;
+
+// A picker entry: "text (number)", or "(number)" when the text is empty.
+std::string PickerEntry(std::string_view number, std::string_view text);
+// The picker entries of a reply holding "+CPBR: " lines, in the order listed: the first quoted
+// field of a line is the number, the second the text. A line whose number is empty, or whose
+// text field is missing or unclosed, gives nothing.
+std::vector<std::string> ParseListing(std::string_view reply);
+// Whether the reply ends in a final "OK" line of its own, rather than in a name that a slow line
+// cut short right after "OK" or "> ".
+bool EndsWithOkLine(std::string_view reply);
+
+// Mn_Upload: empties the picker, selects the SIM phonebook and shows Form3 until the download
+// ends or is cancelled.
+void Download_Phonebook(Program& p);
+// The dispatcher's route for OK-ended replies while Phonebook_Download is set: selects, reads
+// and parses the SIM's and then the phone's phonebook; the last listing closes Form3.
+void Phonebook_Reply_Handler(Program& p, const std::string& reply);
+
+}  // namespace bsms

@@ -1,0 +1,67 @@
+#include "phonebook/form3.h"
+
+#include "core/program.h"
+#include "ui/language.h"
+
+namespace bsms {
+
+std::unique_ptr<Window> MakeForm3() {
+    using K = ControlKind;
+    auto w = std::make_unique<Window>("Form3", "", 4590, 1125);
+    w->style = WindowStyle::Borderless;
+    w->add(K::Frame, "Frame1", {60, 30, 3480, 1035});
+    w->add(K::Label, "Label1", {180, 255, 3300, 255}, "Attendere lo scaricamento della rubrica");
+    Control& phone = w->add(K::Label, "Label2", {180, 615, 3300, 255}, "del CELLULARE");
+    phone.setVisible(false);
+    w->add(K::Label, "Label3", {180, 615, 3300, 255}, "della SIM");
+    w->add(K::Button, "Command1", {3660, 375, 855, 375}, "Annulla");
+    Control& timer = w->add(K::Timer, "Timer1", {});
+    timer.interval = 200;
+    // A timer of a window that is not loaded does not run.
+    timer.setEnabled(false);
+    return w;
+}
+
+void Form3_Load(Program& p) {
+    Window& f = *p.Form3;
+    // The window model keeps its controls across unloads: start as designed every time.
+    f["Label3"].setVisible(true);
+    f["Label2"].setVisible(false);
+    f["Timer1"].setEnabled(true);
+    p.host.setBusyPointer(true);
+}
+
+void Form3_Activate(Program& p) {
+    Apply_Language(p);
+}
+
+void Form3_Unload(Program& p) {
+    (*p.Form3)["Timer1"].setEnabled(false);
+}
+
+void Form3_Timer(Program& p) {
+    Window& f = *p.Form3;
+    if (p.st.Phonebook_Ask_Sim) {
+        f["Label3"].setVisible(true);
+        f["Label2"].setVisible(false);
+    } else if (p.st.Phonebook_Ask_Me) {
+        f["Label2"].setVisible(true);
+        f["Label3"].setVisible(false);
+    }
+}
+
+void Form3_Cancel(Program& p) {
+    p.Comm1.setPortOpen(false);
+    p.host.setBusyPointer(false);
+    p.Form3->unload();
+}
+
+void Form3_Frame_MouseMove(Program& p) {
+    p.host.setBusyPointer(true);
+}
+
+void Form3_Cancel_MouseMove(Program& p) {
+    p.host.setBusyPointer(false);
+}
+
+}  // namespace bsms

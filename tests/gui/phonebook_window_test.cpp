@@ -1,0 +1,60 @@
+// The download's progress window on the real desktop host: borderless and modal, its own loop
+// keeps arrivals and its timer going, and Cancel ends a download the phone never answers.
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/form1.h"
+#include "app/startup.h"
+#include "qt/qt_host.h"
+#include "test_support.h"
+
+namespace bsms {
+namespace {
+
+bool Busy() {
+    return QApplication::overrideCursor() != nullptr;
+}
+
+TEST(PhonebookWindow, SilentPhoneLeavesItOpenUntilCancel) {
+    test::TempFolder dir;
+    test::FakeCommPort port;
+    qt::QtHost host;
+    const auto owner = MakeProgram(host, port, dir.path());
+    Program& p = *owner;
+    host.showMain(*p.Form1);
+    port.setPortOpen(true);
+    Status_Refresh(p);
+    Window& f3 = *p.Form3;
+    qt::BoundWindow& w = host.bind(f3);
+
+    QTimer::singleShot(0, [&] {
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
+        EXPECT_TRUE(Busy());  // no language applied: the hourglass of loading stays
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(w.widgetFor("Command1"), &enter);
+        EXPECT_FALSE(Busy());
+        QApplication::sendEvent(w.widgetFor("Frame1"), &enter);
+        EXPECT_TRUE(Busy());
+        port.arrive(port.written + "\r\nOK\r\n");  // then the phone falls silent
+    });
+    int ticks = 0;
+    const auto tick = f3["Timer1"].onTick;
+    f3["Timer1"].onTick = [&] {
+        tick();
+        if (++ticks == 2) qobject_cast<QPushButton*>(w.widgetFor("Command1"))->click();
+    };
+    p.Form1->menu("Mn_Upload").click();  // returns when the window has closed
+
+    EXPECT_EQ(port.written, "AT+CPBS=SM\rAT+CPBR=1,200\r");
+    EXPECT_EQ(ticks, 2);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(port.portOpen());
+    EXPECT_FALSE(Busy());
+    host.unbindAll();
+}
+
+}  // namespace
+}  // namespace bsms
