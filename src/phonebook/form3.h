@@ -17,7 +17,8 @@ void Form3_Load(Program& p);
 // Activation: the texts of the current language (which also resets the pointer).
 void Form3_Activate(Program& p);
 void Form3_Unload(Program& p);
-// Timer1: "della SIM" while the SIM is being selected, "del CELLULARE" while the phone is.
+// Timer1: "della SIM" while the SIM is being selected, "del CELLULARE" from the selection of the
+// phone's memory to the end; otherwise the labels stay as they are.
 void Form3_Timer(Program& p);
 // Command1: closes the port and the window; the entries already added stay in the picker.
 void Form3_Cancel(Program& p);

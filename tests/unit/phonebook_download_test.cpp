@@ -79,15 +79,15 @@ TEST(PhonebookDownload, ReadsTheSimThenThePhoneAndClosesTheWindow) {
             EXPECT_FALSE(rig.showing("Label2"));
             rig.answer(commands.back());
             commands.push_back(rig.command());
+            timer.tick();  // reading the SIM: the label stays
+            EXPECT_TRUE(rig.showing("Label3"));
             rig.answer(commands.back(), row.simListing);
             commands.push_back(rig.command());
-            timer.tick();
-            EXPECT_TRUE(rig.showing("Label2"));
-            EXPECT_FALSE(rig.showing("Label3"));
             rig.answer(commands.back());
             commands.push_back(rig.command());
-            timer.tick();  // reading the phone: the label stays
+            timer.tick();  // the phone's memory was selected between two ticks
             EXPECT_TRUE(rig.showing("Label2"));
+            EXPECT_FALSE(rig.showing("Label3"));
             EXPECT_TRUE(w.shown());
             rig.answer(commands.back(), row.phoneListing);
             EXPECT_FALSE(w.shown());
@@ -234,8 +234,10 @@ TEST(PhonebookDownload, WindowOpensAsDesignedEachTime) {
     rig.host.duringModal = [&](Window& w) {
         EXPECT_TRUE(rig.showing("Label3"));
         EXPECT_FALSE(rig.showing("Label2"));
+        rig.program->st.Phonebook_Ask_Sim = false;
         rig.program->st.Phonebook_Ask_Me = true;
         w["Timer1"].tick();
+        EXPECT_TRUE(rig.showing("Label2"));
         w["Command1"].click();
     };
     rig.form1().menu("Mn_Upload").click();
