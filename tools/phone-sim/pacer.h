@@ -13,6 +13,7 @@ class Pacer {
     Pacer(int chunkSize, int chunkPauseMs, int baud)
         : chunk_(chunkSize > 0 ? static_cast<std::size_t>(chunkSize) : 0),
           pauseUs_(std::int64_t{chunkPauseMs} * 1000),
+          baud_(baud > 0 ? baud : 0),
           byteUs_(baud > 0 ? 10'000'000 / baud : 0) {}  // start, 8 data and stop bit
 
     void Push(const std::string& bytes) { queue_ += bytes; }
@@ -33,7 +34,14 @@ class Pacer {
 
     void Consume(std::size_t n, std::int64_t nowUs) {
         queue_.erase(0, n);
-        nextUs_ = nowUs + static_cast<std::int64_t>(n) * byteUs_;
+        if (baud_) {
+            // The line's own schedule rather than the moment of writing, so that waking up late
+            // (poll counts whole milliseconds) costs no time; an idle line sends no burst.
+            const std::int64_t from = std::max(nextUs_, nowUs - kCatchUpUs);
+            nextUs_ = from + static_cast<std::int64_t>(n) * 10'000'000 / baud_;
+        } else {
+            nextUs_ = nowUs;
+        }
         inChunk_ += n;
         if (chunk_ && inChunk_ >= chunk_) inChunk_ = 0, nextUs_ += pauseUs_;
         if (queue_.empty()) inChunk_ = 0;
@@ -46,8 +54,12 @@ class Pacer {
     }
 
   private:
+    static constexpr std::int64_t kCatchUpUs = 5000;
+
     std::size_t chunk_;
-    std::int64_t pauseUs_, byteUs_;
+    std::int64_t pauseUs_;
+    int baud_;
+    std::int64_t byteUs_;
     std::string queue_;
     std::size_t inChunk_ = 0;
     std::int64_t nextUs_ = 0;
