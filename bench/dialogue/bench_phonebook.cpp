@@ -1,0 +1,169 @@
+// The phonebook download from the simulated phone over a pseudo-terminal paced at the line's
+// speed: 250 SIM and 100 phone entries, timed from the menu click to the closing of the progress
+// window, against the time the characters exchanged take on the line (10 bits a character).
+#include <benchmark/benchmark.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+
+#include "app/form1.h"
+#include "app/startup.h"
+#include "qt/qt_comm_port.h"
+#include "test_support.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace bsms;
+
+constexpr int kSimEntries = 250;
+constexpr int kPhoneEntries = 100;
+
+// The serial port, counting the characters that cross it.
+class CountingPort : public qt::QtCommPort {
+  public:
+    using QtCommPort::QtCommPort;
+    void output(const std::string& bytes) override {
+        chars += bytes.size();
+        QtCommPort::output(bytes);
+    }
+    std::string input() override {
+        std::string s = QtCommPort::input();
+        chars += s.size();
+        return s;
+    }
+    std::size_t chars = 0;
+};
+
+std::string Scenario() {
+    std::string s;
+    char line[160];
+    for (int i = 1; i <= kSimEntries + kPhoneEntries; ++i) {
+        const bool sim = i <= kSimEntries;
+        std::snprintf(line, sizeof line,
+                      "contact book=%s number=+39333%07d name=\"Nome Cognome %d\"\n",
+                      sim ? "SM" : "ME", i * 7919, i);
+        s += line;
+    }
+    return s;
+}
+
+// phone-sim on the "com1" link of a folder, paced at `baud`; stopped at the end.
+class SimPhone {
+  public:
+    SimPhone(const std::filesystem::path& dir, int baud) {
+        std::ofstream(dir / "scenario.txt") << Scenario();
+        std::vector<std::string> args{std::string(BSMS_BIN_DIR) + "/phone-sim",
+                                      "--link",
+                                      (dir / "com1").string(),
+                                      "--scenario",
+                                      (dir / "scenario.txt").string(),
+                                      "--baud",
+                                      std::to_string(baud)};
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[1]);
+        char c;  // the device's name comes first, once the link is in place
+        while (read(fds[0], &c, 1) == 1 && c != '\n') {
+        }
+        close(fds[0]);
+    }
+    ~SimPhone() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    bool running() const { return pid_ > 0; }
+
+  private:
+    pid_t pid_ = -1;
+};
+
+void BM_PhonebookDownload(benchmark::State& state) {
+    const int baud = static_cast<int>(state.range(0));
+    static int argc = 1;
+    static char name[] = "bsms-bench";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+
+    test::TempFolder dir;
+    SimPhone sim(dir.path(), baud);
+    test::ScriptedHost host;
+    CountingPort port(dir.path());
+    const auto owner = MakeProgram(host, port, dir.path());
+    Program& p = *owner;
+    p.Form1->load();
+    port.setSettings(std::to_string(baud) + ",n,8,1");
+    try {
+        port.setPortOpen(true);
+    } catch (const CommError& e) {
+        state.SkipWithError(e.what());
+        return;
+    }
+    Status_Refresh(p);
+    p.st.Sim_Phonebook_Size = kSimEntries;
+    p.st.Phone_Phonebook_Size = kPhoneEntries;
+    // The progress window's own loop, as the desktop runs it, with a guard against a hang.
+    host.duringModal = [](Window& w) {
+        QEventLoop loop;
+        const auto unload = w.onUnload;
+        w.onUnload = [&] {
+            unload();
+            loop.quit();
+        };
+        QTimer::singleShot(std::chrono::minutes(2), &loop, &QEventLoop::quit);
+        loop.exec();
+        w.onUnload = unload;
+    };
+
+    double seconds = 0;
+    std::size_t chars = 0;
+    for (auto _ : state) {
+        port.chars = 0;
+        const auto start = std::chrono::steady_clock::now();
+        p.Form1->menu("Mn_Upload").click();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(took.count());
+        if ((*p.Form1)["Combo2"].items().size() != kSimEntries + kPhoneEntries) {
+            state.SkipWithError("the download did not end with every entry");
+            return;
+        }
+        seconds += took.count();
+        chars += port.chars;
+    }
+    const double limit = static_cast<double>(chars) * 10 / baud;
+    state.counters["chars"] = static_cast<double>(chars) / static_cast<double>(state.iterations());
+    state.counters["line_s"] = limit / static_cast<double>(state.iterations());
+    state.counters["ratio"] = seconds / limit;
+}
+BENCHMARK(BM_PhonebookDownload)
+    ->Arg(115200)
+    ->Iterations(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PhonebookDownload)
+    ->Arg(9600)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
