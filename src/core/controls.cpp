@@ -78,6 +78,13 @@ void Control::addItem(std::string item) {
     notify(Prop::Items);
 }
 
+void Control::addItems(std::vector<std::string> items) {
+    if (items.empty()) return;
+    items_.insert(items_.end(), std::make_move_iterator(items.begin()),
+                  std::make_move_iterator(items.end()));
+    notify(Prop::Items);
+}
+
 void Control::clearItems() {
     items_.clear();
     listIndex_ = -1;

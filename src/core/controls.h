@@ -98,6 +98,8 @@ class Control {
     // Drop-down list.
     const std::vector<std::string>& items() const { return items_; }
     void addItem(std::string item);
+    // Appends several entries at once: the binding redraws the list once, not once an entry.
+    void addItems(std::vector<std::string> items);
     void clearItems();
     int listIndex() const { return listIndex_; }
     void setListIndex(int index);  // also sets the text and raises click

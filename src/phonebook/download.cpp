@@ -101,9 +101,7 @@ void Phonebook_Reply_Handler(Program& p, const std::string& reply) {
         }
         if (st.Phonebook_Download) st.Phonebook_Reading_Sim = true;
     }
-    Control& picker = (*p.Form1)["Combo2"];
-    for (std::string& entry : ParseListing(reply))
-        picker.addItem(std::move(entry));
+    (*p.Form1)["Combo2"].addItems(ParseListing(reply));
     if (st.Phonebook_Reading_Sim) {
         ClearBuffer(p);
         p.WriteCommand("AT+CPBS=ME");

@@ -79,8 +79,7 @@ void Load_Phonebook(Program& p) {
     std::string bytes(kMaxFileBytes, '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(in.gcount()));
-    for (std::string& field : ReadFields(DecodeFileText(bytes)))
-        picker.addItem(std::move(field));
+    picker.addItems(ReadFields(DecodeFileText(bytes)));
     picker.setEnabled(true);
     picker.setWindowBackground(true);
 }

@@ -414,8 +414,11 @@ void BoundWindow::sync(Control& c, Prop prop) {
         case Prop::Items:
             if (auto* b = qobject_cast<QComboBox*>(w)) {
                 b->clear();
+                QStringList items;
+                items.reserve(static_cast<qsizetype>(c.items().size()));
                 for (const auto& item : c.items())
-                    b->addItem(Q(item));
+                    items << Q(item);
+                b->addItems(items);
                 if (b->isEditable()) b->setEditText(Q(c.text()));
                 b->setCurrentIndex(c.listIndex());
                 if (b->isEditable()) b->setEditText(Q(c.text()));

@@ -2,6 +2,7 @@
 // keeps arrivals and its timer going, and Cancel ends a download the phone never answers.
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QComboBox>
 #include <QPushButton>
 #include <QTimer>
 
@@ -53,6 +54,29 @@ TEST(PhonebookWindow, SilentPhoneLeavesItOpenUntilCancel) {
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(port.portOpen());
     EXPECT_FALSE(Busy());
+    host.unbindAll();
+}
+
+TEST(PhonebookWindow, PickerShowsTheLoadedFileAndAChoiceFillsTheRecipient) {
+    test::TempFolder dir;
+    dir.write("Rubrica.txt", "Anna (111)\r\nBob (work) (222)\r\nZo\xEB (333)\r\n");
+    test::FakeCommPort port;
+    qt::QtHost host;
+    const auto owner = MakeProgram(host, port, dir.path());
+    Program& p = *owner;
+    qt::BoundWindow& main = host.bind(*p.Form1);
+    host.showMain(*p.Form1);
+    auto* picker = qobject_cast<QComboBox*>(main.widgetFor("Combo2"));
+    ASSERT_NE(picker, nullptr);
+    EXPECT_FALSE(picker->isEnabled());
+    port.setPortOpen(true);
+    Status_Refresh(p);
+    p.Form1->menu("Mn_Rub_Load").click();
+    EXPECT_TRUE(picker->isEnabled());
+    ASSERT_EQ(picker->count(), 3);
+    EXPECT_EQ(picker->itemText(2), QString::fromUtf8("Zoë (333)"));
+    emit picker->activated(1);  // as the user's choice
+    EXPECT_EQ((*p.Form1)["Text4"].text(), "222");
     host.unbindAll();
 }
 
