@@ -16,20 +16,6 @@
 namespace bsms {
 namespace {
 
-// The destination of an SMS-SUBMIT given with its service-centre field first, read here on its
-// own rather than by the program's codec.
-std::string Destination(const std::string& pdu) {
-    const auto octet = [&](std::size_t i) { return std::stoi(pdu.substr(i * 2, 2), nullptr, 16); };
-    std::size_t at = 1 + static_cast<std::size_t>(octet(0)) + 2;  // service centre, first octet, MR
-    const int digits = octet(at);
-    std::string number = octet(at + 1) == 0x91 ? "+" : "";
-    for (int i = 0; i < digits; ++i) {
-        const std::size_t hex = (at + 2 + static_cast<std::size_t>(i / 2)) * 2 + (i % 2 ? 0 : 1);
-        number += pdu[hex];
-    }
-    return number;
-}
-
 class ProgramPhonebookOnProfile : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(ProgramPhonebookOnProfile, DownloadsBothBooksAndSendsToTheChosenEntry) {
@@ -81,7 +67,8 @@ TEST_P(ProgramPhonebookOnProfile, DownloadsBothBooksAndSendsToTheChosenEntry) {
     std::istringstream sent(sim.sent());
     std::string length, pdu;
     ASSERT_TRUE(sent >> length >> pdu);
-    EXPECT_EQ(Destination(pdu), "+393401234567");
+    // +393401234567 as a destination address: 12 digits, international, semi-octets swapped.
+    EXPECT_NE(pdu.find("0C91934310325476"), std::string::npos) << pdu;
 }
 
 INSTANTIATE_TEST_SUITE_P(All, ProgramPhonebookOnProfile,
