@@ -9,9 +9,6 @@ std::unique_ptr<Window> MakeForm3() {
     using K = ControlKind;
     auto w = std::make_unique<Window>("Form3", "", 4590, 1125);
     w->style = WindowStyle::Borderless;
-    // Over the middle of the main window.
-    w->left = 2385;
-    w->top = 3000;
     w->add(K::Frame, "Frame1", {60, 30, 3480, 1035});
     w->add(K::Label, "Label1", {180, 255, 3300, 255}, "Attendere lo scaricamento della rubrica");
     Control& phone = w->add(K::Label, "Label2", {180, 615, 3300, 255}, "del CELLULARE");
