@@ -271,6 +271,9 @@ class Window {
     std::function<void(bool& cancel)> onQueryUnload;
     std::function<void()> onUnload;
 
+    // Expires when the window is destroyed, so that a binding that outlives it leaves it alone.
+    std::weak_ptr<const void> lifetime() const { return lifetime_; }
+
     // The binding's view of changes.
     std::function<void(Control&, Prop)> observer;
     std::function<void(MenuItem&)> menuObserver;
@@ -288,6 +291,7 @@ class Window {
     int clientHeight_;
     int left_ = 0;
     int top_ = 0;
+    std::shared_ptr<const void> lifetime_ = std::make_shared<int>(0);
     bool loaded_ = false;
     bool shown_ = false;
     std::vector<std::unique_ptr<Control>> controls_;

@@ -10,6 +10,8 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Brenvik SMS");
+    QApplication::setDesktopFileName("brenvik-sms");
+    QApplication::setWindowIcon(QIcon(":/brenvik-sms.png"));
     QApplication::setApplicationVersion(QString("%1.%2.%3")
                                             .arg(BSMS_VERSION_MAJOR)
                                             .arg(BSMS_VERSION_MINOR)
@@ -27,7 +29,5 @@ int main(int argc, char** argv) {
     for (bsms::Window* w : program->allWindows())
         host.bind(*w);
     host.showMain(*program->Form1);
-    const int status = QApplication::exec();
-    host.unbindAll();
-    return status;
+    return QApplication::exec();
 }

@@ -90,7 +90,9 @@ void QtCommPort::apply() {
 
 void QtCommPort::output(const std::string& bytes) {
     if (!serial_.isOpen()) return;
-    serial_.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    // A device that takes less than it is given has gone: it is closed like an unplugged one.
+    const qint64 n = serial_.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    if (n != static_cast<qint64>(bytes.size())) onError(QSerialPort::WriteError);
 }
 
 std::string QtCommPort::input() {

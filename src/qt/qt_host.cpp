@@ -17,16 +17,13 @@ QtHost::~QtHost() {
 }
 
 void QtHost::unbindAll() {
-    for (BoundWindow* w : bound_)
-        delete w;
-    bound_.clear();
     main_ = nullptr;
+    bound_.clear();
 }
 
 BoundWindow& QtHost::bind(Window& window) {
-    if (BoundWindow* w = bound_.value(&window)) return *w;
-    auto* w = new BoundWindow(window);
-    bound_.insert(&window, w);
+    auto& w = bound_[&window];
+    if (!w) w = std::make_unique<BoundWindow>(window);
     return *w;
 }
 
@@ -161,7 +158,7 @@ void QtHost::openDocument(const std::string& path) {
 }
 
 void QtHost::quit() {
-    for (BoundWindow* w : bound_)
+    for (const auto& [model, w] : bound_)
         w->hide();
     QApplication::exit(0);
 }

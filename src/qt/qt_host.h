@@ -1,9 +1,9 @@
 // The desktop services on Qt: message boxes, modal windows, the save dialog, the pointer.
 #pragma once
 
-#include <QHash>
 #include <QWidget>
 #include <memory>
+#include <unordered_map>
 
 #include "core/host.h"
 #include "qt/window_binder.h"
@@ -34,8 +34,8 @@ class QtHost : public Host {
   private:
     QWidget* activeParent() const;
 
-    QHash<Window*, BoundWindow*> bound_;
-    BoundWindow* main_ = nullptr;
+    std::unordered_map<const Window*, std::unique_ptr<BoundWindow>> bound_;
+    BoundWindow* main_ = nullptr;  // one of bound_
     bool busy_ = false;
 };
 

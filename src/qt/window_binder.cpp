@@ -82,7 +82,8 @@ QFont ControlFont(const Control& c, const QFont& base) {
 
 }  // namespace
 
-BoundWindow::BoundWindow(Window& model, QWidget* parent) : QWidget(parent), model_(model) {
+BoundWindow::BoundWindow(Window& model, QWidget* parent)
+    : QWidget(parent), model_(model), modelLife_(model.lifetime()) {
     build();
     model_.observer = [this](Control& c, Prop p) { sync(c, p); };
     model_.menuObserver = [this](MenuItem& m) { syncMenu(m); };
@@ -90,6 +91,9 @@ BoundWindow::BoundWindow(Window& model, QWidget* parent) : QWidget(parent), mode
 }
 
 BoundWindow::~BoundWindow() {
+    for (QTimer* t : timers_)
+        t->stop();
+    if (modelLife_.expired()) return;
     model_.observer = nullptr;
     model_.menuObserver = nullptr;
     model_.windowObserver = nullptr;

@@ -52,6 +52,7 @@ class BoundWindow : public QWidget {
     void place();
 
     Window& model_;
+    std::weak_ptr<const void> modelLife_;  // the model may go first
     QWidget* client_ = nullptr;
     QHash<const Control*, QWidget*> widgets_;
     QHash<QWidget*, Control*> controls_;

@@ -45,7 +45,6 @@ struct GuiRig {
     Program& program = *owner;
     qt::BoundWindow& main;
     GuiRig() : main(host.bind(*program.Form1)) { host.showMain(*program.Form1); }
-    ~GuiRig() { host.unbindAll(); }
     template <typename W>
     W* widget(const char* name) {
         return qobject_cast<W*>(main.widgetFor(name));
@@ -143,6 +142,19 @@ TEST(Binder, ModalWindowRunsItsOwnLoopWithTimersGoingOn) {
     EXPECT_FALSE(f2.shown());
     EXPECT_NE((*rig.program.Form1)["Text1"].text().find("RING"), std::string::npos);
     EXPECT_GE(ticks, 1);
+}
+
+TEST(Binder, WidgetsMayOutliveTheirWindowModels) {
+    test::TempFolder dir;
+    test::FakeCommPort port;
+    qt::QtHost host;
+    {
+        const auto program = MakeProgram(host, port, dir.path());
+        for (Window* w : program->allWindows())
+            host.bind(*w);
+        host.showMain(*program->Form1);
+    }
+    host.unbindAll();  // the models are gone: the widgets must leave them alone
 }
 
 TEST(Binder, CloseBoxAsksAndCancelKeepsTheWindow) {

@@ -58,7 +58,6 @@ TEST(PhonebookWindow, SilentPhoneLeavesItOpenUntilCancel) {
 
     EXPECT_EQ(port.written, "AT+CPBS=SM\rAT+CPBR=1,200\r");
     EXPECT_FALSE(w.isVisible() || port.portOpen() || Busy());
-    host.unbindAll();
 }
 
 }  // namespace
