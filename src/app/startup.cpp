@@ -5,6 +5,7 @@
 #include "compose/editor.h"
 #include "compose/send.h"
 #include "compose/sent_log.h"
+#include "core/files.h"
 #include "link/dispatcher.h"
 #include "link/form2.h"
 #include "link/probe.h"
@@ -138,9 +139,17 @@ void Form1_Load(Program& p) {
     p.st.Phone_Phonebook_Size = 50;
     p.st.Browser_Slot_Count = 20;
     Read_Sent_Count(p);
-    if (!Read_Settings(p)) return;
-    if (p.loadPhonebook) p.loadPhonebook();
-    Open_Port(p);
+    if (Read_Settings(p)) {
+        if (p.loadPhonebook) p.loadPhonebook();
+        Open_Port(p);
+    }
+    // Settings and files would be lost without a word: say it once, at the start.
+    if (!FolderWritable(p.folder)) {
+        std::string text = p.texts[MsgId::Folder_Not_Writable];
+        if (const auto at = text.find("%1"); at != std::string::npos)
+            text.replace(at, 2, p.folder.string());
+        p.Box(text, p.texts[MsgId::Title_Information], MsgIcon::Information);
+    }
 }
 
 }  // namespace bsms

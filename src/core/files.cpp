@@ -1,5 +1,7 @@
 #include "core/files.h"
 
+#include <unistd.h>
+
 #include <fstream>
 
 #include "base/text.h"
@@ -74,6 +76,17 @@ bool ReplaceFile(const fs::path& file, const std::string& utf8Content) {
         fs::remove(temp, ec);
         return false;
     }
+    return true;
+}
+
+bool FolderWritable(const fs::path& folder) {
+    const fs::path probe = folder / (".bsms-write-test-" + std::to_string(::getpid()));
+    {
+        std::ofstream out(probe, std::ios::binary);
+        if (!out || !out.put('x').flush()) return false;
+    }
+    std::error_code ec;
+    fs::remove(probe, ec);
     return true;
 }
 

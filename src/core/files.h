@@ -16,6 +16,9 @@ bool ReadFileItems(const std::filesystem::path& file, std::vector<std::string>& 
 // Replaces a file whole: written beside it first and renamed over it, so that a crash or a full
 // disk never leaves it truncated. The content is UTF-8 and is written as Windows-1252.
 bool ReplaceFile(const std::filesystem::path& file, const std::string& utf8Content);
+// Whether files can be created in a folder (tried, not guessed from its permissions).
+bool FolderWritable(const std::filesystem::path& folder);
+
 // A critical box naming the file that could not be written.
 void Report_Save_Failed(Program& p, const std::filesystem::path& file);
 

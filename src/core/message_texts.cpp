@@ -123,6 +123,18 @@ constexpr std::array<MessageTextRow, static_cast<int>(MsgId::Count)> kMessageTex
      "Msg_Save_Failed",
      {"Impossibile scrivere il file:", "Unable to write the file:", "Nedá sa zapísat súbor:",
       "Nem lehet írni a fájlt:", "Nie mozna zapisac pliku:"}},
+    {MsgId::Folder_Not_Writable,
+     "Msg_Folder_Not_Writable",
+     {"Non è possibile scrivere nella cartella del programma %1: impostazioni, contatore, log e "
+      "rubrica non verranno salvati. Copiare il programma in una cartella propria.",
+      "The program's folder %1 cannot be written: the settings, the sent counter, the log and the "
+      "phonebook will not be saved. Copy the program into a folder of your own.",
+      "Do priecinka programu %1 sa nedá zapisovat: nastavenia, pocítadlo, záznamy a telefónny "
+      "zoznam sa neuložia. Skopírujte program do vlastného priecinka.",
+      "A program mappája (%1) nem írható: a beállítások, a számláló, a napló és a telefonkönyv "
+      "nem menthetok. Másolja a programot egy saját mappába.",
+      "Nie mozna zapisywac w folderze programu %1: ustawienia, licznik, log i ksiazka "
+      "telefoniczna nie zostana zapisane. Skopiuj program do wlasnego folderu."}},
 }};
 
 namespace {

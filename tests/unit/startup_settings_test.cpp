@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/form1.h"
+#include "app/startup.h"
 #include "link/form2.h"
 #include "link/settings_files.h"
 #include "test_support.h"
@@ -185,6 +186,50 @@ TEST(Settings, FailedSaveIsReportedAndKeepsTheOldFile) {
     ASSERT_EQ(rig.host.boxes.size(), 1u);
     EXPECT_EQ(rig.host.boxes[0].icon, MsgIcon::Critical);
     EXPECT_EQ(rig.dir.read("Setting.sms"), kTenLines);
+}
+
+// Files the program cannot write: a full disk, a file replaced by a folder, a folder that cannot be
+// written at all. The user hears of it, and no existing file is cut short.
+TEST(Settings, FileFaultsAreToldAndLoseNothing) {
+    {  // a full disk under the new file
+        Rig rig;
+        rig.dir.write("Setting.sms", kTenLines);
+        rig.dir.write("Sent.txt", " 9 \r\n");
+        Program& p = rig.start();
+        std::filesystem::create_symlink("/dev/full", rig.dir.path() / "Setting.sms.new");
+        std::filesystem::create_symlink("/dev/full", rig.dir.path() / "Sent.txt.new");
+        EXPECT_FALSE(Save_Settings(p));
+        p.st.Sent_Confirm_Pending = true;
+        rig.form1()["Label14"].setText("1");
+        rig.port.arrive("AT\r\r\nOK\r\n");
+        ASSERT_EQ(rig.host.boxes.size(), 3u);  // the save, the sent message, its counter
+        EXPECT_EQ(rig.host.boxes[2].text.substr(0, 24), "Impossibile scrivere il ");
+        EXPECT_EQ(rig.dir.read("Setting.sms"), kTenLines);
+        EXPECT_EQ(rig.dir.read("Sent.txt"), " 9 \r\n");
+    }
+    {  // the files are folders: start-up goes on with the defaults, a save says it failed
+        Rig rig;
+        std::filesystem::create_directory(rig.dir.path() / "Setting.sms");
+        std::filesystem::create_directory(rig.dir.path() / "Sent.txt");
+        Program& p = rig.start();
+        EXPECT_EQ(p.st.Sent_Count, 0);
+        EXPECT_TRUE(rig.host.boxes.empty());
+        EXPECT_FALSE(Save_Settings(p));
+        EXPECT_EQ(rig.host.boxes.size(), 1u);
+        EXPECT_TRUE(std::filesystem::is_directory(rig.dir.path() / "Setting.sms"));
+    }
+    {  // a folder nothing can be written to: said once, at the start
+        test::TempFolder dir;
+        test::FakeCommPort port;
+        test::ScriptedHost host;
+        const auto missing = dir.path() / "gone";
+        const auto program = MakeProgram(host, port, missing);
+        program->Form1->load();
+        ASSERT_EQ(host.boxes.size(), 1u);
+        EXPECT_EQ(host.boxes[0].icon, MsgIcon::Information);
+        EXPECT_NE(host.boxes[0].text.find(missing.string()), std::string::npos);
+        EXPECT_TRUE(host.boxes[0].text.starts_with("Non è possibile scrivere nella"));
+    }
 }
 
 TEST(SentCounter, TypedValueResetAndBounds) {
