@@ -25,14 +25,26 @@ std::string Trim(std::string s) {
 
 }  // namespace
 
-bool ReadFileItems(const fs::path& file, std::vector<std::string>& items) {
+std::optional<std::string> ReadFileHead(const fs::path& file, std::size_t maxBytes) {
     std::ifstream in(file, std::ios::binary);
-    if (!in) return false;
-    std::string bytes(kMaxFileBytes, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    const std::string text = Cp1252ToUtf8(bytes);
-    items.clear();
+    if (!in) return std::nullopt;
+    std::string bytes;
+    char chunk[4096];
+    while (bytes.size() < maxBytes && in.read(chunk, sizeof chunk).gcount() > 0)
+        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+    if (bytes.size() > maxBytes) bytes.resize(maxBytes);
+    return bytes;
+}
+
+bool ReadFileItems(const fs::path& file, std::vector<std::string>& items) {
+    const auto bytes = ReadFileHead(file, kMaxFileBytes);
+    if (!bytes) return false;
+    items = SplitItems(Cp1252ToUtf8(*bytes));
+    return true;
+}
+
+std::vector<std::string> SplitItems(std::string_view text) {
+    std::vector<std::string> items;
     std::string item;
     bool pending = false;  // an item has started on this line
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -52,7 +64,7 @@ bool ReadFileItems(const fs::path& file, std::vector<std::string>& items) {
         }
     }
     if (pending || !item.empty()) items.push_back(Trim(item));
-    return true;
+    return items;
 }
 
 bool ReplaceFile(const fs::path& file, const std::string& utf8Content) {

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace bsms {
@@ -13,6 +15,11 @@ class Program;
 // The items of a settings or counter file: split at commas and line ends, blanks around each
 // item dropped. Nothing when the file cannot be opened.
 bool ReadFileItems(const std::filesystem::path& file, std::vector<std::string>& items);
+// The same for a text in memory.
+std::vector<std::string> SplitItems(std::string_view text);
+// The first bytes of a file, at most maxBytes of them (a larger file is no file of ours); nothing
+// when it cannot be opened.
+std::optional<std::string> ReadFileHead(const std::filesystem::path& file, std::size_t maxBytes);
 // Replaces a file whole: written beside it first and renamed over it, so that a crash or a full
 // disk never leaves it truncated. The content is UTF-8 and is written as Windows-1252.
 bool ReplaceFile(const std::filesystem::path& file, const std::string& utf8Content);

@@ -1,6 +1,6 @@
 #include "phonebook/phonebook_file.h"
 
-#include <fstream>
+#include <algorithm>
 
 #include "base/text.h"
 #include "core/files.h"
@@ -61,25 +61,37 @@ std::string DecodeFileText(std::string_view bytes) {
     return IsUtf8(bytes) ? std::string(bytes) : Cp1252ToUtf8(bytes);
 }
 
+std::string FileLine(const std::string& entry) {
+    // Quotes keep what the reader would otherwise split or trim: the part before the first
+    // quote character goes between quotes, the rest follows the closing one.
+    const bool quote = entry.find(',') != std::string::npos || entry.starts_with(' ') ||
+                       entry.starts_with('\t') || entry.starts_with('"');
+    if (!quote) return entry;
+    const std::size_t q = std::min(entry.find('"'), entry.size());
+    return '"' + entry.substr(0, q) + '"' + entry.substr(q);
+}
+
 std::string PhonebookFileBytes(const std::vector<std::string>& entries) {
     std::string text;
-    for (const std::string& e : entries) {
-        const bool quote = e.find(',') != std::string::npos && e.find('"') == std::string::npos;
-        text += quote ? '"' + e + '"' : e;
-        text += "\r\n";
+    for (const std::string& e : entries)
+        text += FileLine(e) + "\r\n";
+    if (AllInCp1252(entries)) {
+        // Unless its bytes would read as UTF-8 ("Ã©" is also "é"): then the marked form.
+        std::string bytes = Utf8ToCp1252(text);
+        const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        if (ascii || (!IsUtf8(bytes) && !bytes.starts_with(kUtf8Bom))) return bytes;
     }
-    return AllInCp1252(entries) ? Utf8ToCp1252(text) : text;
+    // The mark tells editors, and the reader, that the file is UTF-8.
+    return std::string(kUtf8Bom) + text;
 }
 
 void Load_Phonebook(Program& p) {
     Control& picker = (*p.Form1)["Combo2"];
     picker.clearItems();
-    std::ifstream in(p.folder / kPhonebookFile, std::ios::binary);
-    if (!in) return;
-    std::string bytes(kMaxFileBytes, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    picker.addItems(ReadFields(DecodeFileText(bytes)));
+    const auto bytes = ReadFileHead(p.folder / kPhonebookFile, kMaxFileBytes);
+    if (!bytes) return;
+    picker.addItems(ReadFields(DecodeFileText(*bytes)));
     picker.setEnabled(true);
     picker.setWindowBackground(true);
 }

@@ -18,9 +18,12 @@ std::vector<std::string> ReadFields(std::string_view text);
 // The file's bytes as text: UTF-8 when the whole file is (as a text editor may write it, with or
 // without a byte-order mark), else Windows-1252.
 std::string DecodeFileText(std::string_view bytes);
-// The file's bytes for the entries: each one a line ending in CR LF, in quotes when it holds a
-// comma (so that it reads back whole). Windows-1252, or UTF-8 when an entry has a character that
-// Windows-1252 lacks.
+// One entry as a line of the file: in quotes when it holds a comma or starts with a blank or a
+// quote, so that it reads back whole (a comma after a quote character cannot be kept).
+std::string FileLine(const std::string& entry);
+// The file's bytes for the entries, a line each ending in CR LF: Windows-1252, or UTF-8 with a
+// byte-order mark when an entry has a character that Windows-1252 lacks or when the
+// Windows-1252 bytes would read as UTF-8.
 std::string PhonebookFileBytes(const std::vector<std::string>& entries);
 
 // Mn_Rub_Load, also run at start-up: refills Combo2 from the file. A missing file leaves the

@@ -65,8 +65,12 @@ TEST(PhonebookFile, SaveWritesOneLineAnEntryAndLoadGivesThemBack) {
         {{"Nicolò (333)", "Zoë (+3912)"}, "Nicol\xF2 (333)\r\nZo\xEB (+3912)\r\n"},
         // An entry with a comma is quoted so that it stays one entry.
         {{"Rossi, Mario (333)"}, "\"Rossi, Mario (333)\"\r\n"},
-        // A character Windows-1252 lacks makes the whole file UTF-8 rather than a lost "?".
-        {{"Łukasz (48601)", "Zoë (1)"}, "\xC5\x81ukasz (48601)\r\nZo\xC3\xAB (1)\r\n"},
+        // A character Windows-1252 lacks makes the whole file UTF-8, marked as such, rather
+        // than a lost "?".
+        {{"Łukasz (48601)", "Zoë (1)"}, "\xEF\xBB\xBF\xC5\x81ukasz (48601)\r\nZo\xC3\xAB (1)\r\n"},
+        // Leading blanks, a leading quote and a quote after the comma keep their place.
+        {{" Casa (1)", "\"Bo\" (2)", "Rossi, \"Mario\" (3)"},
+         "\" Casa (1)\"\r\n\"\"\"Bo\" (2)\r\n\"Rossi, \"\"Mario\" (3)\r\n"},
     };
     for (const auto& [entries, bytes] : rows) {
         FileRig rig;
