@@ -24,7 +24,8 @@ int Cp1252ByteFor(char32_t cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
     for (std::size_t i = 0; i < kCp1252High.size(); ++i)
         if (kCp1252High[i] == cp) return static_cast<int>(0x80 + i);
-    if (cp >= 0x80 && cp <= 0x9F) return static_cast<int>(cp);  // the unassigned bytes
+    // The five unassigned bytes stand for themselves; the other C1 codes have no byte.
+    if (cp >= 0x80 && cp <= 0x9F && kCp1252High[cp - 0x80] == 0) return static_cast<int>(cp);
     return -1;
 }
 
