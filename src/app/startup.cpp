@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/form1.h"
+#include "browser/form5.h"
 #include "compose/continuation.h"
 #include "compose/editor.h"
 #include "compose/send.h"
@@ -114,6 +115,21 @@ void Wire(Program& p) {
     f3["Command1"].onClick = on(Form3_Cancel);
     f3["Frame1"].onMouseMove = on(Form3_Frame_MouseMove);
     f3["Command1"].onMouseMove = on(Form3_Cancel_MouseMove);
+
+    f["Command4"].onClick = on(Command4_Click);
+    p.browserReply = [&p](const std::string& reply) { Take_Read_Reply(p, reply); };
+    Window& f5 = *p.Form5;
+    f5.onLoad = on(Form5_Load);
+    f5.onActivate = on(Form5_Activate);
+    f5.onUnload = on(Form5_Unload);
+    f5["Command1"].onClick = on(Form5_Read_Click);
+    f5["Command2"].onClick = on(Form5_Exit_Click);
+    f5["Command3"].onClick = on(Form5_Reply_Click);
+    f5["Command4"].onClick = on(Form5_Update_Click);
+    f5["Command5"].onClick = on(Form5_Save_Click);
+    f5["Command7"].onClick = on(Form5_Delete_Click);
+    f5["Grid1"].onClick = on(Form5_Grid_Click);
+    f5["Text3"].onChange = on(Form5_Capacity_Change);
 }
 
 }  // namespace
@@ -125,6 +141,7 @@ std::unique_ptr<Program> MakeProgram(Host& host, CommPort& port, std::filesystem
     p->Form3 = MakeForm3();
     p->Form4 = MakeForm4();
     p->About = MakeAbout();
+    p->Form5 = MakeForm5();
     Wire(*p);
     return p;
 }

@@ -53,6 +53,17 @@ std::string ExtendedErrorLine(std::string_view s) {
     return {};
 }
 
+bool IsEmptyLocationAnswer(std::string_view s) {
+    if (HasErrorEnding(s)) return true;
+    constexpr std::string_view kPrefix = "+CMS ERROR:";
+    const std::string line = ExtendedErrorLine(s);
+    if (line.rfind(kPrefix, 0) != 0) return false;
+    std::string_view code = std::string_view(line).substr(kPrefix.size());
+    while (!code.empty() && code.front() == ' ')
+        code.remove_prefix(1);
+    return code == "321";
+}
+
 void Append_Received(Program& p, const std::string& received) {
     if (received.empty()) return;
     Control& box = (*p.Form1)["Text1"];
@@ -125,10 +136,12 @@ void Dispatch(Program& p) {
             }
         }
     }
-    // The message browser's read replies.
+    // The message browser's read replies; an empty location may be answered with an error, which
+    // then ends that read like a bare OK, so the loop never stalls on it.
     {
         const std::string s = Buffer(p);
-        if (Length(s) >= 6 && p.st.Browser_Reading && HasOkEnding(s) && p.browserReply)
+        if (Length(s) >= 6 && p.st.Browser_Reading && p.browserReply &&
+            (HasOkEnding(s) || IsEmptyLocationAnswer(s)))
             p.browserReply(s);
     }
 }

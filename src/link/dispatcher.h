@@ -18,6 +18,9 @@ bool HasPromptEnding(std::string_view s);  // "> " as the last two characters
 bool HasErrorEnding(std::string_view s);   // "ERROR" at positions n-6 .. n-2
 // A final "+CMS ERROR: n" or "+CME ERROR: n" as the last line; its text, else empty.
 std::string ExtendedErrorLine(std::string_view s);
+// How phones answer a read of an empty message location instead of a bare OK: an ERROR ending,
+// or "+CMS ERROR: 321" (invalid memory index) as the last line.
+bool IsEmptyLocationAnswer(std::string_view s);
 
 // The serial port's arrival event.
 void Comm1_OnComm(Program& p);

@@ -1,0 +1,201 @@
+#include "browser/form5.h"
+
+#include <array>
+
+#include "base/text.h"
+#include "browser/sms_list.h"
+#include "core/program.h"
+
+namespace bsms {
+
+namespace {
+
+constexpr int kGridColumns = 5;
+constexpr std::array<int, kGridColumns> kColumnWidths = {700, 700, 2800, 2800, 1800};
+
+void AddControls(Window& w) {
+    using K = ControlKind;
+    Control& grid = w.add(K::Grid, "Grid1", {120, 240, 8175, 3855});
+    grid.setCols(kGridColumns);
+    w.add(K::Button, "Command1", {120, 4200, 1095, 375}, "Leggi SMS");
+    w.add(K::Button, "Command4", {1320, 4200, 1095, 375}, "Aggiorna");
+    w.add(K::Button, "Command5", {4800, 4200, 1095, 375}, "Salva");
+    w.add(K::Button, "Command3", {6000, 4200, 1095, 375}, "Rispondi");
+    w.add(K::Button, "Command7", {7200, 4200, 1095, 375}, "Cancella");
+    w.add(K::Label, "Label1", {120, 4800, 5055, 255}, "Testo del messaggio:");
+    Control& text = w.add(K::TextBox, "Text2", {120, 5040, 5055, 1215});
+    text.multiLine = true;
+    w.add(K::Label, "Label3", {5400, 4920, 2900, 255}, "Mittente:");
+    w.add(K::Label, "Label5", {5760, 5280, 2600, 255});
+    w.add(K::Label, "Label4", {5400, 5640, 2900, 255}, "Data e Ora:");
+    w.add(K::Label, "Label6", {5760, 6000, 2600, 255});
+    w.add(K::Label, "Label2", {120, 6360, 1400, 255}, "Capienza SMS:");
+    w.add(K::TextBox, "Text3", {1560, 6315, 735, 285}, "0");
+    w.add(K::Button, "Command2", {7200, 6480, 1095, 375}, "Esci");
+    w.add(K::CheckBox, "Check1", {120, 6720, 6855, 255}, "Elimina messaggio dopo il salvataggio");
+    w.add(K::ProgressBar, "ProgressBar1", {120, 7080, 8175, 255});
+    // Where the dispatcher puts the PDU line of a read reply; not for the user.
+    Control& pdu = w.add(K::TextBox, "Text1", {120, 6120, 180, 285});
+    pdu.setVisible(false);
+}
+
+// Grid, shown message, check box and the buttons that need a complete read, as designed.
+void DesignState(Window& w) {
+    Control& grid = w["Grid1"];
+    grid.setRows(1);
+    grid.setCurrent(0, 0);
+    for (const char* name : {"Label5", "Label6", "Text2", "Text1"})
+        w[name].setText("");
+    w["Check1"].setValue(0);
+    for (const char* name : {"Command4", "Command3", "Command7"})
+        w[name].setEnabled(false);
+    w["ProgressBar1"].setProgress(0);
+}
+
+// Completion of the read loop: the messages with text, oldest first, below the rows already there.
+void ListMessages(Program& p) {
+    BrowserWindow& w = Browser(p);
+    for (const char* name : {"Command7", "Command3", "Command4"})
+        w[name].setEnabled(true);
+    Bouble_Sort(w.Sms_List);
+    Control& grid = w["Grid1"];
+    for (std::size_t i = 1; i < w.Sms_List.size(); ++i)
+        if (!w.Sms_List[i].Text.empty()) grid.addRow(GridRow(static_cast<int>(i), w.Sms_List[i]));
+    grid.setCurrent(grid.rows() - 1, kGridColumns - 1);
+}
+
+}  // namespace
+
+BrowserWindow::BrowserWindow() : Window("Form5", "Browser SMS", 8445, 7515) {
+    style = WindowStyle::Fixed;
+    fontName = "Verdana";
+    AddControls(*this);
+    makeRoom(20);
+}
+
+void BrowserWindow::makeRoom(int count) {
+    const auto needed = static_cast<std::size_t>(HoldSlotCount(count)) + 1;
+    if (Sms_List.size() < needed) Sms_List.resize(needed);
+}
+
+const Sms_Record& BrowserWindow::entryOfRow(int row) const {
+    static const Sms_Record kNone;
+    const long long i = RoundHalfEven(LeadingNumber((*this)["Grid1"].cell(row, 0)));
+    if (i < 1 || static_cast<std::size_t>(i) >= Sms_List.size()) return kNone;
+    return Sms_List[static_cast<std::size_t>(i)];
+}
+
+std::unique_ptr<BrowserWindow> MakeForm5() {
+    return std::make_unique<BrowserWindow>();
+}
+
+BrowserWindow& Browser(Program& p) {
+    return static_cast<BrowserWindow&>(*p.Form5);
+}
+
+void Command4_Click(Program& p) {
+    p.host.showModal(*p.Form5);
+}
+
+void Form5_Load(Program& p) {
+    DesignState(*p.Form5);
+}
+
+void Form5_Activate(Program& p) {
+    BrowserWindow& w = Browser(p);
+    (*p.Form1)["Text1"].setText("");
+    p.WriteCommand("AT+CPMS=MT");
+    Control& grid = w["Grid1"];
+    grid.setCurrent(0, 0);
+    // A count from the settings file may lie outside the range the list is made for.
+    p.st.Browser_Slot_Count = HoldSlotCount(p.st.Browser_Slot_Count);
+    w.makeRoom(p.st.Browser_Slot_Count);
+    w["Text3"].setText(std::to_string(p.st.Browser_Slot_Count));
+    w.Read_Index = 0;
+    const std::array<std::string, kGridColumns> headers = {
+        "Progr.", "Id", p.texts[MsgId::Caption_Sender_Column], p.texts[MsgId::Caption_Date_Column],
+        p.texts[MsgId::Caption_Centre_Column]};
+    for (int col = 0; col < kGridColumns; ++col) {
+        grid.setColWidth(col, kColumnWidths[col]);
+        grid.setCell(0, col, headers[col]);
+    }
+    w["ProgressBar1"].setRange(1, p.st.Browser_Slot_Count);
+}
+
+void Form5_Unload(Program& p) {
+    p.st.Browser_Reading = false;
+}
+
+void Form5_Read_Click(Program& p) {
+    BrowserWindow& w = Browser(p);
+    if (w.Read_Index >= p.st.Browser_Slot_Count) {
+        ListMessages(p);
+        return;
+    }
+    w.makeRoom(p.st.Browser_Slot_Count);
+    p.st.Browser_Reading = true;
+    ++w.Read_Index;
+    w["ProgressBar1"].setProgress(w.Read_Index);
+    w["Text1"].setText("");
+    (*p.Form1)["Text1"].setText("");
+    p.WriteCommand("AT+CMGR=" + std::to_string(w.Read_Index));
+}
+
+void Take_Read_Reply(Program& p, const std::string& reply) {
+    Browser(p)["Text1"].setText(Extract_Pdu(reply));
+    Aggiorna_SMS_NO_ORDER(p);
+}
+
+void Aggiorna_SMS_NO_ORDER(Program& p) {
+    BrowserWindow& w = Browser(p);
+    p.st.Browser_Reading = false;
+    Sms_Record record = Decode_Sms_Deliver(w["Text1"].text(), (*p.Form1)["Combo2"].items());
+    const int at = w.Read_Index;
+    if (at >= 1 && static_cast<std::size_t>(at) < w.Sms_List.size()) {
+        record.Id = w.Read_Index;
+        w.Sms_List[at] = std::move(record);
+    }
+    Form5_Read_Click(p);
+}
+
+void Form5_Grid_Click(Program& p) {
+    BrowserWindow& w = Browser(p);
+    Control& grid = w["Grid1"];
+    const int row = grid.row();
+    if (row < 1) return;
+    w["Label5"].setText(grid.cell(row, 2));
+    w["Label6"].setText(grid.cell(row, 3));
+    w["Text2"].setText(w.entryOfRow(row).Text);
+    grid.setCurrent(row, 0);
+}
+
+void Form5_Update_Click(Program& p) {
+    BrowserWindow& w = Browser(p);
+    w.Read_Index = 0;
+    w["Grid1"].setRows(1);
+    for (const char* name : {"Label5", "Label6", "Text2"})
+        w[name].setText("");
+    for (std::size_t i = 1; i < w.Sms_List.size(); ++i) {
+        w.Sms_List[i].Date_Time.clear();
+        w.Sms_List[i].Text.clear();
+    }
+    Form5_Read_Click(p);
+}
+
+void Form5_Capacity_Change(Program& p) {
+    BrowserWindow& w = Browser(p);
+    Control& box = w["Text3"];
+    const long long typed = RoundHalfEven(LeadingNumber(box.text()));
+    p.st.Browser_Slot_Count = HoldSlotCount(typed);
+    w.makeRoom(p.st.Browser_Slot_Count);
+    w["ProgressBar1"].setRange(1, p.st.Browser_Slot_Count);
+    // Only a number above the range is corrected in the box: a box being emptied or retyped
+    // passes through values below it.
+    if (typed > kMaxSlotCount) box.setText(std::to_string(kMaxSlotCount));
+}
+
+void Form5_Exit_Click(Program& p) {
+    p.Form5->unload();
+}
+
+}  // namespace bsms

@@ -1,0 +1,275 @@
+// The message browser on a fake port: the read loop driven by the phone's replies, the listing,
+// and saving, deleting and answering a listed message.
+#include <gtest/gtest.h>
+
+#include "app/form1.h"
+#include "browser/form5.h"
+#include "browser/sms_list.h"
+#include "sms/alphabet.h"
+#include "test_support.h"
+
+namespace bsms {
+namespace {
+
+// An SMS-DELIVER through +391234500000 from the international number `from` (12 digits), time
+// stamp "YYMMDDhhmmss".
+std::string Deliver(const std::string& from, const std::string& stamp, const std::string& text) {
+    const auto swapped = [](const std::string& digits) {
+        std::string s;
+        for (std::size_t i = 0; i + 1 < digits.size(); i += 2)
+            s += {digits[i + 1], digits[i]};
+        return s;
+    };
+    return "079193214305000004" + Byte_To_Hex(static_cast<unsigned>(from.size())) + "91" +
+           swapped(from) + "0000" + swapped(stamp) + "40" + Pack_Septets(text);
+}
+// The worked example: "Ciao" from +393331234567 on 05/12/05 at 10.15:30.
+const std::string kCiao = Deliver("393331234567", "051205101530", "Ciao");
+const std::string kOlder = Deliver("393471112223", "051130235959", "Prima");
+
+std::string Read(const std::string& pdu) {
+    return "\r\n+CMGR: 1,,23\r\n" + pdu + "\r\n\r\nOK\r\n";
+}
+
+struct BrowserRig : test::Rig {
+    explicit BrowserRig(int count = 3) {
+        dir.write("Setting.sms",
+                  " 1 \r\n19200,n,8,1\r\n 0 \r\n391234500000\r\nTrue\r\nFalse\r\n"
+                  "italiano\r\n 200 \r\n 50 \r\n " +
+                      std::to_string(count) + " \r\n");
+        start();
+        form1()["Combo2"].addItem("Anna (3331234567)");
+        open();
+    }
+    void open() {
+        host.keepModalOpen = true;
+        port.written.clear();
+        form1()["Command4"].click();
+    }
+    Window& f5() { return *program->Form5; }
+    Control& grid() { return f5()["Grid1"]; }
+    // The phone answers the last command after echoing it; what the program wrote back.
+    std::string reply(const std::string& bytes) {
+        const std::string echo = port.written;
+        port.written.clear();
+        port.arrive(echo + bytes);
+        return port.written;
+    }
+    std::string click(const char* button) {
+        port.written.clear();
+        f5()[button].click();
+        return port.written;
+    }
+    // Reads three locations: the later message at 1, nothing at 2, the older one at 3.
+    void readThree() {
+        click("Command1");
+        reply(Read(kCiao));
+        reply("\r\nOK\r\n");
+        reply(Read(kOlder));
+    }
+    std::vector<std::string> row(int r) {
+        std::vector<std::string> cells;
+        for (int c = 0; c < grid().cols(); ++c)
+            cells.push_back(grid().cell(r, c));
+        return cells;
+    }
+    void select(int r) {
+        grid().setCurrent(r, 2);
+        grid().click();
+    }
+};
+
+TEST(Browser, OpeningAsksForTheWholeMemoryAndLaysOutTheGrid) {
+    BrowserRig rig;
+    EXPECT_EQ(rig.port.written, "AT+CPMS=MT\r");
+    EXPECT_EQ(rig.row(0), (std::vector<std::string>{"Progr.", "Id", "Mittente", "Data e ora",
+                                                    "C.Servizi usato"}));
+    EXPECT_EQ(rig.grid().colWidths, (std::vector<int>{700, 700, 2800, 2800, 1800}));
+    EXPECT_EQ(rig.f5()["Text3"].text(), "3");
+    EXPECT_EQ(rig.f5()["ProgressBar1"].max(), 3);
+    EXPECT_FALSE(rig.f5()["Command7"].enabled());
+}
+
+TEST(Browser, EachAnswerForAnEmptyLocationEndsItsReadWithoutABox) {
+    struct Case {
+        const char* answer;
+        bool goesOn;
+    };
+    const Case cases[] = {
+        {"\r\nOK\r\n", true},                // the bare OK most phones give
+        {"\r\n+CMS ERROR: 321\r\n", true},   // "invalid memory index", as many phones answer
+        {"\r\nERROR\r\n", true},             // the same without extended error codes
+        {nullptr, true},                     // a message without text: read, not listed
+        {"\r\n+CMS ERROR: 500\r\n", false},  // another failure: the loop waits for the user
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer ? c.answer : "empty text");
+        BrowserRig rig;
+        EXPECT_EQ(rig.click("Command1"), "AT+CMGR=1\r");
+        EXPECT_EQ(rig.reply(Read(kCiao)), "AT+CMGR=2\r");
+        const std::string next =
+            rig.reply(c.answer ? c.answer : Read(Deliver("393331234567", "051231000000", "")));
+        EXPECT_EQ(next, c.goesOn ? "AT+CMGR=3\r" : "");
+        if (!c.goesOn) {
+            EXPECT_EQ(rig.click("Command1"), "AT+CMGR=3\r");
+        }
+        EXPECT_EQ(rig.reply(Read(kOlder)), "");
+        EXPECT_TRUE(rig.host.boxes.empty());
+        // Oldest first; "Progr." is the sorted position, "Id" the location.
+        ASSERT_EQ(rig.grid().rows(), 3);
+        EXPECT_EQ(rig.row(1), (std::vector<std::string>{"1", "3", "+393471112223",
+                                                        "30/11/05  23.59:59", "+391234500000"}));
+        EXPECT_EQ(rig.row(2), (std::vector<std::string>{"2", "1", "Anna (3331234567)",
+                                                        "05/12/05  10.15:30", "+391234500000"}));
+        EXPECT_EQ(rig.grid().row(), 2);
+        EXPECT_EQ(rig.grid().col(), 4);
+        EXPECT_TRUE(rig.f5()["Command7"].enabled() && rig.f5()["Command3"].enabled());
+    }
+}
+
+TEST(Browser, ReadingAgainAppendsAndUpdateStartsOver) {
+    BrowserRig rig;
+    rig.readThree();
+    rig.select(2);
+    EXPECT_EQ(rig.f5()["Text2"].text(), "Ciao");
+    EXPECT_EQ(rig.f5()["Label6"].text(), "05/12/05  10.15:30");
+    EXPECT_EQ(rig.grid().col(), 0);
+    EXPECT_EQ(rig.click("Command1"), "");
+    EXPECT_EQ(rig.grid().rows(), 5);
+
+    EXPECT_EQ(rig.click("Command4"), "AT+CMGR=1\r");
+    EXPECT_EQ(rig.grid().rows(), 1);
+    EXPECT_EQ(rig.f5()["Text2"].text() + rig.f5()["Label5"].text(), "");
+}
+
+TEST(Browser, ReopeningStartsFromDesignButKeepsEntriesAboveALoweredCount) {
+    BrowserRig rig;
+    rig.readThree();
+    rig.select(1);
+    rig.f5()["Check1"].click();
+    rig.f5()["Command2"].click();
+    rig.program->st.Browser_Slot_Count = 1;
+    rig.open();
+    EXPECT_EQ(rig.grid().rows(), 1);
+    EXPECT_EQ(rig.f5()["Text2"].text(), "");
+    EXPECT_EQ(rig.f5()["Check1"].value(), 0);
+    EXPECT_FALSE(rig.f5()["Command3"].enabled());
+    rig.click("Command1");
+    rig.reply(Read(kCiao));
+    // Location 1 read anew, and position 2 still holds it from the first opening.
+    ASSERT_EQ(rig.grid().rows(), 3);
+    EXPECT_EQ(rig.grid().cell(1, 1) + rig.grid().cell(2, 1), "11");
+}
+
+TEST(Browser, CountIsHeldToOneThroughTwoHundredFiftyFive) {
+    struct Case {
+        const char* typed;
+        int count;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"0", 1, "0"},         // nothing to read would leave an empty progress range
+        {"-7", 1, "-7"},       // negative: as little as possible, the box is not fought over
+        {"12.5", 12, "12.5"},  // halves go to the even number
+        {"300", 255, "255"},   // above the range: held, and the box says so
+        {"x", 1, "x"},         // no number
+    };
+    for (const Case& c : cases) {
+        BrowserRig rig;
+        rig.f5()["Text3"].setText(c.typed);
+        EXPECT_EQ(rig.program->st.Browser_Slot_Count, c.count) << c.typed;
+        EXPECT_EQ(rig.f5()["Text3"].text(), c.shown);
+        EXPECT_EQ(rig.f5()["ProgressBar1"].max(), c.count);
+    }
+    // Every one of 255 locations is read and stored, and no more.
+    BrowserRig rig(1000);
+    EXPECT_EQ(rig.f5()["Text3"].text(), "255");
+    rig.click("Command1");
+    std::string last;
+    for (int i = 1; i <= 255; ++i)
+        last = rig.reply(Read(Deliver("393331234567", "0512051015" + std::to_string(10 + i % 50),
+                                      "n" + std::to_string(i))));
+    EXPECT_EQ(last, "");
+    EXPECT_EQ(rig.grid().rows(), 256);
+    EXPECT_EQ(Browser(*rig.program).Sms_List.size(), 256u);
+}
+
+TEST(Browser, SaveWritesTheTwoLinesThenDeletesWhenTicked) {
+    BrowserRig rig;
+    rig.readThree();
+    rig.select(2);
+    const auto file = (rig.dir.path() / "ciao.smi").string();
+    rig.host.saveAnswers = {file};
+    rig.f5()["Check1"].click();
+    rig.host.answers = {MsgResult::Ok};
+    EXPECT_EQ(rig.click("Command5"), "AT+CMGD=1\r");
+    EXPECT_EQ(rig.dir.read("ciao.smi"), "+393331234567 05/12/05  10.15:30\r\nCiao\r\n");
+    const SaveDialogSpec& d = rig.host.saveDialogs.at(0);
+    EXPECT_EQ(d.title, "Salva SMS con nome...");
+    EXPECT_EQ(d.filter,
+              "Tutti i file (*.*)|*.*|File di testo (*.txt)|*.txt|File di messaggi (*.smi)|*.smi");
+    EXPECT_EQ(d.filterIndex, 2);
+    const MessageBoxSpec& box = rig.host.boxes.at(0);
+    EXPECT_EQ(box.text, "Sei sicuro di voler cancellare il messaggio:\r   - Ciao");
+    EXPECT_EQ(box.title, "Attenzione");
+    EXPECT_EQ(box.icon, MsgIcon::Exclamation);
+    EXPECT_EQ(box.defaultButton, 1);
+    EXPECT_EQ(rig.grid().rows(), 2);
+
+    // A file that cannot be written is reported, and nothing is deleted.
+    rig.host.saveAnswers = {(rig.dir.path() / "no" / "such.txt").string()};
+    EXPECT_EQ(rig.click("Command5"), "");
+    EXPECT_EQ(rig.host.boxes.back().icon, MsgIcon::Critical);
+}
+
+TEST(Browser, SavedFileKeepsEveryCharacterOfTheText) {
+    EXPECT_EQ(SavedMessageBytes("+39", "d", "Caffè 5€"), "+39 d\r\nCaff\xE8 5\x80\r\n");
+    EXPECT_EQ(SavedMessageBytes("+7", "d", "Привет"), "\xEF\xBB\xBF+7 d\r\nПривет\r\n");
+}
+
+TEST(Browser, ReplyGivesTheMainWindowTheSenderAndText) {
+    BrowserRig rig;
+    rig.readThree();
+    rig.form1()["Text4"].setText("+390000000");
+    rig.select(1);  // a sender the picker does not know
+    rig.click("Command3");
+    EXPECT_EQ(rig.form1()["Combo2"].text(), "+393471112223");
+    EXPECT_EQ(rig.form1()["Text4"].text(), "+393471112223");
+    EXPECT_EQ(rig.form1()["Text5"].text(), "Prima");
+    EXPECT_FALSE(rig.f5().shown());
+    EXPECT_FALSE(rig.program->st.Browser_Reading);
+}
+
+TEST(Browser, HeaderRowAloneIsNeverSavedAnsweredOrDeleted) {
+    BrowserRig rig;
+    rig.readThree();
+    rig.select(1);
+    rig.host.answers = {MsgResult::Cancel, MsgResult::Ok, MsgResult::Ok, MsgResult::Ok};
+    EXPECT_EQ(rig.click("Command7"), "");
+    EXPECT_EQ(rig.click("Command7"), "AT+CMGD=3\r");
+    EXPECT_EQ(rig.click("Command7"), "AT+CMGD=1\r");  // the only row left
+    ASSERT_EQ(rig.grid().rows(), 1);
+    rig.click("Command5");
+    rig.click("Command3");
+    EXPECT_EQ(rig.click("Command7"), "");
+    EXPECT_TRUE(rig.host.saveDialogs.empty());
+    EXPECT_EQ(rig.form1()["Text5"].text(), "");
+    EXPECT_EQ(rig.grid().rows(), 1);
+}
+
+TEST(Browser, SortPutsEmptyLocationsLastAndKeepsEqualKeysInOrder) {
+    std::vector<Sms_Record> list(6);
+    const double keys[] = {0, 5377.5, 0, 12.25, 12.25, 99403.9};
+    for (int i = 0; i < 6; ++i) {
+        list[i].Date_Key = keys[i];
+        list[i].Id = static_cast<std::int16_t>(i);
+    }
+    Bouble_Sort(list);
+    std::vector<int> ids;
+    for (const auto& r : list)
+        ids.push_back(r.Id);
+    EXPECT_EQ(ids, (std::vector<int>{0, 3, 4, 1, 5, 2}));  // position 0 stays where it is
+}
+
+}  // namespace
+}  // namespace bsms
