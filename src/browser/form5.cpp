@@ -58,9 +58,12 @@ void ListMessages(Program& p) {
     for (const char* name : {"Command7", "Command3", "Command4"})
         w[name].setEnabled(true);
     Bouble_Sort(w.Sms_List);
-    Control& grid = w["Grid1"];
+    std::vector<std::vector<std::string>> rows;
     for (std::size_t i = 1; i < w.Sms_List.size(); ++i)
-        if (!w.Sms_List[i].Text.empty()) grid.addRow(GridRow(static_cast<int>(i), w.Sms_List[i]));
+        if (!w.Sms_List[i].Text.empty())
+            rows.push_back(GridRow(static_cast<int>(i), w.Sms_List[i]));
+    Control& grid = w["Grid1"];
+    grid.addRows(std::move(rows));
     grid.setCurrent(grid.rows() - 1, kGridColumns - 1);
 }
 

@@ -176,6 +176,15 @@ void Control::addRow(std::vector<std::string> cells) {
     notify(Prop::Grid);
 }
 
+void Control::addRows(std::vector<std::vector<std::string>> rows) {
+    if (rows.empty()) return;
+    for (auto& cells : rows) {
+        cells.resize(cols_);
+        cells_.push_back(std::move(cells));
+    }
+    notify(Prop::Grid);
+}
+
 void Control::removeRow(int row) {
     if (row < 0 || row >= rows()) return;
     cells_.erase(cells_.begin() + row);

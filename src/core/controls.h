@@ -137,6 +137,8 @@ class Control {
     std::vector<int> colWidths;  // twips
     void setColWidth(int col, int twips);
     void addRow(std::vector<std::string> cells);
+    // Appends several rows at once: the binding redraws the grid once, not once a row.
+    void addRows(std::vector<std::vector<std::string>> rows);
     void removeRow(int row);
     int row() const { return row_; }
     int col() const { return col_; }

@@ -1,0 +1,291 @@
+// The message browser reading 50 and 255 locations, every other one empty, from the simulated
+// phone through the real serial port, timed from the "Leggi SMS" click to the last row listed,
+// against the time the characters exchanged take on the line (10 bits a character). Also the
+// sort and listing of 255 messages alone. Each also with the windows drawn (offscreen).
+#include <benchmark/benchmark.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/form1.h"
+#include "app/startup.h"
+#include "browser/form5.h"
+#include "qt/qt_comm_port.h"
+#include "qt/qt_host.h"
+#include "sms/decoder.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace bsms;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "bsms-bench";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(argc, argv);
+    return app;
+}
+
+// A message at every odd location up to `locations`, time stamps out of order.
+std::string Scenario(int locations) {
+    std::string s = "sms-capacity SM 255\n";
+    char line[200];
+    for (int i = 1; i <= locations; i += 2) {
+        const int t = i * 37 % 256;
+        std::snprintf(line, sizeof line,
+                      "message index=%d from=+39333%07d time=24/%02d/%02d,%02d:%02d:00+04 "
+                      "text=\"Messaggio %d: ci vediamo alle 10.30 in piazza\"\n",
+                      i, i * 7919, t % 12 + 1, t % 28 + 1, t % 24, i % 60, i);
+        s += line;
+    }
+    return s;
+}
+
+// phone-sim on the "com1" link of a fresh folder, paced at `baud`; stopped at the end.
+class Sim {
+  public:
+    Sim(int locations, int baud)
+        : folder_(fs::temp_directory_path() / ("bsms-bench-browser-" + std::to_string(getpid()))) {
+        fs::create_directories(folder_);
+        std::ofstream(folder_ / "scenario.txt") << Scenario(locations);
+        std::vector<std::string> args{std::string(BSMS_BIN_DIR) + "/phone-sim",
+                                      "--link",
+                                      (folder_ / "com1").string(),
+                                      "--scenario",
+                                      (folder_ / "scenario.txt").string(),
+                                      "--baud",
+                                      std::to_string(baud)};
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[1]);
+        char c;  // the device's name comes first, once the link is in place
+        while (read(fds[0], &c, 1) == 1 && c != '\n') {
+        }
+        close(fds[0]);
+    }
+    ~Sim() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+        fs::remove_all(folder_);
+    }
+    const fs::path& folder() const { return folder_; }
+
+  private:
+    fs::path folder_;
+    pid_t pid_ = -1;
+};
+
+// The serial port, counting the characters that cross it.
+class CountingPort : public qt::QtCommPort {
+  public:
+    using QtCommPort::QtCommPort;
+    void output(const std::string& bytes) override {
+        chars += bytes.size();
+        QtCommPort::output(bytes);
+    }
+    std::string input() override {
+        std::string s = QtCommPort::input();
+        chars += s.size();
+        return s;
+    }
+    std::size_t chars = 0;
+};
+
+// The Qt desktop, but a modal window is shown without a loop of its own, so that the benchmark
+// keeps control; `drawn` false binds no window at all.
+class BenchHost : public qt::QtHost {
+  public:
+    explicit BenchHost(bool drawn) : drawn_(drawn) {}
+    MsgResult msgBox(const MessageBoxSpec&) override {
+        ++boxes;
+        return MsgResult::Ok;
+    }
+    void showModal(Window& window) override {
+        window.load();
+        window.setShown(true);
+        if (drawn_) bind(window).show();
+        window.activate();
+    }
+    int boxes = 0;
+
+  private:
+    bool drawn_;
+};
+
+bool RunUntil(const std::function<bool()>& done, int ms) {
+    QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return done();
+}
+
+void Read(benchmark::State& state, bool drawn) {
+    App();
+    const int locations = static_cast<int>(state.range(0));
+    const int baud = static_cast<int>(state.range(1));
+    Sim sim(locations, baud);
+    BenchHost host(drawn);
+    CountingPort port(sim.folder());
+    std::ofstream(sim.folder() / "Setting.sms", std::ios::binary)
+        << " 1 \r\n115200,n,8,1\r\n 0 \r\n391234500000\r\nTrue\r\nFalse\r\nitaliano\r\n";
+    {
+        const auto program = MakeProgram(host, port, sim.folder());
+        Program& p = *program;
+        if (drawn)
+            host.showMain(*p.Form1);
+        else
+            p.Form1->load();
+        if (!port.portOpen()) state.SkipWithError("port 1 did not open");
+        Status_Refresh(p);
+        Window& f5 = *p.Form5;
+        Clock::duration own{};
+        port.onComm = [&own, dispatch = port.onComm] {
+            const auto start = Clock::now();
+            dispatch();
+            own += Clock::now() - start;
+        };
+        double seconds = 0;
+        double ownSeconds = 0;
+        std::size_t chars = 0;
+        for (auto _ : state) {
+            if (!port.portOpen()) break;
+            (*p.Form1)["Command4"].click();
+            RunUntil([&] { return (*p.Form1)["Text1"].text().ends_with("OK\r\n"); }, 5000);
+            f5["Text3"].setText(std::to_string(locations));
+            port.chars = 0;
+            own = {};
+            const auto start = Clock::now();
+            f5["Command1"].click();
+            const bool done = RunUntil([&] { return f5["Command7"].enabled(); }, 120000);
+            QCoreApplication::processEvents();  // the rows drawn
+            const std::chrono::duration<double> took = Clock::now() - start;
+            state.SetIterationTime(took.count());
+            if (!done || f5["Grid1"].rows() != (locations + 1) / 2 + 1 || host.boxes != 0) {
+                state.SkipWithError("the read did not end with every message listed");
+                break;
+            }
+            seconds += took.count();
+            chars += port.chars;
+            ownSeconds += std::chrono::duration<double>(own).count();
+            f5["Command2"].click();
+        }
+        host.unbindAll();
+        if (chars > 0) {
+            const double n = static_cast<double>(state.iterations());
+            const double limit = static_cast<double>(chars) * 10 / baud;
+            state.counters["chars"] = static_cast<double>(chars) / n;
+            state.counters["line_s"] = limit / n;
+            state.counters["ratio"] = seconds / limit;
+            state.counters["own_ms"] = 1000 * ownSeconds / n;
+        }
+    }
+}
+
+void BM_ReadLocations(benchmark::State& state) {
+    Read(state, false);
+}
+void BM_ReadLocationsDrawn(benchmark::State& state) {
+    Read(state, true);
+}
+
+void Speeds(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"locations", "baud"})->UseManualTime()->Unit(benchmark::kMillisecond);
+}
+BENCHMARK(BM_ReadLocations)->Args({50, 115200})->Iterations(5)->Apply(Speeds);
+BENCHMARK(BM_ReadLocations)->Args({255, 115200})->Iterations(3)->Apply(Speeds);
+BENCHMARK(BM_ReadLocations)->Args({50, 9600})->Iterations(1)->Apply(Speeds);
+BENCHMARK(BM_ReadLocations)->Args({255, 9600})->Iterations(1)->Apply(Speeds);
+BENCHMARK(BM_ReadLocationsDrawn)->Args({50, 115200})->Iterations(5)->Apply(Speeds);
+BENCHMARK(BM_ReadLocationsDrawn)->Args({255, 115200})->Iterations(3)->Apply(Speeds);
+
+// A port that is never opened: the listing needs none.
+class NoPort : public CommPort {
+  public:
+    bool portOpen() const override { return false; }
+    void output(const std::string&) override {}
+    std::string input() override { return {}; }
+
+  protected:
+    void open() override {}
+    void close() override {}
+};
+
+// 255 read messages, in location order, time stamps out of order.
+std::vector<Sms_Record> ReadList() {
+    std::vector<Sms_Record> list(256);
+    for (int i = 1; i <= 255; ++i) {
+        Sms_Record& r = list[static_cast<std::size_t>(i)];
+        const int t = i * 37 % 256;
+        r.Id = static_cast<std::int16_t>(i);
+        r.Sender = r.Sender_Number = "+39333" + std::to_string(1000000 + i * 7919);
+        r.Service_Centre = "+391234500000";
+        r.Date_Time =
+            std::to_string(t % 28 + 1) + "/" + std::to_string(t % 12 + 1) + "/24  10.00:00";
+        r.Date_Key = 24000 + (t % 12 + 1) * 31 + t % 28 + 1 + (t % 24) / 100.0;
+        r.Text = "Messaggio " + std::to_string(i) + ": ci vediamo alle 10.30 in piazza";
+    }
+    return list;
+}
+
+// The completion step alone: sort, enable, list 255 rows.
+void SortAndList(benchmark::State& state, bool drawn) {
+    App();
+    BenchHost host(drawn);
+    NoPort port;
+    const fs::path folder = fs::temp_directory_path();
+    const auto program = MakeProgram(host, port, folder);
+    Program& p = *program;
+    (*p.Form1)["Command4"].click();
+    BrowserWindow& w = Browser(p);
+    w["Text3"].setText("255");
+    const std::vector<Sms_Record> unsorted = ReadList();
+    for (auto _ : state) {
+        w.Sms_List = unsorted;
+        w["Grid1"].setRows(1);
+        w.Read_Index = 255;
+        QCoreApplication::processEvents();
+        const auto start = Clock::now();
+        w["Command1"].click();
+        QCoreApplication::processEvents();
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        if (w["Grid1"].rows() != 256) state.SkipWithError("not every message listed");
+    }
+    host.unbindAll();
+}
+
+void BM_SortAndList255(benchmark::State& state) {
+    SortAndList(state, false);
+}
+void BM_SortAndList255Drawn(benchmark::State& state) {
+    SortAndList(state, true);
+}
+BENCHMARK(BM_SortAndList255)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SortAndList255Drawn)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
