@@ -117,7 +117,7 @@ void Wire(Program& p) {
     f3["Command1"].onMouseMove = on(Form3_Cancel_MouseMove);
 
     f["Command4"].onClick = on(Command4_Click);
-    p.browserReply = [&p](const std::string& reply) { Take_Read_Reply(p, reply); };
+    p.browserReply = [&p](const std::string& reply) { TakeReadReply(p, reply); };
     Window& f5 = *p.Form5;
     f5.onLoad = on(Form5_Load);
     f5.onActivate = on(Form5_Activate);

@@ -73,7 +73,6 @@ BrowserWindow::BrowserWindow() : Window("Form5", "Browser SMS", 8445, 7515) {
     style = WindowStyle::Fixed;
     fontName = "Verdana";
     AddControls(*this);
-    makeRoom(20);
 }
 
 void BrowserWindow::makeRoom(int count) {
@@ -144,7 +143,7 @@ void Form5_Read_Click(Program& p) {
     p.WriteCommand("AT+CMGR=" + std::to_string(w.Read_Index));
 }
 
-void Take_Read_Reply(Program& p, const std::string& reply) {
+void TakeReadReply(Program& p, const std::string& reply) {
     Browser(p)["Text1"].setText(Extract_Pdu(reply));
     Aggiorna_SMS_NO_ORDER(p);
 }

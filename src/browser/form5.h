@@ -50,7 +50,7 @@ void Form5_Unload(Program& p);
 void Form5_Read_Click(Program& p);
 // The dispatcher's complete read reply (an OK ending, or the error a phone gives for an empty
 // location): its PDU line goes into Text1 and the loop goes on.
-void Take_Read_Reply(Program& p, const std::string& reply);
+void TakeReadReply(Program& p, const std::string& reply);
 // Decodes Text1, stores the record at Read_Index (never past the list's end) and takes the next
 // step.
 void Aggiorna_SMS_NO_ORDER(Program& p);

@@ -33,12 +33,13 @@ struct BrowserOnSim {
         test::QtApp();
         std::ofstream(folder / "Setting.sms", std::ios::binary)
             << " 1 \r\n115200,n,8,1\r\n 0 \r\n391234500000\r\nTrue\r\nFalse\r\nenglish\r\n";
+        // The picker, loaded at start-up, names two of the three senders.
+        std::ofstream(folder / "Rubrica.txt", std::ios::binary)
+            << "Anna (3331234567)\r\nRossi (3401234567)\r\n";
         program = MakeProgram(host, port, folder);
         program->Form1->load();
         EXPECT_TRUE(port.portOpen());
         Status_Refresh(*program);
-        for (const char* entry : {"Anna (3331234567)", "Rossi (3401234567)"})
-            form1()["Combo2"].addItem(entry);
         host.keepModalOpen = true;
         form1()["Command4"].click();
         f5()["Text3"].setText("5");
@@ -94,7 +95,7 @@ TEST_P(BrowserOnProfile, ListsSavesAnswersAndDeletes) {
     rig.f5()["Command3"].click();
     EXPECT_FALSE(rig.f5().shown());
     EXPECT_EQ(rig.form1()["Combo2"].text(), "Anna (3331234567)");
-    EXPECT_NE(rig.form1()["Text4"].text().find("3331234567"), std::string::npos);
+    EXPECT_EQ(rig.form1()["Text4"].text(), "3331234567");
     EXPECT_EQ(rig.form1()["Text5"].text(), "Ciao");
 }
 
