@@ -12,19 +12,14 @@ std::int16_t HoldSlotCount(long long count) {
 }
 
 void Bouble_Sort(std::vector<Sms_Record>& list) {
-    const auto key = [](Sms_Record& r) -> double {
-        if (r.Date_Key == 0) r.Date_Key = Empty_Date_Key;
-        return r.Date_Key;
-    };
-    for (bool exchanged = true; exchanged;) {
-        exchanged = false;
-        for (std::size_t i = 1; i + 1 < list.size(); ++i) {
-            if (key(list[i]) > key(list[i + 1])) {
-                std::swap(list[i], list[i + 1]);
-                exchanged = true;
-            }
-        }
-    }
+    if (list.size() < 2) return;
+    for (auto r = list.begin() + 1; r != list.end(); ++r)
+        if (r->Date_Key == 0) r->Date_Key = Empty_Date_Key;
+    // Neighbours exchanged only when the lower key is greater, until nothing moves: a stable
+    // ascending sort, which this gives in O(n log n) record moves.
+    std::stable_sort(list.begin() + 1, list.end(), [](const Sms_Record& a, const Sms_Record& b) {
+        return a.Date_Key < b.Date_Key;
+    });
 }
 
 std::vector<std::string> GridRow(int position, const Sms_Record& record) {
