@@ -67,6 +67,14 @@ void Form5_Delete_Click(Program& p) {
         grid.setRows(1);
     else
         grid.removeRow(row);
+    // The message shown below is gone: show the row now current instead, so that a save or an
+    // answer never joins one message's sender to another's text.
+    if (grid.rows() > 1) {
+        Form5_Grid_Click(p);
+    } else {
+        for (const char* name : {"Label5", "Label6", "Text2"})
+            w[name].setText("");
+    }
 }
 
 void Form5_Reply_Click(Program& p) {

@@ -67,7 +67,8 @@ void Form5_Exit_Click(Program& p);
 // Command5: saves the current row's message to a file the user chooses, then deletes it when
 // Check1 is ticked. A file that cannot be written is reported.
 void Form5_Save_Click(Program& p);
-// Command7: asks, then deletes the current row's message from the phone and the grid.
+// Command7: asks, then deletes the current row's message from the phone and the grid; the row
+// then current is shown.
 void Form5_Delete_Click(Program& p);
 // Command3: the current row's sender and the shown text go to the main window; the browser
 // closes.

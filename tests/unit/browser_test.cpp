@@ -215,6 +215,7 @@ TEST(Browser, SaveWritesTheTwoLinesThenDeletesWhenTicked) {
     EXPECT_EQ(box.icon, MsgIcon::Exclamation);
     EXPECT_EQ(box.defaultButton, 1);
     EXPECT_EQ(rig.grid().rows(), 2);
+    EXPECT_EQ(rig.f5()["Text2"].text(), "Prima");  // the row now current, not the deleted one
 
     // A file that cannot be written is reported, and nothing is deleted.
     rig.host.saveAnswers = {(rig.dir.path() / "no" / "such.txt").string()};
@@ -249,6 +250,7 @@ TEST(Browser, HeaderRowAloneIsNeverSavedAnsweredOrDeleted) {
     EXPECT_EQ(rig.click("Command7"), "AT+CMGD=3\r");
     EXPECT_EQ(rig.click("Command7"), "AT+CMGD=1\r");  // the only row left
     ASSERT_EQ(rig.grid().rows(), 1);
+    EXPECT_EQ(rig.f5()["Text2"].text(), "");
     rig.click("Command5");
     rig.click("Command3");
     EXPECT_EQ(rig.click("Command7"), "");
