@@ -1,5 +1,5 @@
 // The message browser reads the simulated phone through the real serial port: the messages in
-// time order, named from the picker, then one saved, one answered and one deleted.
+// time order, named from the downloaded phonebook, then one saved, one deleted and one answered.
 #ifdef BSMS_HAVE_QT
 
 #include <gtest/gtest.h>
@@ -16,12 +16,12 @@
 namespace bsms {
 namespace {
 
-// Three messages among five locations, stored out of time order.
-const char* const kScenario =
-    "message index=1 from=+393331234567 time=05/12/05,10:15:30+04 text=\"Ciao\"\n"
-    "message index=3 from=+393471112223 time=05/11/30,23:59:59+04 text=\"Prima\"\n"
-    "message index=4 from=+393401234567 time=05/12/24,18:00:00+04 text=\"Buon Natale è\"\n";
+// The phone's default content and one message older than all of it, at location 7.
+const char* const kOldest =
+    "message index=7 from=+390298765432 time=04/01/01,00:00:00+04 text=\"Vecchio\"";
 
+// The program on the simulated phone, its phonebooks downloaded into the picker, the browser
+// open for eight locations.
 struct BrowserOnSim {
     phonesim_test::PhoneSim sim;
     std::filesystem::path folder = sim.link().parent_path();
@@ -29,20 +29,23 @@ struct BrowserOnSim {
     qt::QtCommPort port{folder};
     std::unique_ptr<Program> program;
 
-    explicit BrowserOnSim(const char* profile) : sim({"--profile", profile}, kScenario) {
+    explicit BrowserOnSim(const char* profile)
+        : sim({"--profile", profile, "--set", "charset 8859-1", "--set", kOldest}) {
         test::QtApp();
         std::ofstream(folder / "Setting.sms", std::ios::binary)
             << " 1 \r\n115200,n,8,1\r\n 0 \r\n391234500000\r\nTrue\r\nFalse\r\nenglish\r\n";
-        // The picker, loaded at start-up, names two of the three senders.
-        std::ofstream(folder / "Rubrica.txt", std::ios::binary)
-            << "Anna (3331234567)\r\nRossi (3401234567)\r\n";
         program = MakeProgram(host, port, folder);
         program->Form1->load();
         EXPECT_TRUE(port.portOpen());
         Status_Refresh(*program);
         host.keepModalOpen = true;
+        host.duringModal = [](Window& w) {
+            if (w.name() == "Form3") test::RunUntil([&] { return !w.shown(); });
+        };
+        form1().menu("Mn_Upload").click();
+        EXPECT_EQ(form1()["Combo2"].items().size(), 6u) << received();
         form1()["Command4"].click();
-        f5()["Text3"].setText("5");
+        f5()["Text3"].setText("8");
     }
     Window& form1() { return *program->Form1; }
     Window& f5() { return *program->Form5; }
@@ -64,29 +67,33 @@ TEST_P(BrowserOnProfile, ListsSavesAnswersAndDeletes) {
     BrowserOnSim rig(GetParam());
     ASSERT_TRUE(rig.read()) << rig.received();
     EXPECT_TRUE(rig.host.boxes.empty());
-    ASSERT_EQ(rig.grid().rows(), 4);
     const std::pair<const char*, const char*> expected[] = {
-        {"3", "+393471112223"}, {"1", "Anna (3331234567)"}, {"4", "Rossi (3401234567)"}};
-    for (int row = 1; row <= 3; ++row) {
+        {"7", "Casa (+390298765432)"},     {"1", "Anna (+393331234567)"},
+        {"2", "Bruno Rossi (3471112233)"}, {"3", "Zoë (+447700900123)"},
+        {"4", "(+393337654321)"},          {"5", "(+393337654321)"},
+        {"6", "Ufficio (0612345)"}};
+    ASSERT_EQ(rig.grid().rows(), 8);
+    for (int row = 1; row <= 7; ++row) {
         EXPECT_EQ(rig.grid().cell(row, 1), expected[row - 1].first) << row;
         EXPECT_EQ(rig.grid().cell(row, 2), expected[row - 1].second) << row;
     }
 
-    rig.select(3);
-    const auto file = rig.folder / "natale.txt";
+    // The UCS2 message keeps its characters in the file.
+    rig.select(4);
+    const auto file = rig.folder / "zoe.txt";
     rig.host.saveAnswers = {file.string()};
     rig.f5()["Command5"].click();
-    EXPECT_EQ(phonesim_test::ReadFile(file),
-              "+393401234567 24/12/05  18.00:00\r\nBuon Natale \xE8\r\n");
+    EXPECT_EQ(phonesim_test::ReadFile(file), "\xEF\xBB\xBF+447700900123 11/06/24  07.05:59\r\n" +
+                                                 rig.f5()["Text2"].text() + "\r\n");
 
-    // Location 3 goes; the phone then has nothing there.
+    // Location 7 goes; the phone then has nothing there.
     rig.select(1);
     rig.host.answers = {MsgResult::Ok};
     rig.f5()["Command7"].click();
     ASSERT_TRUE(test::RunUntil([&] { return rig.received().ends_with("OK\r\n"); }));
-    EXPECT_EQ(rig.grid().rows(), 3);
+    EXPECT_EQ(rig.grid().rows(), 7);
     rig.form1()["Text1"].setText("");
-    rig.program->WriteCommand("AT+CMGR=3");
+    rig.program->WriteCommand("AT+CMGR=7");
     ASSERT_TRUE(test::RunUntil(
         [&] { return HasOkEnding(rig.received()) || IsEmptyLocationAnswer(rig.received()); }));
     EXPECT_EQ(rig.received().find("+CMGR:"), std::string::npos) << rig.received();
@@ -94,8 +101,8 @@ TEST_P(BrowserOnProfile, ListsSavesAnswersAndDeletes) {
     rig.select(1);
     rig.f5()["Command3"].click();
     EXPECT_FALSE(rig.f5().shown());
-    EXPECT_EQ(rig.form1()["Combo2"].text(), "Anna (3331234567)");
-    EXPECT_EQ(rig.form1()["Text4"].text(), "3331234567");
+    EXPECT_EQ(rig.form1()["Combo2"].text(), "Anna (+393331234567)");
+    EXPECT_EQ(rig.form1()["Text4"].text(), "+393331234567");
     EXPECT_EQ(rig.form1()["Text5"].text(), "Ciao");
 }
 
