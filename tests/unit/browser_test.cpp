@@ -7,6 +7,7 @@
 #include "browser/sms_list.h"
 #include "sms/alphabet.h"
 #include "test_support.h"
+#include "ui/language.h"
 
 namespace bsms {
 namespace {
@@ -88,6 +89,29 @@ TEST(Browser, OpeningAsksForTheWholeMemoryAndLaysOutTheGrid) {
     EXPECT_EQ(rig.f5()["Text3"].text(), "3");
     EXPECT_EQ(rig.f5()["ProgressBar1"].max(), 3);
     EXPECT_FALSE(rig.f5()["Command7"].enabled());
+}
+
+TEST(Browser, OpensInTheCurrentLanguage) {
+    struct Case {
+        const char* word;
+        const char* readButton;
+        const char* dateLabel;
+        const char* senderColumn;
+    };
+    const Case cases[] = {
+        {"english", "Read SMS", "Date and Time: (DD/MM/YY)", "Sender"},
+        {"magyar", "Read SMS", "Date and Time: (DD/MM/YY)", "Sender"},  // English, as in slovak
+        {"polski", "Czytaj SMS", "Data i czas: (DD/MM/YY)", "Nadawca"},
+    };
+    BrowserRig rig;
+    for (const Case& c : cases) {
+        rig.f5()["Command2"].click();
+        Choose_Language(*rig.program, c.word);
+        rig.open();
+        EXPECT_EQ(rig.f5()["Command1"].text(), c.readButton) << c.word;
+        EXPECT_EQ(rig.f5()["Label4"].text(), c.dateLabel) << c.word;
+        EXPECT_EQ(rig.grid().cell(0, 2), c.senderColumn) << c.word;
+    }
 }
 
 TEST(Browser, EachAnswerForAnEmptyLocationEndsItsReadWithoutABox) {
