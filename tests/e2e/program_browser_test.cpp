@@ -73,6 +73,7 @@ TEST_P(BrowserOnProfile, ListsSavesAnswersAndDeletes) {
         {"4", "(+393337654321)"},          {"5", "(+393337654321)"},
         {"6", "Ufficio (0612345)"}};
     ASSERT_EQ(rig.grid().rows(), 8);
+    EXPECT_EQ(rig.grid().cell(0, 2) + ", " + rig.f5()["Command1"].text(), "Sender, Read SMS");
     for (int row = 1; row <= 7; ++row) {
         EXPECT_EQ(rig.grid().cell(row, 1), expected[row - 1].first) << row;
         EXPECT_EQ(rig.grid().cell(row, 2), expected[row - 1].second) << row;
