@@ -215,10 +215,14 @@ TEST(Browser, SaveWritesTheTwoLinesThenDeletesWhenTicked) {
     EXPECT_EQ(rig.grid().rows(), 2);
     EXPECT_EQ(rig.f5()["Text2"].text(), "Prima");  // the row now current, not the deleted one
 
-    // A file that cannot be written is reported, and nothing is deleted.
-    rig.host.saveAnswers = {(rig.dir.path() / "no" / "such.txt").string()};
-    EXPECT_EQ(rig.click("Command5"), "");
-    EXPECT_EQ(rig.host.boxes.back().icon, MsgIcon::Critical);
+    // A file that cannot be made, or a full disk, is reported, and nothing is deleted.
+    for (const std::string& bad :
+         {(rig.dir.path() / "no" / "such.txt").string(), std::string("/dev/full")}) {
+        rig.host.saveAnswers = {bad};
+        EXPECT_EQ(rig.click("Command5"), "") << bad;
+        EXPECT_EQ(rig.host.boxes.back().icon, MsgIcon::Critical) << bad;
+        EXPECT_NE(rig.host.boxes.back().text.find(bad), std::string::npos);
+    }
 }
 
 TEST(Browser, SavedFileKeepsEveryCharacterOfTheText) {
