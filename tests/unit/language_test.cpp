@@ -48,7 +48,20 @@ TEST(Language, EveryWindowSpeaksEachLanguageWhenOpened) {
          "Label3",
          {"Programma ideato e realizzato da:", "Developed by:", "Autor:", "Fejlesztette:",
           "Autor:"}},
+        {"Form5", "", {"Browser SMS", "Browser SMS", "Browser SMS", "Browser SMS", "Browser SMS"}},
+        {"Form5", "Command1", {"Leggi SMS", "Read SMS", "Read SMS", "Read SMS", "Czytaj SMS"}},
+        {"Form5",
+         "Label4",
+         {"Data e Ora:", "Date and Time: (DD/MM/YY)", "Date and Time: (DD/MM/YY)",
+          "Date and Time: (DD/MM/YY)", "Data i czas: (DD/MM/YY)"}},
+        {"Form5",
+         "Check1",
+         {"Elimina messaggio dopo il salvataggio", "Delete SMS after saving",
+          "Delete SMS after saving", "Delete SMS after saving", "Skasuj SMS po wyslaniu"}},
     };
+    const char* const saveTitle[] = {"Salva SMS con nome...", "Save SMS as...", "Save SMS as...",
+                                     "Save SMS as...", "Zachowaj SMS jako..."};
+    const char* const senderColumn[] = {"Mittente", "Sender", "Sender", "Sender", "Nadawca"};
     const char* const sent[] = {"Messaggio inviato", "Messagge sent", "Správa odoslaná",
                                 "Üzenet elküldve", "Wiadomosc wyslana"};
     const int label12[] = {3600, 2900, 3300, 4900, 3000};
@@ -57,6 +70,7 @@ TEST(Language, EveryWindowSpeaksEachLanguageWhenOpened) {
                                      {"Form3", "Mn_Upload"},
                                      {"Form4", "Mn_Special"},
                                      {"About", "Mn_About"}};
+    std::string shownSender;
 
     test::Rig rig;
     rig.dir.write("Setting.sms", " 1 \r\n9600,n,8,1\r\n 0 \r\n\r\nTrue\r\nFalse\r\nitaliano\r\n");
@@ -76,16 +90,20 @@ TEST(Language, EveryWindowSpeaksEachLanguageWhenOpened) {
         look(*p.Form1);
         rig.host.duringModal = [&](Window& w) {
             look(w);
+            if (w.name() == "Form5") shownSender = w["Grid1"].cell(0, 2);
             w.unload();
         };
         for (const auto& [window, item] : opener)
             p.Form1->menu(item).click();
         p.st.Reset_Dialogue_Flags();  // the download that opened Form3 is not the point here
+        p.Form1->operator[]("Command4").click();  // the message browser
         std::map<std::string, std::vector<std::string>> expected;
         for (const Sample& s : samples)
             expected[s.window].push_back(s.text[lang]);
         EXPECT_EQ(shown, expected);
         EXPECT_EQ(p.texts[MsgId::Message_Sent], sent[lang]);
+        EXPECT_EQ(p.saveDialogTitle, saveTitle[lang]);
+        EXPECT_EQ(shownSender, senderColumn[lang]);
         EXPECT_EQ(p.texts[MsgId::Title_Error], p.texts[MsgId::Title_Port_Error]);
         EXPECT_EQ(p.Form1->operator[]("Label12").geometry().left, label12[lang]);
     }
