@@ -77,6 +77,11 @@ class Program {
     // Set while the dispatcher runs, so that arrivals during its message boxes only append.
     bool dispatching = false;
     bool arrivedWhileDispatching = false;
+    // How much of the receive box has been judged, so that a line the phone sends of its own
+    // accord does not make a reply already handled be handled again; and whether the box is
+    // being added to (rather than emptied or edited).
+    std::size_t judgedEnd = 0;
+    bool appending = false;
     // Set once the program is ending: no further handlers run.
     bool ending = false;
 };

@@ -1,5 +1,7 @@
 #include "link/dispatcher.h"
 
+#include <span>
+
 #include "base/text.h"
 #include "core/files.h"
 #include "core/program.h"
@@ -64,6 +66,90 @@ bool IsEmptyLocationAnswer(std::string_view s) {
     return code == "321";
 }
 
+namespace {
+
+// Lines a phone sends of its own accord: a call, a message or report arriving, the network. They
+// answer no command and are left out of the replies the dialogues read. ("^" starts the codes
+// some USB modems add.)
+constexpr std::string_view kUnsolicited[] = {
+    "RING",  "+CRING:", "+CLIP:",  "+CMTI:",  "+CDSI:", "+CBMI:", "+CMT:", "+CDS:",
+    "+CBM:", "+CREG:",  "+CGREG:", "+CEREG:", "+CUSD:", "+CIEV:", "^"};
+// These bring the message itself on the next line.
+constexpr std::string_view kWithPduLine[] = {"+CMT:", "+CDS:", "+CBM:"};
+
+bool IsBreak(char c) {
+    return c == '\r' || c == '\n';
+}
+
+bool StartsWithAny(std::string_view line, std::span<const std::string_view> prefixes) {
+    for (std::string_view u : prefixes)
+        if (line.starts_with(u)) return true;
+    return false;
+}
+
+// A line not yet ended that may still turn out to be unsolicited.
+bool MayBeUnsolicited(std::string_view partial) {
+    for (std::string_view u : kUnsolicited)
+        if (u.starts_with(partial) || partial.starts_with(u)) return true;
+    return false;
+}
+
+// Past the line break at i: CR LF, or a single CR or LF.
+std::size_t PastBreak(std::string_view s, std::size_t i) {
+    if (i < s.size() && s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') return i + 2;
+    return std::min(i + 1, s.size());
+}
+
+// The end of the line starting at i (its first break), or npos when it has not ended yet.
+std::size_t LineEnd(std::string_view s, std::size_t i) {
+    while (i < s.size() && !IsBreak(s[i]))
+        ++i;
+    return i < s.size() ? i : std::string_view::npos;
+}
+
+}  // namespace
+
+std::string ReplyView(std::string_view buffer) {
+    std::string out;
+    std::size_t i = 0;
+    while (i < buffer.size()) {
+        std::size_t start = i;  // the breaks before the line, then the line
+        while (start < buffer.size() && IsBreak(buffer[start]))
+            ++start;
+        const std::size_t end = LineEnd(buffer, start);
+        const std::string_view line =
+            buffer.substr(start, end == std::string_view::npos ? end : end - start);
+        const bool unsolicited =
+            !line.empty() && (end == std::string_view::npos ? MayBeUnsolicited(line)
+                                                            : StartsWithAny(line, kUnsolicited));
+        if (!unsolicited) {
+            out.append(buffer.substr(i, start - i)).append(line);
+            i = start + line.size();
+            continue;
+        }
+        // The line goes with the breaks that opened it, but the one that ended the line before
+        // stays (a prompt has none); a line still on its way is held back until it is known.
+        if (i > 0 && !out.ends_with("> ")) out.append(buffer.substr(i, PastBreak(buffer, i) - i));
+        if (end == std::string_view::npos) break;
+        i = PastBreak(buffer, end);
+        if (StartsWithAny(line, kWithPduLine)) {
+            const std::size_t pduEnd = LineEnd(buffer, i);
+            if (pduEnd == std::string_view::npos) break;
+            i = PastBreak(buffer, pduEnd);
+        }
+    }
+    // An empty line at the end only opens the next one: it is judged when that one is known.
+    std::size_t run = out.size();
+    while (run > 0 && IsBreak(out[run - 1]))
+        --run;
+    if (std::string_view(out).substr(0, run).ends_with("> ")) {
+        out.resize(run);
+    } else if (const auto lf = out.find('\n', run); lf != std::string::npos) {
+        out.resize(lf + 1);
+    }
+    return out;
+}
+
 void Append_Received(Program& p, const std::string& received) {
     if (received.empty()) return;
     Control& box = (*p.Form1)["Text1"];
@@ -78,14 +164,36 @@ void Append_Received(Program& p, const std::string& received) {
             while (cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
                 ++cut;
         text.erase(0, cut);
+        p.judgedEnd -= std::min(p.judgedEnd, cut);
     }
+    p.appending = true;
     box.setText(std::move(text));
+    p.appending = false;
 }
 
 namespace {
 
 const std::string& Buffer(Program& p) {
     return (*p.Form1)["Text1"].text();
+}
+
+// The reply buffer as the dialogues read it.
+std::string View(Program& p) {
+    return ReplyView(Buffer(p));
+}
+
+// Whether nothing but unsolicited lines (or their beginnings) came in since the buffer was last
+// judged: then its replies have all been handled once already. Lines are judged on their own, so
+// comparing from a line start a little before that point is enough.
+bool NothingNewToJudge(std::string_view buffer, std::size_t judgedEnd) {
+    if (judgedEnd == 0 || judgedEnd > buffer.size()) return false;
+    constexpr std::size_t kContext = 2048;  // a line and the message line that may follow it
+    std::size_t from = 0;
+    if (judgedEnd > kContext) {
+        const auto lf = buffer.rfind('\n', judgedEnd - kContext);
+        from = lf == std::string_view::npos ? 0 : lf + 1;
+    }
+    return ReplyView(buffer.substr(from, judgedEnd - from)) == ReplyView(buffer.substr(from));
 }
 
 // Qt raises no new arrival event while one is being handled, so what came in meanwhile (while a
@@ -100,7 +208,7 @@ void Gather(Program& p) {
 void Dispatch(Program& p) {
     // Routing of complete replies and prompts.
     {
-        const std::string s = Buffer(p);
+        const std::string s = View(p);
         if (Length(s) >= 7 && (HasOkEnding(s) || HasPromptEnding(s))) {
             if (p.st.Phonebook_Download) {
                 if (p.phonebookReply) p.phonebookReply(s);
@@ -110,8 +218,8 @@ void Dispatch(Program& p) {
         }
     }
     // Errors and the completion of a send.
-    if (Length(Buffer(p)) >= 7 && !p.st.Browser_Reading) {
-        const std::string s = Buffer(p);
+    if (Length(View(p)) >= 7 && !p.st.Browser_Reading) {
+        const std::string s = View(p);
         const std::string extended = ExtendedErrorLine(s);
         if (HasErrorEnding(s) || !extended.empty()) {
             std::string text = p.texts[MsgId::Command_Refused];
@@ -123,7 +231,7 @@ void Dispatch(Program& p) {
             Gather(p);
             p.st.Reset_Dialogue_Flags();
         }
-        if (HasOkEnding(Buffer(p)) && p.st.Sent_Confirm_Pending) {
+        if (HasOkEnding(View(p)) && p.st.Sent_Confirm_Pending) {
             p.Box(MsgId::Message_Sent, MsgId::Title_Information, MsgIcon::Information);
             Gather(p);
             p.st.Sent_Confirm_Pending = false;
@@ -139,7 +247,7 @@ void Dispatch(Program& p) {
     // The message browser's read replies; an empty location may be answered with an error, which
     // then ends that read like a bare OK, so the loop never stalls on it.
     {
-        const std::string s = Buffer(p);
+        const std::string s = View(p);
         if (Length(s) >= 6 && p.st.Browser_Reading && p.browserReply &&
             (HasOkEnding(s) || IsEmptyLocationAnswer(s)))
             p.browserReply(s);
@@ -163,12 +271,17 @@ void Comm1_OnComm(Program& p) {
     } guard{p};
     do {
         p.arrivedWhileDispatching = false;
-        Dispatch(p);
+        if (!NothingNewToJudge(Buffer(p), p.judgedEnd)) {
+            p.judgedEnd = Buffer(p).size();
+            Dispatch(p);
+        }
         Gather(p);
     } while (p.arrivedWhileDispatching && !p.ending);
 }
 
 void Text1_Change(Program& p) {
+    // Emptied or edited rather than added to: nothing in it has been judged.
+    if (!p.appending) p.judgedEnd = 0;
     Control& box = (*p.Form1)["Text1"];
     box.setSelection(CharCount(box.text()), 0);
 }

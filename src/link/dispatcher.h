@@ -22,6 +22,11 @@ std::string ExtendedErrorLine(std::string_view s);
 // or "+CMS ERROR: 321" (invalid memory index) as the last line.
 bool IsEmptyLocationAnswer(std::string_view s);
 
+// The buffer as the dialogues read it: without the lines the phone sends of its own accord (RING,
+// +CMTI, +CMT and its message line, network codes), which answer no command, and without the end
+// of a line that may still turn out to be one, or an empty line that only opens the next.
+std::string ReplyView(std::string_view buffer);
+
 // The serial port's arrival event.
 void Comm1_OnComm(Program& p);
 // Appends received text to Text1, dropping the oldest text beyond the limit.

@@ -125,6 +125,31 @@ TEST(ProgramSends, AnErrorFromThePhoneEndsTheSend) {
     EXPECT_EQ(rig.sim.sent(), "");
 }
 
+// Unsolicited codes right behind the replies: the dialogue goes on as if they were not there.
+TEST(ProgramSends, UnsolicitedCodesNeverDerailADialogue) {
+    ProgramOnSim rig({"--set", "urc AT+CMGS=* RING", "--set",
+                      "urc AT+CSCA? \"+CMTI: \\\"SM\\\",3\"", "--set",
+                      "urc AT+CMGW=* \"+CDSI: \\\"SR\\\",1\""});
+    rig.form1()["Text2"].setText("");
+    rig.form1()["Command3"].click();
+    ASSERT_TRUE(test::RunUntil([&] { return !rig.program->st.Csc_Query_Pending; }));
+    EXPECT_EQ(rig.form1()["Text2"].text(), "391234500000");
+
+    rig.compose(Text(400));
+    rig.host.answers = {MsgResult::Ok};
+    rig.form1()["Command6"].click();
+    ASSERT_TRUE(rig.boxes(2)) << rig.received();
+    EXPECT_EQ(rig.host.boxes[1].text, "Messagge sent");
+    EXPECT_EQ(rig.program->st.Sent_Count, 3);
+
+    rig.form1()["Command7"].click();
+    ASSERT_TRUE(test::RunUntil([&] {
+        return !rig.program->st.Store_Job.active &&
+               rig.received().find("+CDSI") != std::string::npos;
+    })) << rig.received();
+    EXPECT_EQ(rig.host.boxes.size(), 2u);
+}
+
 // One short send on each kind of phone: a hasty PDU is lost on a phone that needs a pause after
 // its prompt, and the user is told rather than left waiting.
 class ProgramOnProfile : public ::testing::TestWithParam<const char*> {};
