@@ -129,7 +129,8 @@ std::string ReplyView(std::string_view buffer) {
         }
         // The line goes with the breaks that opened it, but the one that ended the line before
         // stays (a prompt has none); a line still on its way is held back until it is known.
-        if (i > 0 && !out.ends_with("> ")) out.append(buffer.substr(i, PastBreak(buffer, i) - i));
+        if (i > 0 && start > i && !out.ends_with("> "))
+            out.append(buffer.substr(i, PastBreak(buffer, i) - i));
         if (end == std::string_view::npos) break;
         i = PastBreak(buffer, end);
         if (StartsWithAny(line, kWithPduLine)) {

@@ -196,6 +196,8 @@ TEST(ReplyView, LeavesOutWhatThePhoneSendsOfItsOwnAccord) {
         {"AT+CGMM\r\r\nSIM900\r\n\r\nOK\r\n", "AT+CGMM\r\r\nSIM900\r\n\r\nOK\r\n"},
         {"\r\n+CPBR: 1,\"+3912\",145,\"RINGO\"\r\n", "\r\n+CPBR: 1,\"+3912\",145,\"RINGO\"\r\n"},
         {"\r\nOK\r\n\r\n+CPB", "\r\nOK\r\n\r\n+CPB"},
+        // Codes with no breaks between them (found by fuzzing).
+        {"RING\n+", ""},
     };
     for (const auto& [buffer, view] : rows)
         EXPECT_EQ(ReplyView(buffer), view) << ::testing::PrintToString(std::string(buffer));
