@@ -14,9 +14,9 @@ namespace fs = std::filesystem;
 namespace {
 
 // Larger files are not settings files; reading stops there rather than filling memory.
-constexpr std::size_t kMaxFileBytes = 64 * 1024;
+constexpr std::size_t kMaxFileBytes = std::size_t{64} * 1024;
 
-std::string Trim(std::string s) {
+std::string Trim(const std::string& s) {
     const auto first = s.find_first_not_of(" \t");
     if (first == std::string::npos) return {};
     const auto last = s.find_last_not_of(" \t");

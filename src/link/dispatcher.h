@@ -10,7 +10,7 @@ namespace bsms {
 class Program;
 
 // The receive box keeps at most this much; older text goes first, at a line boundary.
-inline constexpr std::size_t kReceiveBoxLimit = 64 * 1024;
+inline constexpr std::size_t kReceiveBoxLimit = std::size_t{64} * 1024;
 
 // The endings judged on the buffer (exact, case counts).
 bool HasOkEnding(std::string_view s);      // "OK" at positions n-3, n-2

@@ -11,7 +11,7 @@ namespace bsms {
 namespace {
 
 // A phonebook of this size is far beyond any phone's; reading stops there.
-constexpr std::size_t kMaxFileBytes = 4 * 1024 * 1024;
+constexpr std::size_t kMaxFileBytes = std::size_t{4} * 1024 * 1024;
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 bool IsLineEnd(char c) {

@@ -102,18 +102,17 @@ std::string QtCommPort::input() {
     return out;
 }
 
+void QtCommPort::closeLost() {
+    if (serial_.isOpen()) serial_.close();
+}
+
 void QtCommPort::onError(QSerialPort::SerialPortError error) {
     // An unplugged device reports read errors without end (or a resource error) and stays open:
     // close it so the status shows the loss and the window thread does not spin.
     if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
         error == QSerialPort::WriteError) {
         // Closing from inside the port's own notification is not safe: do it right after.
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (serial_.isOpen()) serial_.close();
-            },
-            Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, "closeLost", Qt::QueuedConnection);
     }
 }
 

@@ -28,6 +28,8 @@ class QtCommPort : public QObject, public CommPort {
     void reconfigure() override;
 
   private:
+    // Closes a device that has gone, right after Qt's own notification of it.
+    Q_INVOKABLE void closeLost();
     void apply();
     void onError(QSerialPort::SerialPortError error);
 
