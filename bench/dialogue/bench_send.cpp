@@ -13,6 +13,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "app/startup.h"
@@ -74,7 +75,15 @@ class BenchHost : public bsms::Host {
         last = box.text;
         return bsms::MsgResult::Ok;
     }
-    void showModal(bsms::Window&) override {}
+    // A modal window is shown, used by `duringModal`, and closed.
+    void showModal(bsms::Window& w) override {
+        w.load();
+        w.setShown(true);
+        w.activate();
+        if (duringModal) duringModal(w);
+        if (w.shown()) w.unload();
+    }
+    std::function<void(bsms::Window&)> duringModal;
     std::optional<std::string> saveFileDialog(const bsms::SaveDialogSpec&) override { return {}; }
     void setBusyPointer(bool) override {}
     void startProgram(const std::string&, const std::vector<std::string>&) override {}
@@ -193,5 +202,45 @@ void BM_ResidentMemoryOverSends(benchmark::State& state) {
     state.counters["rss_after_100_kb"] = static_cast<double>(ResidentKb());
 }
 BENCHMARK(BM_ResidentMemoryOverSends)->Iterations(1)->Unit(benchmark::kSecond);
+
+// A long run: 500 five-part sends and, after every tenth, the browser reading 20 locations. The
+// resident memory at the start and the end, the largest the receive box grew, and what was left
+// unfinished.
+void BM_Soak(benchmark::State& state) {
+    Rig rig(0);
+    bsms::Program& p = *rig.program;
+    int reads = 0;
+    rig.host.duringModal = [&](bsms::Window& w) {
+        if (w.name() != "Form5") return;
+        w["Command1"].click();
+        QDeadlineTimer deadline(60000);
+        while (!w["Command7"].enabled() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        reads += w["Command7"].enabled() ? 1 : 0;
+    };
+    std::size_t largestBox = 0;
+    long rssStart = 0;
+    int sent = 0;
+    for (auto _ : state) {
+        for (int i = 1; i <= 500; ++i) {
+            Clock::duration click{};
+            rig.send(click);
+            sent += rig.host.last == "Messagge sent" ? 1 : 0;
+            largestBox = std::max(largestBox, (*p.Form1)["Text1"].text().size());
+            if (i == 10) rssStart = ResidentKb();
+            if (i % 10 == 0) (*p.Form1)["Command4"].click();
+        }
+    }
+    const bsms::DialogueState& st = p.st;
+    const bool stuck = st.Send_Job.active || st.Store_Job.active || st.Sent_Confirm_Pending ||
+                       st.Browser_Reading || st.Csc_Query_Pending || st.Phonebook_Download;
+    state.counters["sends_confirmed"] = sent;
+    state.counters["browser_reads_completed"] = reads;
+    state.counters["rss_after_10_sends_kb"] = static_cast<double>(rssStart);
+    state.counters["rss_at_end_kb"] = static_cast<double>(ResidentKb());
+    state.counters["largest_receive_box_bytes"] = static_cast<double>(largestBox);
+    state.counters["dialogue_left_open"] = stuck ? 1 : 0;
+}
+BENCHMARK(BM_Soak)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
