@@ -4,14 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/form1.h"
-#include "app/startup.h"
 #include "browser/form5.h"
 #include "link/dispatcher.h"
-#include "phone_sim_client.h"
-#include "qt/qt_comm_port.h"
-#include "qt_loop.h"
-#include "test_support.h"
+#include "program_on_sim.h"
 
 namespace bsms {
 namespace {
@@ -22,35 +17,17 @@ const char* const kOldest =
 
 // The program on the simulated phone, its phonebooks downloaded into the picker, the browser
 // open for eight locations.
-struct BrowserOnSim {
-    phonesim_test::PhoneSim sim;
-    std::filesystem::path folder = sim.link().parent_path();
-    test::ScriptedHost host;
-    qt::QtCommPort port{folder};
-    std::unique_ptr<Program> program;
-
+struct BrowserOnSim : test::ProgramOnSim {
     explicit BrowserOnSim(const char* profile)
-        : sim({"--profile", profile, "--set", "charset 8859-1", "--set", kOldest}) {
-        test::QtApp();
-        std::ofstream(folder / "Setting.sms", std::ios::binary)
-            << " 1 \r\n115200,n,8,1\r\n 0 \r\n391234500000\r\nTrue\r\nFalse\r\nenglish\r\n";
-        program = MakeProgram(host, port, folder);
-        program->Form1->load();
-        EXPECT_TRUE(port.portOpen());
-        Status_Refresh(*program);
-        host.keepModalOpen = true;
-        host.duringModal = [](Window& w) {
-            if (w.name() == "Form3") test::RunUntil([&] { return !w.shown(); });
-        };
-        form1().menu("Mn_Upload").click();
+        : ProgramOnSim({"--profile", profile, "--set", "charset 8859-1", "--set", kOldest}) {
+        EXPECT_TRUE(downloadPhonebook()) << received();
         EXPECT_EQ(form1()["Combo2"].items().size(), 6u) << received();
+        host.keepModalOpen = true;
         form1()["Command4"].click();
         f5()["Text3"].setText("8");
     }
-    Window& form1() { return *program->Form1; }
     Window& f5() { return *program->Form5; }
     Control& grid() { return f5()["Grid1"]; }
-    const std::string& received() { return form1()["Text1"].text(); }
     bool read() {
         f5()["Command1"].click();
         return test::RunUntil([&] { return f5()["Command7"].enabled(); });

@@ -5,52 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <sstream>
 
-#include "app/startup.h"
-#include "phone_sim_client.h"
-#include "qt/qt_comm_port.h"
-#include "qt_loop.h"
-#include "sms/decoder.h"
-#include "test_support.h"
+#include "program_on_sim.h"
 
 namespace bsms {
 namespace {
 
-// The program on port 1 of a running simulator, in English, with the service centre set and the
-// send question answered by the script.
-struct ProgramOnSim {
-    phonesim_test::PhoneSim sim;
-    std::filesystem::path folder = sim.link().parent_path();
-    test::ScriptedHost host;
-    qt::QtCommPort port{folder};
-    std::unique_ptr<Program> program;
-
-    explicit ProgramOnSim(const std::vector<std::string>& simArgs = {}) : sim(simArgs) {
-        test::QtApp();
-        std::ofstream(folder / "Setting.sms", std::ios::binary)
-            << " 1 \r\n115200,n,8,1\r\n 0 \r\n391234500000\r\nTrue\r\nFalse\r\nenglish\r\n";
-        program = MakeProgram(host, port, folder);
-        program->Form1->load();
-        EXPECT_TRUE(port.portOpen()) << (host.boxes.empty() ? "" : host.boxes[0].text);
-    }
-    Window& form1() { return *program->Form1; }
-    const std::string& received() { return form1()["Text1"].text(); }
-    // Waits for the n-th box; false when it never came.
-    bool boxes(std::size_t n) {
-        return test::RunUntil([&] { return host.boxes.size() >= n; });
-    }
-    void compose(const std::string& text, const std::string& recipient = "+393331234567") {
-        form1()["Text4"].setText(recipient);
-        form1()["Text5"].setText(text);
-    }
-    // Reads one location of the phone's memory back; the text of the message there.
-    std::string readBack(int index) {
-        form1()["Text1"].setText("");
-        program->WriteCommand("AT+CMGR=" + std::to_string(index));
-        EXPECT_TRUE(test::RunUntil([&] { return received().ends_with("OK\r\n"); })) << received();
-        return Decode_Sms_Deliver(Extract_Pdu(received()), {}).Text;
-    }
-};
+using test::ProgramOnSim;
 
 // A text of n characters the alphabet carries, none of them the same as its neighbour's part.
 std::string Text(std::size_t n) {
