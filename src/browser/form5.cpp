@@ -1,6 +1,7 @@
 #include "browser/form5.h"
 
 #include <array>
+#include <utility>
 
 #include "base/text.h"
 #include "browser/sms_list.h"
@@ -107,6 +108,9 @@ void Form5_Activate(Program& p) {
     BrowserWindow& w = Browser(p);
     (*p.Form1)["Text1"].setText("");
     p.WriteCommand("AT+CPMS=MT");
+    w.storagePending = true;
+    w.readWanted = false;
+    p.st.Browser_Reading = true;  // its answer comes to the browser, an error without a box
     Control& grid = w["Grid1"];
     grid.setCurrent(0, 0);
     // A count from the settings file may lie outside the range the list is made for.
@@ -126,10 +130,15 @@ void Form5_Activate(Program& p) {
 
 void Form5_Unload(Program& p) {
     p.st.Browser_Reading = false;
+    Browser(p).storagePending = false;
 }
 
 void Form5_Read_Click(Program& p) {
     BrowserWindow& w = Browser(p);
+    if (w.storagePending) {
+        w.readWanted = true;
+        return;
+    }
     if (w.Read_Index >= p.st.Browser_Slot_Count) {
         ListMessages(p);
         return;
@@ -143,8 +152,33 @@ void Form5_Read_Click(Program& p) {
     p.WriteCommand("AT+CMGR=" + std::to_string(w.Read_Index));
 }
 
+std::optional<ReadEcho> LastReadEcho(std::string_view reply) {
+    constexpr std::string_view kRead = "AT+CMGR=";
+    for (std::size_t at = reply.rfind(kRead); at != std::string_view::npos;
+         at = at == 0 ? std::string_view::npos : reply.rfind(kRead, at - 1)) {
+        if (at > 0 && reply[at - 1] != '\r' && reply[at - 1] != '\n') continue;
+        int location = 0;
+        std::size_t i = at + kRead.size();
+        for (; i < reply.size() && reply[i] >= '0' && reply[i] <= '9' && location < 100000; ++i)
+            location = location * 10 + (reply[i] - '0');
+        return ReadEcho{location, at};
+    }
+    return std::nullopt;
+}
+
 void TakeReadReply(Program& p, const std::string& reply) {
-    Browser(p)["Text1"].setText(Extract_Pdu(reply));
+    BrowserWindow& w = Browser(p);
+    if (w.storagePending) {
+        w.storagePending = false;
+        p.st.Browser_Reading = false;
+        if (std::exchange(w.readWanted, false)) Form5_Read_Click(p);
+        return;
+    }
+    // Where the phone echoes commands, an answer to another read (one skipped by "Leggi SMS")
+    // is not this one's: it waits for its own.
+    const auto echo = LastReadEcho(reply);
+    if (echo && echo->location != w.Read_Index) return;
+    w["Text1"].setText(Extract_Pdu(echo ? std::string_view(reply).substr(echo->at) : reply));
     Aggiorna_SMS_NO_ORDER(p);
 }
 

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/controls.h"
@@ -27,6 +29,11 @@ class BrowserWindow : public Window {
 
     std::vector<Sms_Record> Sms_List;
     std::int16_t Read_Index = 0;
+    // The answer to "AT+CPMS=MT" is still on its way, and "Leggi SMS" waits for it: read
+    // before it, the first location would be given that answer, and every location the one
+    // before it.
+    bool storagePending = false;
+    bool readWanted = false;
 };
 
 std::unique_ptr<BrowserWindow> MakeForm5();
@@ -48,6 +55,13 @@ void Form5_Unload(Program& p);
 // One step of the read loop (Command1): asks for the next location, or, after the last one,
 // enables the answer buttons, sorts and appends the messages with text to the grid.
 void Form5_Read_Click(Program& p);
+// The echo of a read command in a reply, the last one: its location and where it starts.
+struct ReadEcho {
+    int location;
+    std::size_t at;
+};
+std::optional<ReadEcho> LastReadEcho(std::string_view reply);
+
 // The dispatcher's complete read reply (an OK ending, or the error a phone gives for an empty
 // location): its PDU line goes into Text1 and the loop goes on.
 void TakeReadReply(Program& p, const std::string& reply);

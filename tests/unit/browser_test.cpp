@@ -40,11 +40,17 @@ struct BrowserRig : test::Rig {
         form1()["Combo2"].addItem("Anna (3331234567)");
         open();
     }
-    void open() {
+    // Opens the browser; the phone then answers its memory choice.
+    void open(bool answered = true) {
         host.keepModalOpen = true;
         port.written.clear();
         form1()["Command4"].click();
+        opening = port.written;
+        if (answered) {
+            EXPECT_EQ(reply("\r\n+CPMS: 6,30,6,30,6,30\r\n\r\nOK\r\n"), "");
+        }
     }
+    std::string opening;
     Window& f5() { return *program->Form5; }
     Control& grid() { return f5()["Grid1"]; }
     // The phone answers the last command after echoing it; what the program wrote back.
@@ -80,12 +86,34 @@ struct BrowserRig : test::Rig {
 
 TEST(Browser, OpeningAsksForTheWholeMemoryAndLaysOutTheGrid) {
     BrowserRig rig;
-    EXPECT_EQ(rig.port.written, "AT+CPMS=MT\r");
+    EXPECT_EQ(rig.opening, "AT+CPMS=MT\r");
     EXPECT_EQ(rig.row(0), (std::vector<std::string>{"Progr.", "Id", "Mittente", "Data e ora",
                                                     "C.Servizi usato"}));
     EXPECT_EQ(rig.grid().colWidths, (std::vector<int>{700, 700, 2800, 2800, 1800}));
     EXPECT_EQ(rig.f5()["Text3"].text() + " " + std::to_string(rig.f5()["ProgressBar1"].max()),
               "3 3");
+}
+
+// Replies belong to the command they answer: the memory choice's to the opening, an answer to a
+// skipped location to that location, so no message is ever listed under another's location.
+TEST(Browser, EveryReplyGoesToItsOwnCommand) {
+    BrowserRig rig;
+    rig.host.keepModalOpen = true;
+    rig.f5().unload();
+    rig.open(false);
+    EXPECT_EQ(rig.click("Command1"), "");  // "Leggi SMS" waits for the memory choice
+    EXPECT_EQ(rig.reply("\r\n+CPMS: 6,30,6,30,6,30\r\n\r\nOK\r\n"), "AT+CMGR=1\r");
+
+    EXPECT_EQ(rig.click("Command1"), "AT+CMGR=2\r");  // skipped ahead before 1 answered
+    rig.port.written.clear();
+    rig.port.arrive("AT+CMGR=1\r" + Read(kCiao));  // late: not location 2's answer
+    EXPECT_EQ(rig.port.written, "");
+    rig.port.arrive("AT+CMGR=2\r" + Read(kOlder));
+    EXPECT_EQ(rig.port.written, "AT+CMGR=3\r");
+    rig.reply("\r\nOK\r\n");
+    ASSERT_EQ(rig.grid().rows(), 2);
+    EXPECT_EQ(rig.row(1)[1], "2");  // the older message, where it was read
+    EXPECT_EQ(rig.row(1)[3], "30/11/05  23.59:59");
 }
 
 TEST(Browser, EachAnswerForAnEmptyLocationEndsItsReadWithoutABox) {
