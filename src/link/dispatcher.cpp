@@ -239,6 +239,9 @@ void Dispatch(Program& p) {
             const double parts = LeadingNumber((*p.Form1)["Label14"].text());
             const double count = LeadingNumber((*p.Form1)["Text6"].text());
             p.st.Sent_Count = ClampInt16(RoundHalfEven(parts) + RoundHalfEven(count));
+            // Shown at once, not at the next refresh: a send completed before it would add its
+            // parts to the old figure.
+            (*p.Form1)["Text6"].setText(std::to_string(p.st.Sent_Count));
             if (!Write_Sent_Count(p)) {
                 Report_Save_Failed(p, p.folder / kSentFile);
                 Gather(p);

@@ -18,8 +18,8 @@ inline QCoreApplication& QtApp() {
 }
 
 template <typename F>
-bool RunUntil(F done) {
-    QDeadlineTimer deadline(10000);
+bool RunUntil(F done, int ms = 10000) {
+    QDeadlineTimer deadline(ms);
     while (!done() && !deadline.hasExpired()) {
         QtApp().processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(1);

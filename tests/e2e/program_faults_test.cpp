@@ -1,0 +1,133 @@
+// Every dialogue of the program against a phone that misbehaves: replies cut at every byte, a
+// phone that vanishes in the middle, one that never answers, unsolicited codes behind replies.
+#ifdef BSMS_HAVE_QT
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "program_on_sim.h"
+
+namespace bsms {
+namespace {
+
+using test::ProgramOnSim;
+using test::RunUntil;
+
+std::string Text(std::size_t n) {
+    std::string s;
+    while (s.size() < n)
+        s += "Ci vediamo alle 10.30 in piazza, porta l'ombrello! ";
+    return s.substr(0, n);
+}
+
+// Sends, and waits until the phone confirmed it or refused it.
+bool Send(ProgramOnSim& rig, std::size_t chars) {
+    const std::size_t before = rig.host.boxes.size();
+    rig.compose(Text(chars));
+    rig.form1()["Command6"].click();
+    return rig.boxes(before + 1) && rig.host.boxes.back().text == "Messagge sent";
+}
+
+// Opens the browser, reads `count` locations and leaves it open; the rows listed.
+int Browse(ProgramOnSim& rig, int count, int waitMs = 10000) {
+    rig.host.keepModalOpen = true;
+    rig.form1()["Command4"].click();
+    Window& f5 = *rig.program->Form5;
+    f5["Text3"].setText(std::to_string(count));
+    f5["Command1"].click();
+    if (!RunUntil([&] { return f5["Command7"].enabled(); }, waitMs)) return -1;
+    return f5["Grid1"].rows() - 1;
+}
+
+TEST(ProgramUnderFaults, EveryDialogueWithRepliesCutAtEveryByte) {
+    ProgramOnSim rig({"--chunk", "1", "--chunk-pause", "1"}, false);
+    Window& f = rig.form1();
+    f["Text2"].setText("");
+    f["Command3"].click();
+    ASSERT_TRUE(RunUntil([&] { return !rig.program->st.Csc_Query_Pending; }));
+    EXPECT_EQ(f["Text2"].text(), "391234500000");
+
+    ASSERT_TRUE(rig.downloadPhonebook()) << rig.received();
+    EXPECT_EQ(f["Combo2"].items().size(), 6u);
+
+    EXPECT_TRUE(Send(rig, 100)) << rig.received();
+    EXPECT_TRUE(Send(rig, 760)) << rig.received();
+    EXPECT_EQ(rig.program->st.Sent_Count, 6);
+
+    rig.compose(Text(400));
+    f["Command7"].click();
+    ASSERT_TRUE(RunUntil([&] {
+        return !rig.program->st.Store_Job.active && rig.received().ends_with("OK\r\n");
+    })) << rig.received();
+
+    EXPECT_EQ(Browse(rig, 9), 9);  // the six of the phone and the three parts just stored
+    Window& f5 = *rig.program->Form5;
+    rig.host.answers = {MsgResult::Ok};
+    f5["Command7"].click();
+    EXPECT_TRUE(RunUntil([&] { return rig.received().ends_with("OK\r\n"); }));
+    EXPECT_EQ(f5["Grid1"].rows() - 1, 8);
+    EXPECT_EQ(rig.host.boxes.size(), 3u);  // two sends and the delete question: no error
+}
+
+TEST(ProgramUnderFaults, APhoneThatVanishesMidSendLeavesNothingBroken) {
+    ProgramOnSim rig({"--set", "fault vanish AT+CMGS=*"}, false);
+    const std::string settings = phonesim_test::ReadFile(rig.folder / "Setting.sms");
+    rig.compose(Text(400));
+    rig.form1()["Command6"].click();
+    ASSERT_TRUE(RunUntil([&] { return !rig.port.portOpen(); }));
+    Status_Refresh(*rig.program);
+    EXPECT_EQ(rig.form1()["StatusBar1"].panel(4), "Status: Disconnesso");
+    EXPECT_FALSE(rig.form1()["Command6"].enabled());
+    EXPECT_TRUE(rig.program->st.Send_Job.active);  // waiting, as it must without a phone
+    EXPECT_TRUE(rig.host.boxes.empty());
+    EXPECT_EQ(phonesim_test::ReadFile(rig.folder / "Setting.sms"), settings);
+    EXPECT_FALSE(std::filesystem::exists(rig.folder / "Sent.txt"));
+
+    // Another phone on the same port: opening it ends the old dialogue, and the new one works.
+    phonesim_test::PhoneSim other;
+    std::filesystem::create_symlink(other.device(), rig.folder / "com1");
+    rig.form1().menu("Mn_Apri").click();
+    ASSERT_TRUE(rig.port.portOpen()) << (rig.host.boxes.empty() ? "" : rig.host.boxes[0].text);
+    EXPECT_FALSE(rig.program->st.Send_Job.active);
+    Status_Refresh(*rig.program);
+    EXPECT_TRUE(Send(rig, 50)) << rig.received();
+}
+
+TEST(ProgramUnderFaults, APhoneThatNeverAnswersIsLeftByClosingOrReopening) {
+    ProgramOnSim rig({"--set", "fault silent AT+CMGS=*", "--set", "fault silent AT+CMGR=2"}, false);
+    rig.compose("Ciao");
+    rig.form1()["Command6"].click();
+    // The dialogue waits, the window thread does not.
+    EXPECT_FALSE(RunUntil([&] { return !rig.program->st.Send_Job.active; }, 300));
+    rig.form1().menu("Mn_Chiudi").click();
+    Status_Refresh(*rig.program);
+    rig.form1().menu("Mn_Apri").click();
+    EXPECT_FALSE(rig.program->st.Send_Job.active);
+    Status_Refresh(*rig.program);
+    rig.form1().menu("Mn_Test").click();
+    EXPECT_TRUE(RunUntil([&] { return rig.received().ends_with("OK\r\n"); }));
+
+    // The browser stalls at the silent location; closing it ends the read.
+    EXPECT_EQ(Browse(rig, 3, 300), -1);
+    EXPECT_TRUE(rig.program->st.Browser_Reading);
+    (*rig.program->Form5)["Command2"].click();
+    EXPECT_FALSE(rig.program->st.Browser_Reading);
+    EXPECT_FALSE(rig.program->Form5->shown());
+}
+
+TEST(ProgramUnderFaults, UnsolicitedCodesBehindEveryReplyDerailNothing) {
+    ProgramOnSim rig({"--set", "urc AT+CPBR=* RING", "--set", "urc AT+CPBS=* \"+CREG: 1\"", "--set",
+                      "urc AT+CMGR=* \"+CMTI: \\\"SM\\\",9\"", "--set",
+                      "urc AT+CPMS=MT \"+CDSI: \\\"SR\\\",2\""},
+                     false);
+    ASSERT_TRUE(rig.downloadPhonebook()) << rig.received();
+    EXPECT_EQ(rig.form1()["Combo2"].items().size(), 6u);
+    EXPECT_EQ(Browse(rig, 8), 6) << rig.received();
+    EXPECT_TRUE(rig.host.boxes.empty());
+}
+
+}  // namespace
+}  // namespace bsms
+
+#endif
