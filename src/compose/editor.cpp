@@ -48,6 +48,12 @@ void Elabora(Program& p) {
         case BuildRefusal::UnencodableText:
             text = p.texts[MsgId::Unencodable_Text] + " " + CharList(outcome.offending);
             break;
+        case BuildRefusal::ServiceCentreTooLong:
+        case BuildRefusal::RecipientTooLong:
+            text = p.texts[MsgId::Number_Too_Long] + " " +
+                   (outcome.refusal == BuildRefusal::RecipientTooLong ? request.recipient
+                                                                      : request.serviceCentre);
+            break;
         case BuildRefusal::None:
             break;
     }

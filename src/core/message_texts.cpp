@@ -135,6 +135,13 @@ constexpr std::array<MessageTextRow, static_cast<int>(MsgId::Count)> kMessageTex
       "nem menthetok. Másolja a programot egy saját mappába.",
       "Nie mozna zapisywac w folderze programu %1: ustawienia, licznik, log i ksiazka "
       "telefoniczna nie zostana zapisane. Skopiuj program do wlasnego folderu."}},
+    {MsgId::Number_Too_Long,
+     "Msg_Number_Too_Long",
+     {"Un numero di telefono può avere al massimo 20 cifre. Troppo lungo:",
+      "A telephone number may hold at most 20 digits. Too long:",
+      "Telefónne císlo môže mat najviac 20 císlic. Príliš dlhé:",
+      "Egy telefonszám legfeljebb 20 számjegybol állhat. Túl hosszú:",
+      "Numer telefonu moze miec najwyzej 20 cyfr. Za dlugi:"}},
 }};
 
 namespace {

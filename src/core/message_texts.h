@@ -43,6 +43,7 @@ enum class MsgId {
     Port_No_Permission,   // "%1" is the device, "%2" the group that grants access
     Save_Failed,          // followed by the file that could not be written
     Folder_Not_Writable,  // "%1" is the program's folder
+    Number_Too_Long,      // followed by the number that has more than 20 digits
     Count
 };
 struct MessageTextRow {

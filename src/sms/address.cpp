@@ -1,45 +1,53 @@
 #include "sms/address.h"
 
+#include <cstring>
+
 #include "base/text.h"
 #include "sms/alphabet.h"
+#include "sms/tpdu.h"
 
 namespace bsms {
 
 namespace {
 
-// Pads an odd count with "F" and exchanges the characters of each pair.
-std::string SwapSemiOctets(std::string_view digits) {
-    std::string s;
-    s.reserve(digits.size() + 1);
-    for (char c : digits) {
-        if (c == '*') c = 'A';
-        if (c == '#') c = 'B';
-        s.push_back(c);
+// The semi-octet of one character of a number: "*" and "#" are A and B (TS 23.040 9.1.2.3).
+char SemiOctet(char c) {
+    if (c == '*') return 'A';
+    if (c == '#') return 'B';
+    return c;
+}
+
+// Writes the digits with each pair exchanged, an odd count padded with "F".
+void PutSwapped(char* out, std::string_view digits) {
+    std::size_t i = 0;
+    for (; i + 1 < digits.size(); i += 2, out += 2) {
+        out[0] = SemiOctet(digits[i + 1]);
+        out[1] = SemiOctet(digits[i]);
     }
-    if (s.size() % 2 != 0) s.push_back('F');
-    for (std::size_t i = 0; i + 1 < s.size(); i += 2)
-        std::swap(s[i], s[i + 1]);
-    return s;
+    if (i < digits.size()) {
+        out[0] = 'F';
+        out[1] = SemiOctet(digits[i]);
+    }
+}
+
+// A length octet, a type octet and the swapped digits.
+std::string AddressField(unsigned length, unsigned type, std::string_view digits) {
+    std::string out(4 + (digits.size() + 1) / 2 * 2, '\0');
+    std::memcpy(out.data(), Hex_Pair(length).data(), 2);
+    std::memcpy(out.data() + 2, Hex_Pair(type).data(), 2);
+    PutSwapped(out.data() + 4, digits);
+    return out;
 }
 
 std::optional<char32_t> FirstBad(std::string_view number, bool allowStarHash) {
-    std::u32string cps = Utf8ToU32(number);
-    std::size_t i = !cps.empty() && cps[0] == U'+' ? 1 : 0;
-    for (; i < cps.size(); ++i) {
-        const char32_t c = cps[i];
-        const bool ok = (c >= U'0' && c <= U'9') || (allowStarHash && (c == U'*' || c == U'#'));
-        if (!ok) return c;
+    const std::size_t from = !number.empty() && number[0] == '+' ? 1 : 0;
+    for (std::size_t i = from; i < number.size(); ++i) {
+        const char c = number[i];
+        const bool ok = (c >= '0' && c <= '9') || (allowStarHash && (c == '*' || c == '#'));
+        // All that went before is ASCII, so a character starts here.
+        if (!ok) return Utf8ToU32(number.substr(i)).front();
     }
     return std::nullopt;
-}
-
-// A count in hexadecimal, at least two digits (an absurdly long number gets more).
-std::string CountHex(std::size_t n) {
-    std::string out = Byte_To_Hex(static_cast<unsigned>(n & 0xFF));
-    for (n >>= 8; n != 0; n >>= 8)
-        out.insert(0, Byte_To_Hex(static_cast<unsigned>(n & 0xFF)));
-    if (out.size() > 2 && out.front() == '0') out.erase(0, 1);
-    return out;
 }
 
 }  // namespace
@@ -47,12 +55,13 @@ std::string CountHex(std::size_t n) {
 std::string Encode_Destination(std::string_view number) {
     const bool international = !number.empty() && number.front() == '+';
     const std::string_view digits = international ? number.substr(1) : number;
-    return CountHex(digits.size()) + (international ? "91" : "81") + SwapSemiOctets(digits);
+    return AddressField(static_cast<unsigned>(digits.size()),
+                        international ? tp::kTypeInternational : tp::kTypeUnknown, digits);
 }
 
 std::string Encode_Service_Centre(std::string_view number) {
-    const std::string body = "91" + SwapSemiOctets(number);
-    return CountHex(body.size() / 2) + body;
+    return AddressField(static_cast<unsigned>(1 + (number.size() + 1) / 2), tp::kTypeInternational,
+                        number);
 }
 
 std::optional<char32_t> BadRecipientChar(std::string_view number) {

@@ -37,6 +37,16 @@ std::vector<char32_t> UnencodableChars(std::string_view text);
 // at 255 septets, the most TP-UDL can count.
 std::string Pack_Septets(std::string_view text);
 
+// The upper-case hexadecimal digits of septet values packed from an octet boundary, written to
+// `out`, which must hold 2 * ceil(7 * count / 8) characters; returns the end of what it wrote.
+// Only the low seven bits of each value count.
+char* Pack_Septets_Hex(const std::uint8_t* septets, std::size_t count, char* out);
+
+// Septet values of a UTF-8 text, at most `max` of them (the rest is left out), written to `out`;
+// their count, or -1 when a character is not in the table. Malformed bytes are read as
+// Windows-1252, as Utf8ToU32 does.
+long Text_To_Septets(std::string_view text, std::uint8_t* out, std::size_t max);
+
 // The same for septet values already looked up, packed behind a user data header: the header
 // octets (UDHL included) come first and the septets start at the next septet boundary, so
 // TP-UDL counts the header's septets as well.
@@ -56,7 +66,20 @@ int Hex_Nibble(char c);
 // or a missing one, counts 0.
 int Hex_To_Byte(std::string_view two);
 
-// An octet as two upper-case hexadecimal digits.
+// The two upper-case hexadecimal digits of every octet value, one after the other.
+inline constexpr std::array<char, 512> kHexPairText = [] {
+    std::array<char, 512> t{};
+    for (int v = 0; v < 256; ++v) {
+        t[2 * v] = "0123456789ABCDEF"[v >> 4];
+        t[2 * v + 1] = "0123456789ABCDEF"[v & 0xF];
+    }
+    return t;
+}();
+
+// An octet (the low eight bits of `value`) as two upper-case hexadecimal digits.
+inline std::string_view Hex_Pair(unsigned value) {
+    return {kHexPairText.data() + 2 * (value & 0xFF), 2};
+}
 std::string Byte_To_Hex(unsigned value);
 
 }  // namespace bsms

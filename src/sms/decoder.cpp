@@ -1,10 +1,14 @@
 #include "sms/decoder.h"
 
 #include <algorithm>
-#include <cstdint>
+#include <array>
+#include <cstring>
 
 #include "base/text.h"
 #include "sms/alphabet.h"
+#include "sms/octet_reader.h"
+#include "sms/septet_tables.h"
+#include "sms/tpdu.h"
 
 namespace bsms {
 
@@ -24,101 +28,60 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-// Reads a hexadecimal text from the front, two characters to the octet. Reading past the end
-// is allowed and gives 0, so no length field can lead anywhere outside the text.
-class HexReader {
-  public:
-    explicit HexReader(std::string_view text) : text_(text) {}
-
-    // The characters at position pos (possibly fewer, or none, at the end).
-    std::string_view PairAt(std::size_t pos) const {
-        return pos < text_.size() ? text_.substr(pos, 2) : std::string_view();
-    }
-    int Octet() {
-        const int v = Hex_To_Byte(PairAt(pos_));
-        Skip(1);
-        return v;
-    }
-    void Skip(std::size_t octets) { pos_ = std::min(pos_ + octets * 2, text_.size() + 2); }
-    // The two characters of the next octet, low semi-octet first; missing characters are left
-    // out when `keepMissing` is false and read as "0" otherwise.
-    std::string SwappedPair(bool keepMissing) {
-        const std::string_view p = PairAt(pos_);
-        Skip(1);
-        std::string out;
-        if (p.size() > 1 || keepMissing) out.push_back(p.size() > 1 ? Digit(p[1]) : '0');
-        if (!p.empty() || keepMissing) out.push_back(!p.empty() ? Digit(p[0]) : '0');
-        return out;
-    }
-    // Octets that follow, counting a last lone character as one.
-    std::size_t OctetsLeft() const {
-        return pos_ < text_.size() ? (text_.size() - pos_ + 1) / 2 : 0;
-    }
-    // A view of the rest, for the user data.
-    HexReader Rest() const { return HexReader(pos_ < text_.size() ? text_.substr(pos_) : ""); }
-    int OctetAt(std::size_t index) const {
-        return index < text_.size() / 2 + 1 ? Hex_To_Byte(PairAt(index * 2)) : 0;
-    }
-
-  private:
-    static char Digit(char c) { return kHexDigits[Hex_Nibble(c)]; }
-    std::string_view text_;
-    std::size_t pos_ = 0;
-};
-
 // Septet i of a packed stream: bits 7i..7i+6, bit b being bit (b mod 8) of octet (b div 8).
-int SeptetAt(const HexReader& ud, std::size_t i) {
+// The stream must have one octet to spare after the septet.
+int SeptetAt(const std::uint8_t* stream, std::size_t i) {
     const std::size_t bit = i * 7;
-    const int pair = ud.OctetAt(bit / 8) | (ud.OctetAt(bit / 8 + 1) << 8);
-    return (pair >> (bit % 8)) & 0x7F;
+    const unsigned pair = stream[bit / 8] | (stream[bit / 8 + 1] << 8);
+    return static_cast<int>((pair >> (bit % 8)) & 0x7F);
 }
 
-std::string SeptetsToText(const std::vector<int>& septets) {
-    const auto& table = Gsm_Alphabet();
-    std::string out;
-    for (std::size_t i = 0; i < septets.size(); ++i) {
-        if (septets[i] == kGsmEscape && i + 1 < septets.size()) {
-            const std::string_view ext = Gsm_Extension(septets[i + 1]);
-            // A pair the extension table lacks shows its second septet, as phones do.
-            out += ext.empty() ? std::string_view(table[septets[i + 1]]) : ext;
-            ++i;
-        } else {
-            out += table[septets[i]];
+// The characters of septets [first, end) of a packed stream. An escape reads the next septet
+// in the single shift table, or, where that has nothing, in the locking table, as phones do.
+std::string SeptetsToText(const std::uint8_t* stream, std::size_t first, std::size_t end,
+                          int locking = kLanguageDefault, int single = kLanguageDefault) {
+    const SeptetChars& chars = LockingShiftTable(locking);
+    const SeptetChars& shifted = SingleShiftTable(single);
+    std::string out(end > first ? (end - first) * 3 : 0, '\0');
+    char* p = out.data();
+    for (std::size_t i = first; i < end; ++i) {
+        const int s = SeptetAt(stream, i);
+        const Utf8Char* c = &chars[s];
+        if (s == kGsmEscape && i + 1 < end) {
+            const int next = SeptetAt(stream, ++i);
+            c = shifted[next].size != 0 ? &shifted[next] : &chars[next];
         }
+        std::memcpy(p, c->bytes, 3);
+        p += c->size;
     }
+    out.resize(static_cast<std::size_t>(p - out.data()));
     return out;
 }
 
 enum class Coding { Gsm7, Eight, Ucs2 };
 
 Coding CodingOf(int dcs) {
-    if (dcs < 0x80) {  // general data coding, with or without automatic deletion
-        switch ((dcs >> 2) & 3) {
-            case 1:
+    if (dcs < tp::kDcsGeneralLimit) {
+        switch ((dcs >> tp::kDcsAlphabetShift) & tp::kDcsAlphabetMask) {
+            case tp::kAlphabet8Bit:
                 return Coding::Eight;
-            case 2:
+            case tp::kAlphabetUcs2:
                 return Coding::Ucs2;
             default:
                 return Coding::Gsm7;
         }
     }
-    if ((dcs & 0xF0) == 0xE0) return Coding::Ucs2;
-    if ((dcs & 0xF0) == 0xF0) return (dcs & 0x04) != 0 ? Coding::Eight : Coding::Gsm7;
+    if ((dcs & tp::kDcsGroupMask) == tp::kDcsGroupUcs2Waiting) return Coding::Ucs2;
+    if ((dcs & tp::kDcsGroupMask) == tp::kDcsGroupClass)
+        return (dcs & tp::kDcsClass8Bit) != 0 ? Coding::Eight : Coding::Gsm7;
     return Coding::Gsm7;  // message waiting groups and reserved codings
 }
 
-std::vector<int> OctetRange(const HexReader& ud, std::size_t first, std::size_t end) {
-    std::vector<int> out;
-    for (std::size_t i = first; i < end; ++i)
-        out.push_back(ud.OctetAt(i));
-    return out;
-}
-
-std::string Ucs2ToText(const std::vector<int>& octets) {
+std::string Ucs2ToText(const std::uint8_t* octets, std::size_t n) {
     std::u32string cps;
-    for (std::size_t i = 0; i + 1 < octets.size(); i += 2) {
+    for (std::size_t i = 0; i + 1 < n; i += 2) {
         const char32_t unit = static_cast<char32_t>(octets[i] << 8 | octets[i + 1]);
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < octets.size()) {
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < n) {
             const char32_t low = static_cast<char32_t>(octets[i + 2] << 8 | octets[i + 3]);
             if (low >= 0xDC00 && low <= 0xDFFF) {
                 cps.push_back(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
@@ -131,128 +94,216 @@ std::string Ucs2ToText(const std::vector<int>& octets) {
     return U32ToUtf8(cps);
 }
 
-// Whether octets read as clean UCS2 text: no lone surrogates, no control characters but line
-// breaks, no non-characters.
-bool LooksLikeUcs2(const std::vector<int>& octets) {
-    if (octets.empty() || octets.size() % 2 != 0) return false;
-    for (std::size_t i = 0; i < octets.size(); i += 2) {
+// Whether octets read as clean UCS2 text of one script: no control characters but line breaks,
+// no surrogates, private-use or special characters, and letters from at most one block of 256
+// besides Latin and general punctuation (the CJK ideographs and Hangul count as one block each).
+bool PlausibleUcs2(const std::uint8_t* octets, std::size_t n) {
+    if (n == 0 || n % 2 != 0) return false;
+    int block = -1;
+    for (std::size_t i = 0; i < n; i += 2) {
         const int unit = octets[i] << 8 | octets[i + 1];
-        const bool control = unit < 0x20 && unit != '\r' && unit != '\n';
-        const bool surrogate = unit >= 0xD800 && unit <= 0xDFFF;
-        if (control || surrogate || unit >= 0xFFFE) return false;
+        const bool control =
+            (unit < 0x20 && unit != '\r' && unit != '\n') || (unit >= 0x7F && unit <= 0x9F);
+        if (control || (unit >= 0xD800 && unit <= 0xF8FF) || unit >= 0xFFF0) return false;
+        int high = unit >> 8;
+        if (high >= 0x4E && high <= 0x9F) high = 0x4E;
+        if (high >= 0xAC && high <= 0xD7) high = 0xAC;
+        if (high == 0x00 || high == 0x20) continue;
+        if (block >= 0 && block != high) return false;
+        block = high;
     }
     return true;
 }
 
-// TP-UDL and TP-UD, from the reader's position to the end.
-std::string ReadUserData(HexReader& r, bool hasHeader, int dcs) {
-    const std::size_t udl = static_cast<std::size_t>(r.Octet());
-    const HexReader ud = r.Rest();
-    const std::size_t present = ud.OctetsLeft();
-    Coding coding = CodingOf(dcs);
-    std::size_t headerOctets = 0;
-    if (hasHeader && udl > 0) headerOctets = 1 + static_cast<std::size_t>(ud.OctetAt(0));
-
-    // Some phones store UCS2 text under a 7-bit coding scheme, counting octets in TP-UDL: then
-    // exactly TP-UDL octets stand on the line where 7-bit text would need only 7/8 of them.
-    if (coding == Coding::Gsm7 && !hasHeader && udl >= 8 && present == udl &&
-        LooksLikeUcs2(OctetRange(ud, 0, udl)))
-        coding = Coding::Ucs2;
-
-    if (coding == Coding::Gsm7) {
-        const std::size_t first = (headerOctets * 8 + 6) / 7;  // the header's fill bits included
-        std::vector<int> septets;
-        for (std::size_t i = first; i < udl; ++i)
-            septets.push_back(SeptetAt(ud, i));
-        return SeptetsToText(septets);
-    }
-    // 8-bit and UCS2 count octets; only octets actually present are shown.
-    const std::vector<int> data = OctetRange(ud, headerOctets, std::min(udl, present));
-    if (coding == Coding::Ucs2) return Ucs2ToText(data);
-    std::string bytes;
-    for (int o : data)
-        bytes.push_back(static_cast<char>(o));
-    return Cp1252ToUtf8(bytes);
+// Whether a 7-bit reading is one a person would hardly type: a quarter or more of its septets
+// are signs rarely typed ("@", currency, Greek capitals, escapes, "¡", "¿", "§", "¤").
+bool ImplausibleGsm7(const std::uint8_t* stream, std::size_t count) {
+    static constexpr std::array<bool, 128> kRare = [] {
+        std::array<bool, 128> t{};
+        for (int s : {0x00, 0x01, 0x02, 0x03, 0x10, 0x11, 0x24, 0x40, 0x5F, 0x60})
+            t[s] = true;
+        for (int s = 0x12; s <= 0x1B; ++s)
+            t[s] = true;
+        return t;
+    }();
+    std::size_t rare = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        rare += kRare[SeptetAt(stream, i)] ? 1 : 0;
+    return rare * 4 >= count;
 }
 
-// An address: digit count (semi-octets), type, digits. Alphanumeric addresses are 7-bit text.
-std::string ReadAddress(HexReader& r) {
-    const std::size_t semiOctets = static_cast<std::size_t>(r.Octet());
-    const int type = r.Octet();
-    const std::size_t octets = (semiOctets + 1) / 2;
-    if (((type >> 4) & 7) == 5) {
-        const HexReader digits = r.Rest();
-        std::vector<int> septets;
-        const std::size_t count = std::min(semiOctets * 4 / 7, digits.OctetsLeft() * 8 / 7);
-        for (std::size_t i = 0; i < count; ++i)
-            septets.push_back(SeptetAt(digits, i));
-        r.Skip(octets);
-        return SeptetsToText(septets);
+// The national language tables a user data header selects (TS 23.040 9.2.3.24.15-16).
+struct Shifts {
+    int locking = kLanguageDefault;
+    int single = kLanguageDefault;
+};
+
+Shifts ShiftsOf(const std::uint8_t* header, std::size_t size) {
+    Shifts s;
+    for (std::size_t i = 1; i + 1 < size;) {
+        const int iei = header[i];
+        const std::size_t length = header[i + 1];
+        if (i + 2 + length > size) break;
+        if (iei == tp::kIeiSingleShift && length >= 1) s.single = header[i + 2];
+        if (iei == tp::kIeiLockingShift && length >= 1) s.locking = header[i + 2];
+        i += 2 + length;
     }
-    std::string number = type == 0x91 ? "+" : "";
-    for (std::size_t i = 0; i < octets; ++i)
-        for (char c : r.SwappedPair(false))
-            if (c != 'F') number.push_back(c);
+    return s;
+}
+
+// Room for any user data: TP-UDL counts at most 255 octets, or 255 septets in 224 octets, and
+// one octet to spare for SeptetAt.
+using UserDataBuffer = std::array<std::uint8_t, 256 + 8>;
+
+// TP-UDL and TP-UD, from the reader's position on.
+std::string ReadUserData(OctetReader& r, bool hasHeader, int dcs) {
+    const std::size_t udl = static_cast<std::size_t>(r.octet());
+    const std::size_t present = r.left();
+    Coding coding = CodingOf(dcs);
+    UserDataBuffer ud;
+    const std::size_t gsm7Octets = (udl * 7 + 7) / 8;
+
+    // Some phones store UCS2 text under a 7-bit coding scheme, counting octets in TP-UDL: then
+    // exactly TP-UDL octets stand on the line where 7-bit text would need only 7/8 of them. A
+    // 7-bit message padded to that length must not be taken for it, so both readings are judged.
+    if (coding == Coding::Gsm7 && !hasHeader && udl >= 8 && present == udl) {
+        r.take(ud.data(), udl);
+        ud[udl] = 0;
+        if (PlausibleUcs2(ud.data(), udl) && ImplausibleGsm7(ud.data(), udl))
+            return Ucs2ToText(ud.data(), udl);
+        return SeptetsToText(ud.data(), 0, udl);
+    }
+
+    const std::size_t octets = coding == Coding::Gsm7 ? gsm7Octets : udl;
+    r.take(ud.data(), octets);
+    std::memset(ud.data() + octets, 0, ud.size() - octets);
+    std::size_t headerOctets = 0;
+    Shifts shifts;
+    if (hasHeader && udl > 0) {
+        headerOctets = 1 + static_cast<std::size_t>(ud[0]);
+        shifts = ShiftsOf(ud.data(), std::min(headerOctets, octets));
+    }
+    if (coding == Coding::Gsm7) {
+        const std::size_t first = (headerOctets * 8 + 6) / 7;  // the header's fill bits included
+        return SeptetsToText(ud.data(), first, udl, shifts.locking, shifts.single);
+    }
+    // 8-bit and UCS2 count octets; only octets actually present are shown.
+    const std::size_t end = std::min(udl, present);
+    if (headerOctets >= end) return {};
+    if (coding == Coding::Ucs2) return Ucs2ToText(ud.data() + headerOctets, end - headerOctets);
+    return Cp1252ToUtf8(std::string_view(reinterpret_cast<const char*>(ud.data()) + headerOctets,
+                                         end - headerOctets));
+}
+
+// What a semi-octet of an address stands for (TS 23.040 9.1.2.3); 0 for the filler.
+constexpr char kAddressDigits[] = "0123456789*#abc";
+
+// An address: digit count (semi-octets), type, digits. Alphanumeric addresses are 7-bit text.
+std::string ReadAddress(OctetReader& r) {
+    const std::size_t semiOctets = static_cast<std::size_t>(r.octet());
+    const int type = r.octet();
+    const std::size_t octets = (semiOctets + 1) / 2;
+    UserDataBuffer buf;
+    const std::size_t present = std::min(octets, r.left());
+    r.take(buf.data(), octets);
+    buf[octets] = 0;
+    if (((type >> tp::kTonShift) & tp::kTonMask) == tp::kTonAlphanumeric) {
+        const std::size_t count = std::min(semiOctets * 4 / 7, present * 8 / 7);
+        return SeptetsToText(buf.data(), 0, count);
+    }
+    // Missing octets add no digits.
+    char digits[1 + 256];
+    std::size_t n = 0;
+    if (type == tp::kTypeInternational) digits[n++] = '+';
+    for (std::size_t i = 0; i < std::min(semiOctets, present * 2); ++i) {
+        const int nibble = (i % 2 == 0) ? buf[i / 2] & 0x0F : buf[i / 2] >> 4;
+        if (nibble != tp::kSemiOctetFiller) digits[n++] = kAddressDigits[nibble];
+    }
+    return std::string(digits, n);
+}
+
+// A service-centre address: octet count, type, and digits filling the octets.
+std::string ReadServiceCentre(OctetReader& r) {
+    const int length = r.octet();
+    if (length < 1) return {};
+    std::string number = r.octet() == tp::kTypeInternational ? "+" : "";
+    for (int i = 1; i < length; ++i) {
+        if (r.left() == 0) {  // missing octets add no digits
+            r.skip(static_cast<std::size_t>(length - i));
+            break;
+        }
+        const int octet = r.octet();
+        for (int nibble : {octet & 0x0F, octet >> 4})
+            if (nibble != tp::kSemiOctetFiller) number.push_back(kAddressDigits[nibble]);
+    }
     return number;
 }
 
-// The decimal value of two characters as far as they are digits.
-int LeadingValue(const std::string& two) {
-    int v = 0;
-    for (char c : two) {
-        if (c < '0' || c > '9') break;
-        v = v * 10 + (c - '0');
-    }
-    return v;
+// The decimal value of two digits as far as they are digits ("5F" is 5).
+int LeadingValue(int first, int second) {
+    if (first > 9) return 0;
+    return second > 9 ? first : first * 10 + second;
 }
 
-// A service-centre time stamp; the time zone is not shown.
-void ReadTimeStamp(HexReader& r, std::string& dateTime, double* dateKey) {
-    std::string f[6];
-    for (std::string& field : f)
-        field = r.SwappedPair(true);
-    r.Skip(1);
-    dateTime = f[2] + "/" + f[1] + "/" + f[0] + "  " + f[3] + "." + f[4] + ":" + f[5];
-    if (dateKey == nullptr) return;
+// A service-centre time stamp as "DD/MM/YY  hh.mm:ss"; the time zone is not shown. Each octet
+// shows its semi-octets swapped, whatever they are.
+void ReadTimeStamp(OctetReader& r, std::string& dateTime, double* dateKey) {
     int v[6];
-    for (int i = 0; i < 6; ++i)
-        v[i] = LeadingValue(f[i]);
-    *dateKey = v[0] * 1000.0 + v[1] * 31.0 + v[2] + (v[3] * 3600.0 + v[4] * 60.0 + v[5]) / 100000.0;
+    char f[6][2];
+    for (int i = 0; i < 6; ++i) {
+        const int octet = r.octet();
+        f[i][0] = kHexDigits[octet & 0x0F];
+        f[i][1] = kHexDigits[octet >> 4];
+        v[i] = LeadingValue(octet & 0x0F, octet >> 4);
+    }
+    r.skip(1);
+    const char shown[] = {f[2][0], f[2][1], '/', f[1][0], f[1][1], '/', f[0][0], f[0][1], ' ', ' ',
+                          f[3][0], f[3][1], '.', f[4][0], f[4][1], ':', f[5][0], f[5][1]};
+    dateTime.assign(shown, sizeof shown);
+    if (dateKey != nullptr)
+        *dateKey =
+            v[0] * 1000.0 + v[1] * 31.0 + v[2] + (v[3] * 3600.0 + v[4] * 60.0 + v[5]) / 100000.0;
 }
 
-void SkipValidity(HexReader& r, int firstOctet) {
-    switch ((firstOctet >> 3) & 3) {
-        case 2:
-            r.Skip(1);
-            break;  // relative
-        case 1:     // enhanced
-        case 3:
-            r.Skip(7);
-            break;  // absolute
+void SkipValidity(OctetReader& r, int firstOctet) {
+    switch ((firstOctet >> tp::kVpfShift) & tp::kVpfMask) {
+        case tp::kVpfRelative:
+            r.skip(1);
+            break;
+        case tp::kVpfEnhanced:
+        case tp::kVpfAbsolute:
+            r.skip(tp::kTimeStampOctets);
+            break;
         default:
             break;
     }
 }
 
-void DecodeStatusReport(HexReader& r, int firstOctet, Sms_Record& rec) {
-    r.Skip(1);  // message reference
+void DecodeStatusReport(OctetReader& r, int firstOctet, Sms_Record& rec) {
+    r.skip(1);  // message reference
     rec.Sender_Number = ReadAddress(r);
     ReadTimeStamp(r, rec.Date_Time, &rec.Date_Key);
     std::string discharge;
     ReadTimeStamp(r, discharge, nullptr);
-    rec.Delivery_Status = r.Octet();
+    // A report cut before its status says nothing about the delivery.
+    const bool whole = r.missing() == 0 && r.left() > 0;
+    rec.Delivery_Status = whole ? r.octet() : tp::kStatusUnknown;
     rec.Text = std::string(Delivery_Status_Text(rec.Delivery_Status)) + " " + discharge;
+    if (!whole) {
+        r.skip(1);
+        return;
+    }
 
-    // Optional parameters. An all-ones indicator is padding some phones store after the report.
-    if (r.OctetsLeft() == 0) return;
-    const int pi = r.Octet();
-    if (pi == 0xFF) return;
-    for (int ext = pi; (ext & 0x80) != 0 && r.OctetsLeft() > 0;)
-        ext = r.Octet();
-    if ((pi & 0x01) != 0) r.Skip(1);
-    const int dcs = (pi & 0x02) != 0 ? r.Octet() : 0;
-    if ((pi & 0x04) == 0) return;
-    const std::string extra = ReadUserData(r, (firstOctet & 0x40) != 0, dcs);
+    // Optional parameters.
+    if (r.left() == 0) return;
+    const int pi = r.octet();
+    if (pi == tp::kPiPadding) return;
+    for (int ext = pi; (ext & tp::kPiExtension) != 0 && r.left() > 0;)
+        ext = r.octet();
+    if ((pi & tp::kPiPid) != 0) r.skip(1);
+    const int dcs = (pi & tp::kPiDcs) != 0 ? r.octet() : tp::kDcsDefault;
+    if ((pi & tp::kPiUdl) == 0) return;
+    const std::string extra = ReadUserData(r, (firstOctet & tp::kUdhi) != 0, dcs);
     if (!extra.empty()) rec.Text += "\r\n" + extra;
 }
 
@@ -264,41 +315,10 @@ bool ContainsNoCase(std::string_view hay, std::string_view needle) {
 
 }  // namespace
 
-std::string Extract_Pdu(std::string_view reply) {
-    // The +CMGR header at the start of a line: the echoed "AT+CMGR=" never qualifies.
-    std::size_t p = 0;
-    for (;; ++p) {
-        p = reply.find("+CMGR", p);
-        if (p == std::string_view::npos) return {};
-        if (p == 0 || reply[p - 1] == '\n' || reply[p - 1] == '\r') break;
-    }
-    std::size_t q = reply.find_first_of("\r\n", p + 5);
-    if (q == std::string_view::npos) return {};
-    while (q < reply.size() && reply[q] == '\r')
-        ++q;
-    if (q < reply.size() && reply[q] == '\n') ++q;
-    const std::size_t end = std::min(reply.find_first_of("\r\n", q), reply.size());
-    std::string_view line = reply.substr(q, end - q);
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
-        line.remove_suffix(1);
-    return std::string(line);
-}
-
-std::string Pdu_From_Input(std::string_view input) {
-    if (input.find("+CMGR") != std::string_view::npos) return Extract_Pdu(input);
-    while (!input.empty()) {
-        const std::size_t end = std::min(input.find_first_of("\r\n"), input.size());
-        const std::string_view line = Trim(input.substr(0, end));
-        input.remove_prefix(std::min(end + 1, input.size()));
-        if (line.empty() || line == "OK" || line.rfind("AT", 0) == 0) continue;
-        return std::string(line);
-    }
-    return {};
-}
-
 std::string_view Delivery_Status_Text(int status) {
-    if (status >= 0 && status < 0x20) return "Delivered";
-    if ((status >= 0x20 && status < 0x40)) return "Pending";
+    if (status < 0) return "Status unknown";
+    if (status < tp::kStatusPendingFirst) return "Delivered";
+    if (status < tp::kStatusFailedFirst) return "Pending";
     return "Not delivered";
 }
 
@@ -316,44 +336,39 @@ Sms_Record Decode_Sms_Deliver(std::string_view pdu, const std::vector<std::strin
     Sms_Record rec;
     pdu = Trim(pdu);
     if (pdu.empty()) return rec;
-    HexReader r(pdu);
+    const Octets octets(pdu);
+    OctetReader r(octets);
 
-    const int scLength = r.Octet();
-    if (scLength >= 1) {
-        if (r.Octet() == 0x91) rec.Service_Centre.push_back('+');
-        for (int i = 1; i < scLength; ++i)
-            for (char c : r.SwappedPair(false))
-                if (c != 'F') rec.Service_Centre.push_back(c);
-    }
-
-    const int firstOctet = r.Octet();
-    const bool hasHeader = (firstOctet & 0x40) != 0;
-    switch (firstOctet & 3) {
-        case 1: {  // SMS-SUBMIT, stored by the user
+    rec.Service_Centre = ReadServiceCentre(r);
+    const int firstOctet = r.octet();
+    const bool hasHeader = (firstOctet & tp::kUdhi) != 0;
+    switch (firstOctet & tp::kMtiMask) {
+        case tp::kMtiSubmit: {  // stored by the user
             rec.Kind = SmsKind::Submit;
-            r.Skip(1);  // message reference
+            r.skip(1);  // message reference
             rec.Sender_Number = ReadAddress(r);
-            r.Skip(1);  // protocol identifier
-            const int dcs = r.Octet();
+            r.skip(1);  // protocol identifier
+            const int dcs = r.octet();
             SkipValidity(r, firstOctet);
             rec.Text = ReadUserData(r, hasHeader, dcs);
             break;
         }
-        case 2:
+        case tp::kMtiStatusReport:
             rec.Kind = SmsKind::StatusReport;
             DecodeStatusReport(r, firstOctet, rec);
             break;
         default: {  // SMS-DELIVER; the reserved type is read the same way
             rec.Kind = SmsKind::Deliver;
             rec.Sender_Number = ReadAddress(r);
-            r.Skip(1);  // protocol identifier
-            const int dcs = r.Octet();
+            r.skip(1);  // protocol identifier
+            const int dcs = r.octet();
             ReadTimeStamp(r, rec.Date_Time, &rec.Date_Key);
             rec.Text = ReadUserData(r, hasHeader, dcs);
             break;
         }
     }
     rec.Sender = Find_Sender(rec.Sender_Number, pickerEntries);
+    rec.octetsMissing = r.missing();
     return rec;
 }
 

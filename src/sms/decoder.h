@@ -2,6 +2,7 @@
 // (a received SMS-DELIVER, an SMS-SUBMIT stored by "Salva", or a status report).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,19 +21,25 @@ struct Sms_Record {
     double Date_Key = 0;        // 0 for a stored SUBMIT, which so sorts after the received ones
     std::string Sender_Number;  // sender of a DELIVER, recipient of a SUBMIT or status report
     SmsKind Kind = SmsKind::Empty;
-    int Delivery_Status = -1;  // TP-ST of a status report, -1 otherwise
+    int Delivery_Status = -1;  // TP-ST of a status report; -1 otherwise and when it is missing
+    // Octets the PDU promised but lacked, read as 0 (a last lone digit counts as one); 0 when
+    // the PDU is whole.
+    std::size_t octetsMissing = 0;
 };
 
 // The PDU line of a +CMGR reply, or the empty text when there is none. Any line break (CR LF,
-// LF or CR) is accepted; the echoed command never matches.
+// LF or CR) is accepted; the echoed command never matches, and neither does a result code
+// where the PDU should stand (a PDU line begins with two hexadecimal digits).
 std::string Extract_Pdu(std::string_view reply);
 
-// For people pasting by hand: the PDU of a +CMGR reply, or else the first line that looks like
-// a bare PDU.
+// For people pasting by hand: the PDU of a +CMGR reply, or else the first line that begins with
+// two hexadecimal digits. Empty for a reply that holds no PDU, such as "+CMS ERROR: 321".
 std::string Pdu_From_Input(std::string_view input);
 
 // Decodes one PDU (service-centre field first). Never fails: broken input gives a record of
-// whatever could be read, and missing characters count as 0. Empty input gives the empty record.
+// whatever could be read, missing octets read as 0 and counted in octetsMissing. Empty input
+// gives the empty record. Addresses hold the digits their length says, the semi-octets A to E
+// reading "*", "#", "a", "b", "c"; a header may select national language tables.
 Sms_Record Decode_Sms_Deliver(std::string_view pdu, const std::vector<std::string>& pickerEntries);
 
 // The first picker entry that contains the number's look-up key (letters in either case), or
@@ -40,7 +47,8 @@ Sms_Record Decode_Sms_Deliver(std::string_view pdu, const std::vector<std::strin
 // its first four ("+393331234567" by "331234567"), so that national spellings match too.
 std::string Find_Sender(std::string_view number, const std::vector<std::string>& pickerEntries);
 
-// The text of a status report's TP-ST: "Delivered", "Pending" or "Not delivered".
+// The text of a status report's TP-ST: "Delivered", "Pending" or "Not delivered"; "Status
+// unknown" for -1, a report that lacks its status.
 std::string_view Delivery_Status_Text(int status);
 
 }  // namespace bsms

@@ -1,12 +1,100 @@
 #include "sms/pdu_builder.h"
 
-#include <cstdint>
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <functional>
 
 #include "base/text.h"
 #include "sms/address.h"
 #include "sms/alphabet.h"
+#include "sms/tpdu.h"
 
 namespace bsms {
+
+namespace {
+
+// The concatenation header fills exactly eight septets, so the text after it starts on an
+// octet boundary.
+inline constexpr std::size_t kConcatHeaderOctets = 7;
+inline constexpr std::size_t kConcatHeaderSeptets = 8;
+static_assert(kConcatHeaderOctets * 8 == kConcatHeaderSeptets * 7);
+static_assert(kCharsPerPart + kConcatHeaderSeptets == tp::kMaxSeptets);
+
+using ConcatHeader = std::array<std::uint8_t, kConcatHeaderOctets>;
+
+ConcatHeader ConcatHeaderOf(int n, int k) {
+    // The reference number depends on the part count alone; receivers have always matched on it.
+    std::uint8_t ref = 0x24;
+    if (n == 3) ref = 0x29;
+    if (n == 4) ref = 0x27;
+    if (n == 5) ref = 0x26;
+    return {kConcatHeaderOctets - 1,
+            tp::kIeiConcat16,
+            0x04,
+            0x00,
+            ref,
+            static_cast<std::uint8_t>(n),
+            static_cast<std::uint8_t>(k)};
+}
+
+// Part_User_Data: TP-UDL, the header octets, then the packed septets.
+std::string UserData(const std::uint8_t* header, std::size_t headerOctets,
+                     std::size_t headerSeptets, const std::uint8_t* septets, std::size_t count) {
+    std::string ud(2 + (headerOctets + (count * 7 + 7) / 8) * 2, '0');
+    char* out = ud.data();
+    const auto putOctet = [&out](unsigned v) {
+        std::memcpy(out, Hex_Pair(v).data(), 2);
+        out += 2;
+    };
+    putOctet(static_cast<unsigned>(headerSeptets + count));
+    for (std::size_t i = 0; i < headerOctets; ++i)
+        putOctet(header[i]);
+    Pack_Septets_Hex(septets, count, out);
+    return ud;
+}
+
+// Digits of a number that already passed its character check: all but a leading "+".
+std::size_t DigitCount(std::string_view number) {
+    return number.size() - (!number.empty() && number.front() == '+' ? 1 : 0);
+}
+
+std::string_view ServiceCentreDigitsOf(std::string_view number) {
+    return !number.empty() && number.front() == '+' ? number.substr(1) : number;
+}
+
+// Why the request cannot be built, in the order the user is told: service centre, recipient,
+// text. `offending` gets the character of a number, or every one the text cannot carry.
+BuildRefusal Refusal(const SubmitRequest& request, std::vector<char32_t>& offending,
+                     bool unencodable) {
+    const std::string_view sc = ServiceCentreDigitsOf(request.serviceCentre);
+    if (sc.empty()) return BuildRefusal::ServiceCentreMissing;
+    if (auto bad = BadServiceCentreChar(request.serviceCentre)) {
+        offending = {*bad};
+        return BuildRefusal::BadServiceCentre;
+    }
+    if (sc.size() > tp::kMaxAddressDigits) return BuildRefusal::ServiceCentreTooLong;
+    if (auto bad = BadRecipientChar(request.recipient)) {
+        offending = {*bad};
+        return BuildRefusal::BadRecipient;
+    }
+    if (DigitCount(request.recipient) > tp::kMaxAddressDigits)
+        return BuildRefusal::RecipientTooLong;
+    if (unencodable) {
+        offending = UnencodableChars(CharPrefix(request.text, kMaxMessageChars));
+        return BuildRefusal::UnencodableText;
+    }
+    return BuildRefusal::None;
+}
+
+std::string_view FirstOctet(bool statusReport, bool concatenated) {
+    int first = tp::kMtiSubmit | tp::kVpfRelative << tp::kVpfShift;
+    if (statusReport) first |= tp::kSrr;
+    if (concatenated) first |= tp::kUdhi;
+    return Hex_Pair(static_cast<unsigned>(first));
+}
+
+}  // namespace
 
 int PduBuild::partCount() const {
     int n = 0;
@@ -26,85 +114,64 @@ std::string PduBuild::Text3() const {
 
 int SmsNeeded(std::size_t chars) {
     if (chars == 0) return 0;
-    if (chars <= 160) return 1;
-    if (chars <= 304) return 2;
-    if (chars <= 456) return 3;
-    if (chars <= 608) return 4;
-    return 5;
+    if (chars <= kSingleSmsChars) return 1;
+    return static_cast<int>(std::min(kMaxParts, (chars + kCharsPerPart - 1) / kCharsPerPart));
 }
 
 std::vector<std::uint8_t> Concat_Header(int n, int k) {
-    // The reference number depends on the part count alone; receivers have always matched on it.
-    std::uint8_t ref = 0x24;
-    if (n == 3) ref = 0x29;
-    if (n == 4) ref = 0x27;
-    if (n == 5) ref = 0x26;
-    return {
-        0x06, 0x08, 0x04, 0x00, ref, static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(k)};
+    const ConcatHeader h = ConcatHeaderOf(n, k);
+    return {h.begin(), h.end()};
 }
 
 BuildOutcome BuildSubmit(const SubmitRequest& request) {
     BuildOutcome outcome;
-    const std::string sc = ServiceCentreDigits(request.serviceCentre);
-    if (request.serviceCentre.empty() || sc.empty()) {
-        outcome.refusal = BuildRefusal::ServiceCentreMissing;
-        return outcome;
-    }
-    if (auto bad = BadServiceCentreChar(request.serviceCentre)) {
-        outcome.refusal = BuildRefusal::BadServiceCentre;
-        outcome.offending.push_back(*bad);
-        return outcome;
-    }
-    if (auto bad = BadRecipientChar(request.recipient)) {
-        outcome.refusal = BuildRefusal::BadRecipient;
-        outcome.offending.push_back(*bad);
-        return outcome;
-    }
-    std::u32string text = Utf8ToU32(request.text);
-    if (text.size() > kMaxMessageChars) text.resize(kMaxMessageChars);
-    std::vector<std::uint8_t> septets;
-    septets.reserve(text.size());
-    for (char32_t c : text) {
-        const int v = SeptetOf(c);
-        if (v < 0) {
-            outcome.refusal = BuildRefusal::UnencodableText;
-            outcome.offending = UnencodableChars(U32ToUtf8(text));
-            return outcome;
-        }
-        septets.push_back(static_cast<std::uint8_t>(v));
-    }
+    std::uint8_t septets[kMaxMessageChars];
+    const long converted = Text_To_Septets(request.text, septets, kMaxMessageChars);
+    outcome.refusal = Refusal(request, outcome.offending, converted < 0);
+    if (outcome.refusal != BuildRefusal::None) return outcome;
+    const auto length = static_cast<std::size_t>(converted);
+    const std::string_view sc = ServiceCentreDigitsOf(request.serviceCentre);
 
     PduBuild& b = outcome.build;
-    const std::size_t length = septets.size();
-    const bool concatenated = length > 160;
+    const bool concatenated = length > kSingleSmsChars;
     b.Pdu_Sc_Field = Encode_Service_Centre(sc);
-    b.Pdu_First_Octet =
-        request.statusReport ? (concatenated ? "71" : "31") : (concatenated ? "51" : "11");
-    b.Pdu_Message_Ref = "F3";
+    b.Pdu_First_Octet = FirstOctet(request.statusReport, concatenated);
+    b.Pdu_Message_Ref = Hex_Pair(tp::kMessageRef);
     b.Pdu_Dest_Field = Encode_Destination(request.recipient);
-    b.Pdu_Pid = "00";
-    b.Pdu_Dcs = request.flash ? "F0" : "00";
-    b.Pdu_Validity = "FF";
+    b.Pdu_Pid = Hex_Pair(tp::kPidPlain);
+    b.Pdu_Dcs = Hex_Pair(request.flash ? tp::kDcsFlash : tp::kDcsDefault);
+    b.Pdu_Validity = Hex_Pair(tp::kValidityLongest);
 
     if (!concatenated) {
-        b.parts[0].Part_User_Data = Pack_User_Data({}, septets);
+        b.parts[0].Part_User_Data = UserData(nullptr, 0, 0, septets, length);
     } else {
         const int n = SmsNeeded(length);
         for (int k = 1; k <= n; ++k) {
             const std::size_t first = kCharsPerPart * static_cast<std::size_t>(k - 1);
             const std::size_t count = k < n ? kCharsPerPart : length - first;
-            const std::vector<std::uint8_t> slice(septets.begin() + first,
-                                                  septets.begin() + first + count);
-            b.parts[k - 1].Part_User_Data = Pack_User_Data(Concat_Header(n, k), slice);
+            const ConcatHeader header = ConcatHeaderOf(n, k);
+            b.parts[k - 1].Part_User_Data = UserData(header.data(), header.size(),
+                                                     kConcatHeaderSeptets, septets + first, count);
         }
     }
 
-    const std::string head = b.Pdu_First_Octet + b.Pdu_Message_Ref + b.Pdu_Dest_Field + b.Pdu_Pid +
-                             b.Pdu_Dcs + b.Pdu_Validity;
+    // The service centre and the fields before the user data, once for every part: the numbers
+    // hold at most 20 digits, so they fit.
+    char prefix[2 * (2 + 2 + tp::kMaxAddressDigits) + 5 * 2];
+    std::size_t prefixSize = 0;
+    for (const std::string& field :
+         {std::cref(b.Pdu_Sc_Field), std::cref(b.Pdu_First_Octet), std::cref(b.Pdu_Message_Ref),
+          std::cref(b.Pdu_Dest_Field), std::cref(b.Pdu_Pid), std::cref(b.Pdu_Dcs),
+          std::cref(b.Pdu_Validity)}) {
+        std::memcpy(prefix + prefixSize, field.data(), field.size());
+        prefixSize += field.size();
+    }
+    const std::size_t headSize = prefixSize - b.Pdu_Sc_Field.size();
     for (PduPart& part : b.parts) {
         if (part.Part_User_Data.empty()) continue;
-        part.Part_Length = static_cast<int>((head.size() + part.Part_User_Data.size()) / 2);
-        part.Part_Pdu = b.Pdu_Sc_Field + head + part.Part_User_Data;
+        part.Part_Length = static_cast<int>((headSize + part.Part_User_Data.size()) / 2);
+        part.Part_Pdu.reserve(prefixSize + part.Part_User_Data.size());
+        part.Part_Pdu.append(prefix, prefixSize).append(part.Part_User_Data);
     }
     return outcome;
 }

@@ -11,11 +11,13 @@
 
 namespace bsms {
 
-// Longest text the editor lets through, and so the longest the builder splits.
-inline constexpr std::size_t kMaxMessageChars = 760;
+// Characters one SMS holds without a header.
+inline constexpr std::size_t kSingleSmsChars = 160;
 // Characters of text in each part of a concatenated message.
 inline constexpr std::size_t kCharsPerPart = 152;
 inline constexpr std::size_t kMaxParts = 5;
+// Longest text the editor lets the user type, and so the longest the builder splits.
+inline constexpr std::size_t kMaxMessageChars = kCharsPerPart * kMaxParts;
 
 struct SubmitRequest {
     std::string serviceCentre;  // as typed, with or without "+"
@@ -46,7 +48,9 @@ enum class BuildRefusal {
     ServiceCentreMissing,
     BadServiceCentre,
     BadRecipient,
-    UnencodableText
+    UnencodableText,
+    ServiceCentreTooLong,  // more digits than an address holds (tp::kMaxAddressDigits)
+    RecipientTooLong,
 };
 
 struct BuildOutcome {
@@ -56,8 +60,9 @@ struct BuildOutcome {
     PduBuild build;  // all parts empty on any refusal
 };
 
-// Validates the request and builds its PDUs. A text longer than kMaxMessageChars is cut there,
-// as the editor would have done.
+// Validates the request and builds its PDUs: refuses a missing service centre, a number with a
+// sign it may not hold or more than 20 digits, and a text with characters the alphabet lacks. A
+// text longer than kMaxMessageChars is cut there, as the editor would have done.
 BuildOutcome BuildSubmit(const SubmitRequest& request);
 
 // Number of SMS a text of this many characters needs (0 for none, at most 5).

@@ -9,6 +9,7 @@
 
 #include "base/text.h"
 #include "sms/pdu_builder.h"
+#include "sms/tpdu.h"
 
 namespace bsms {
 
@@ -28,18 +29,21 @@ constexpr std::string_view kEncodeHelp =
     "\n"
     "  --sc NUMBER        service centre, digits with or without a leading +\n"
     "  --to NUMBER        recipient: digits, * and #, optionally after a leading +\n"
+    "                     (each number at most 20 digits)\n"
     "  --flash            class 0 (flash) message\n"
     "  --status-report    ask for a status report\n"
     "  --text TEXT        message text, UTF-8, GSM 7-bit alphabet only\n"
     "\n"
     "Exit status: 0 done, 1 the message cannot be encoded, 2 bad arguments.\n";
+static_assert(tp::kMaxAddressDigits == 20, "the help above gives the limit");
 
 constexpr std::string_view kDecodeHelp =
     "sms-pdu decode [--json]\n"
     "\n"
     "Reads a whole AT+CMGR reply (PDU mode) or a bare PDU line from standard input and prints\n"
     "the message: service centre, sender number (the recipient of a stored message), date and\n"
-    "time, date key and text.\n"
+    "time, date key and text. A reply without a PDU line (an error, an empty location) holds\n"
+    "no message. A PDU cut short is shown as far as it goes, with a warning.\n"
     "\n"
     "  --json    one JSON object with the keys service_centre, sender_number, date_time,\n"
     "            date_key, text\n"
@@ -122,6 +126,14 @@ int Encode(const std::vector<std::string>& args, std::ostream& out, std::ostream
             err << "sms-pdu: the text holds characters that cannot be sent: "
                 << CharList(outcome.offending) << "\n";
             return 1;
+        case BuildRefusal::ServiceCentreTooLong:
+            err << "sms-pdu: the service centre number has more than " << tp::kMaxAddressDigits
+                << " digits\n";
+            return 1;
+        case BuildRefusal::RecipientTooLong:
+            err << "sms-pdu: the recipient number has more than " << tp::kMaxAddressDigits
+                << " digits\n";
+            return 1;
     }
     for (const PduPart& part : outcome.build.parts)
         if (!part.Part_Pdu.empty()) out << part.Part_Length << ' ' << part.Part_Pdu << '\n';
@@ -146,6 +158,9 @@ int Decode(const std::vector<std::string>& args, std::istream& in, std::ostream&
         return 1;
     }
     const Sms_Record rec = Decode_Sms_Deliver(pdu, {});
+    if (rec.octetsMissing > 0)
+        err << "sms-pdu: warning: the PDU lacks " << rec.octetsMissing
+            << " octets; they read as 0\n";
     if (json) {
         out << Record_Json(rec) << '\n';
     } else {

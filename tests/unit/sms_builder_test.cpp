@@ -93,6 +93,11 @@ TEST(SmsBuilder, RefusesWhatCannotBeSent) {
         {"39", "+39a", "x", R::BadRecipient, {U'a'}},
         {"39", "3+3", "x", R::BadRecipient, {U'+'}},
         {"39", "1", "5€ [x]\tá€", R::UnencodableText, {U'€', U'[', U']', U'\t', U'á'}},
+        // An address holds at most 20 digits; "*" and "#" count, the "+" does not.
+        {std::string(21, '3'), "1", "x", R::ServiceCentreTooLong, {}},
+        {"+" + std::string(21, '3'), "1", "x", R::ServiceCentreTooLong, {}},
+        {"39", std::string(20, '3') + "#", "x", R::RecipientTooLong, {}},
+        {"39", "+" + std::string(300, '3'), "x", R::RecipientTooLong, {}},
     };
     for (const auto& [sc, to, text, refusal, offending] : cases) {
         const BuildOutcome o = BuildSubmit({sc, to, text});
@@ -101,6 +106,16 @@ TEST(SmsBuilder, RefusesWhatCannotBeSent) {
         EXPECT_EQ(o.build.Text3(), "\r\r\r\r");
         EXPECT_EQ(o.build.partCount(), 0);
     }
+}
+
+TEST(SmsBuilder, TwentyDigitAddressesStillBuild) {
+    const std::string sc = std::string(20, '1'), to = "+" + std::string(19, '2') + "*";
+    const BuildOutcome o = BuildSubmit({sc, to, "ok"});
+    ASSERT_EQ(o.refusal, BuildRefusal::None);
+    EXPECT_EQ(o.build.Pdu_Sc_Field, "0B91" + std::string(20, '1'));
+    EXPECT_EQ(o.build.Pdu_Dest_Field, "1491" + std::string(18, '2') + "A2");
+    const PduPart& part = o.build.parts[0];
+    EXPECT_EQ(part.Part_Pdu.size(), o.build.Pdu_Sc_Field.size() + part.Part_Length * 2u);
 }
 
 }  // namespace

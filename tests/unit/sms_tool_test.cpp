@@ -32,7 +32,7 @@ ToolRun Tool(const std::string& line, const std::string& input = "") {
     return {status, out.str(), err.str()};
 }
 
-TEST(SmsPduTool, Encodes) {
+TEST(SmsPduTool, EncodesOneLinePerPart) {
     ToolRun r = Tool("encode --sc 391234567890 --to +391234567890 --text hellohello");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "23 079193214365870911F30C919321436587090000FF0AE8329BFD4697D9EC37\n");
@@ -43,7 +43,7 @@ TEST(SmsPduTool, Encodes) {
     EXPECT_NE(r.out.find("\n63 079193214365870971F3"), std::string::npos);
 }
 
-TEST(SmsPduTool, RefusesAndRejects) {
+TEST(SmsPduTool, RefusesWithStatusOneAndRejectsWithTwo) {
     // Status 1: one line saying why, nothing on standard output.
     const std::pair<std::string, std::string> refused[] = {
         {"encode --sc 39 --to 1 --text 5€[x]", "\"€\", \"[\", \"]\""},
@@ -51,6 +51,8 @@ TEST(SmsPduTool, RefusesAndRejects) {
         {"encode --sc 3*9 --to 1 --text x", "\"*\""},
         {"encode --sc= --to 1 --text x", "empty"},
         {"encode --sc 1 --to 1 --text " + std::string(761, 'x'), "760"},
+        {"encode --sc 39 --to +" + std::string(21, '3') + " --text x", "20 digits"},
+        {"encode --sc " + std::string(21, '3') + " --to 1 --text x", "20 digits"},
     };
     for (const auto& [line, why] : refused) {
         const ToolRun r = Tool(line);
@@ -74,7 +76,7 @@ TEST(SmsPduTool, RefusesAndRejects) {
     }
 }
 
-TEST(SmsPduTool, Decodes) {
+TEST(SmsPduTool, DecodesRepliesAndBarePdus) {
     ToolRun r = Tool("decode", "AT+CMGR=1\r\r\n+CMGR: 0,,23\r\n" + kCiao + "\r\n\r\nOK\r\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("Date key:       5377.3693\n"), std::string::npos);
@@ -87,9 +89,21 @@ TEST(SmsPduTool, Decodes) {
               "{\"service_centre\": \"+00000000000\", \"sender_number\": \"+00000000000\", "
               "\"date_time\": \"05/12/05  10.15:30\", \"date_key\": 5377.3693, "
               "\"text\": \"\\\"\\\\\\nè\xEF\xBF\xBD\"}\n");
-    r = Tool("decode", "AT+CMGR=4\r\nOK\r\n");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "");
+    // A cut PDU is shown as far as it goes, with a warning.
+    r = Tool("decode", kCiao.substr(0, kCiao.size() - 4));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("Text:           Ci"), std::string::npos);
+    EXPECT_NE(r.err.find("2 octets"), std::string::npos) << r.err;
+}
+
+TEST(SmsPduTool, ReplyWithoutPduIsNoMessage) {
+    for (const char* reply : {"AT+CMGR=4\r\nOK\r\n", "+CMS ERROR: 321\r\n", "ERROR\r\n",
+                              "AT+CMGR=4\r\r\n+CMGR: 0,,0\r\nOK\r\n"}) {
+        const ToolRun r = Tool("decode --json", reply);
+        EXPECT_EQ(r.status, 1) << reply;
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("no PDU"), std::string::npos);
+    }
 }
 
 TEST(SmsPduTool, BinaryExitStatuses) {
