@@ -21,8 +21,16 @@ void Control::notify(Prop prop) {
     if (owner_.observer) owner_.observer(*this, prop);
 }
 
+bool Control::userEdit(std::string text) {
+    // Only an edit that grows the text can overflow: one that shortens a longer text the program
+    // put there is taken.
+    const std::size_t n = CharCount(text);
+    if (maxLength > 0 && n > maxLength && n > CharCount(text_)) return false;
+    setText(std::move(text));
+    return true;
+}
+
 void Control::setText(std::string text) {
-    if (maxLength > 0 && CharCount(text) > maxLength) text = CharPrefix(text, maxLength);
     if (text == text_) return;
     text_ = std::move(text);
     const std::size_t n = CharCount(text_);

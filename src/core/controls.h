@@ -72,8 +72,12 @@ class Control {
 
     // Text of a text box or drop-down list, caption of a label, button, check box or frame.
     // Setting a different text of a text box or list raises the change event, also from code.
+    // Text the program sets is kept whole: maxLength limits what the user types (userEdit).
     const std::string& text() const { return text_; }
     void setText(std::string text);
+    // The whole text after the user typed, pasted or deleted, from the binding. An edit that
+    // makes the text longer than maxLength is refused whole: false, and nothing changes.
+    bool userEdit(std::string text);
 
     bool enabled() const { return enabled_; }
     void setEnabled(bool on);
@@ -85,7 +89,7 @@ class Control {
     void setGeometry(Geometry g);
 
     // Text box.
-    std::size_t maxLength = 0;  // characters; 0 is no limit
+    std::size_t maxLength = 0;  // characters the user may type; 0 is no limit
     bool multiLine = false;
     bool readOnly = false;
     std::size_t selStart() const { return selStart_; }

@@ -1,5 +1,7 @@
 #include "qt/window_binder.h"
 
+#include <algorithm>
+
 #include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
@@ -169,28 +171,36 @@ QWidget* BoundWindow::makeWidget(Control& c, QWidget* parent) {
                 e->setReadOnly(c.readOnly);
                 connect(e, &QPlainTextEdit::textChanged, this, [this, e, control] {
                     if (syncing_) return;
-                    const std::string text = FromWidgetText(e->toPlainText());
-                    const QTextCursor cur = e->textCursor();
-                    const std::size_t pos = ModelPos(e->toPlainText(), cur.position());
-                    control->setText(text);
-                    if (control->text() != text) {
-                        // The model refused part of it (the length limit): show what it kept.
-                        Guard g(syncing_);
-                        e->setPlainText(ToWidgetText(control->text()));
-                        QTextCursor end = e->textCursor();
-                        end.setPosition(
-                            WidgetPos(control->text(), std::min(pos, CharCount(control->text()))));
-                        e->setTextCursor(end);
-                    }
+                    std::string text = FromWidgetText(e->toPlainText());
+                    const std::size_t pos = ModelPos(e->toPlainText(), e->textCursor().position());
+                    const std::size_t grown = CharCount(text) - CharCount(control->text());
+                    if (control->userEdit(std::move(text))) return;
+                    // Refused whole (the length limit): back to the text and caret before it.
+                    Guard g(syncing_);
+                    e->setPlainText(ToWidgetText(control->text()));
+                    QTextCursor cur = e->textCursor();
+                    cur.setPosition(WidgetPos(
+                        control->text(),
+                        std::min(pos - std::min(pos, grown), CharCount(control->text()))));
+                    e->setTextCursor(cur);
                 });
                 e->installEventFilter(this);
                 return e;
             }
+            // No maxLength on the widget: Qt would cut the text the program sets as well.
             auto* e = new QLineEdit(parent);
             e->setReadOnly(c.readOnly);
-            if (c.maxLength > 0) e->setMaxLength(static_cast<int>(c.maxLength));
-            connect(e, &QLineEdit::textEdited, this, [this, control](const QString& t) {
-                if (!syncing_) control->setText(S(t));
+            connect(e, &QLineEdit::textEdited, this, [this, e, control](const QString& t) {
+                if (syncing_) return;
+                if (control->userEdit(S(t))) return;
+                // Refused whole (the length limit): back to the text and caret before it.
+                Guard g(syncing_);
+                const QString kept = Q(control->text());
+                const auto grown = t.size() - kept.size();
+                const auto pos = e->cursorPosition();
+                e->setText(kept);
+                e->setCursorPosition(
+                    static_cast<int>(std::clamp<qsizetype>(pos - grown, 0, kept.size())));
             });
             e->installEventFilter(this);
             return e;

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextCursor>
 #include <QTimer>
 
 #include "app/form1.h"
@@ -80,15 +81,12 @@ TEST(Binder, ModelAndWidgetsStayInStepBothWays) {
     EXPECT_EQ(recipient->text(), "12345");
     EXPECT_EQ(changes, 2);
 
-    // Line breaks: LF in the widget, CR LF in the model; the 760-character limit holds on paste.
+    // Line breaks: LF in the widget, CR LF in the model.
     auto* text5 = rig.widget<QPlainTextEdit>("Text5");
     text5->setPlainText("ab\ncd");
     EXPECT_EQ(f["Text5"].text(), "ab\r\ncd");
     f["Text5"].setText("x\r\ny");
     EXPECT_EQ(text5->toPlainText(), "x\ny");
-    text5->setPlainText(QString(800, QChar(0x00E8)));
-    EXPECT_EQ(f["Text5"].text().size(), 760u * 2);  // 760 characters of two bytes each
-    EXPECT_EQ(text5->toPlainText().size(), 760);
 
     // Menu check marks belong to the model.
     f.menu("Mn_Flash").onClick = [&] {
@@ -124,6 +122,57 @@ TEST(Binder, ProgramFilledBoxesShowTheirTopAndTheReceiveBoxItsEnd) {
     const QScrollBar* received = rig.widget<QPlainTextEdit>("Text1")->verticalScrollBar();
     ASSERT_GT(received->maximum(), 0);
     EXPECT_EQ(received->value(), received->maximum());
+}
+
+// Types at the widget's caret, as a key press would.
+void TypeAt(QPlainTextEdit* e, int position, const QString& typed) {
+    QTextCursor cur = e->textCursor();
+    cur.setPosition(position);
+    e->setTextCursor(cur);
+    e->textCursor().insertText(typed);
+}
+
+TEST(Binder, TypingThatDoesNotFitIsRefusedWholeAndProgramTextIsNeverCut) {
+    GuiRig rig;
+    Window& f = *rig.program.Form1;
+    auto* text5 = rig.widget<QPlainTextEdit>("Text5");
+    const std::string full(760, 'a');
+    // A character in the middle of a full box: refused, the caret stays where it was.
+    f["Text5"].setText(full);
+    TypeAt(text5, 380, "X");
+    EXPECT_EQ(f["Text5"].text(), full);
+    EXPECT_EQ(text5->toPlainText(), QString::fromStdString(full));
+    EXPECT_EQ(text5->textCursor().position(), 380);
+    // Enter at 759 characters would be half a line break; at 758 the whole one fits.
+    f["Text5"].setText(full.substr(1));
+    TypeAt(text5, 759, "\n");
+    EXPECT_EQ(f["Text5"].text(), full.substr(1));
+    f["Text5"].setText(full.substr(2));
+    TypeAt(text5, 758, "\n");
+    EXPECT_EQ(f["Text5"].text(), full.substr(2) + "\r\n");
+    // A paste that does not fit is refused, not cut.
+    f["Text5"].setText("x");
+    text5->setPlainText(QString(800, QChar(0x00E8)));
+    EXPECT_EQ(f["Text5"].text(), "x");
+    EXPECT_EQ(text5->toPlainText(), "x");
+    // The program's own text is shown whole.
+    f["Text5"].setText(std::string(900, 'b'));
+    EXPECT_EQ(text5->toPlainText().size(), 900);
+
+    // The port box takes one character from the user, yet shows port 12 whole.
+    rig.port.setCommPort(12);
+    QTimer::singleShot(0, [&] {
+        auto* port = qobject_cast<QLineEdit*>(rig.host.bind(*rig.program.Form2).widgetFor("Text1"));
+        ASSERT_NE(port, nullptr);
+        EXPECT_EQ(port->text(), "12");
+        port->end(false);
+        port->insert("3");
+        EXPECT_EQ(port->text(), "12");
+        EXPECT_EQ((*rig.program.Form2)["Text1"].text(), "12");
+        (*rig.program.Form2)["Command1"].click();
+    });
+    f.menu("Mn_Comm").click();
+    EXPECT_EQ(rig.port.commPort(), 12);
 }
 
 TEST(Binder, ModalWindowRunsItsOwnLoopWithTimersGoingOn) {
