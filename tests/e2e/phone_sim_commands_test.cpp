@@ -58,38 +58,68 @@ TEST(PhoneSimCommands, EchoFollowsAteAndAtzAndOutlivesAReopen) {
 TEST(PhoneSimCommands, IdentitySettingsAndErrors) {
     PhoneSim sim({"--model", "Nokia 6310i"});
     Line line(sim.link());
-    ExpectAnswers(line,
-                  {{"AT+CGMM", {"Nokia 6310i"}},
-                   // Several commands on one line answer in turn.
-                   {"AT+CGSN;+CIMI", {"350000000000006\r\n\r\n222019876543210"}},
-                   {"AT+CPIN?", {"+CPIN: READY"}},
-                   {"AT+CFUN=1", {}},
-                   {"AT+CMGF?", {"+CMGF: 0"}},
-                   {"AT+CMGF=0", {}},
-                   {"AT+CMGF=1", {}, "+CMS ERROR: 303"},
-                   {"AT+CSCS=?", {"+CSCS: (\"GSM\",\"IRA\",\"8859-1\",\"UCS2\")"}},
-                   {"AT+CSCS=\"IRA\"", {}},
-                   {"AT+CSCS?", {"+CSCS: \"IRA\""}},
-                   {"AT+CSMS=0", {"+CSMS: 1,1,1"}},
-                   {"AT+CNMI=1,1,0,0,0", {}},
-                   {"AT+CNMI?", {"+CNMI: 1,1,0,0,0"}},
-                   {"AT+CSCA?", {"+CSCA: \"+391234500000\",145"}},
-                   {"AT+CSCA=\"0612\"", {}},
-                   {"AT+CSCA?", {"+CSCA: \"0612\",129"}},
-                   {"AT+CSCA=\"+4412\",145", {}},
-                   {"AT+CSCA?", {"+CSCA: \"+4412\",145"}},
-                   // Errors follow AT+CMEE, but what the phone does not know is a plain ERROR.
-                   {"AT+CMEE?", {"+CMEE: 1"}},
-                   {"AT+CPBR=0", {}, "+CME ERROR: 21"},
-                   {"AT+CMGR=99", {}, "+CMS ERROR: 321"},
-                   {"AT+CMEE=0", {}},
-                   {"AT+CPBR=0", {}, "ERROR"},
-                   {"AT+CMGR=99", {}, "ERROR"},
-                   {"AT+CMEE=2", {}},
-                   {"AT+CPBR=0", {}, "+CME ERROR: invalid index"},
-                   {"AT+CMGR=99", {}, "+CMS ERROR: 321"},
-                   {"AT+XYZZY", {}, "ERROR"},
-                   {"HELLO", {}, "ERROR"}});
+    ExpectAnswers(line, {{"AT+CGMM", {"Nokia 6310i"}},
+                         // Several commands on one line answer in turn.
+                         {"AT+CGSN;+CIMI", {"350000000000006\r\n\r\n222019876543210"}},
+                         {"AT+CPIN?", {"+CPIN: READY"}},
+                         {"AT+CFUN=1", {}},
+                         {"AT+CMGF?", {"+CMGF: 0"}},
+                         {"AT+CMGF=0", {}},
+                         {"AT+CMGF=1", {}, "+CMS ERROR: 303"},
+                         {"AT+CSCS=?", {"+CSCS: (\"GSM\",\"IRA\",\"8859-1\",\"UCS2\")"}},
+                         {"AT+CSCS=\"IRA\"", {}},
+                         {"AT+CSCS?", {"+CSCS: \"IRA\""}},
+                         {"AT+CSMS=0", {"+CSMS: 1,1,1"}},
+                         {"AT+CNMI=1,1,0,0,0", {}},
+                         {"AT+CNMI?", {"+CNMI: 1,1,0,0,0"}},
+                         {"AT+CSCA?", {"+CSCA: \"+391234500000\",145"}},
+                         {"AT+CSCA=\"0612\"", {}},
+                         {"AT+CSCA?", {"+CSCA: \"0612\",129"}},
+                         {"AT+CSCA=\"+4412\",145", {}},
+                         {"AT+CSCA?", {"+CSCA: \"+4412\",145"}},
+                         // CME errors follow AT+CMEE; CMS errors do not (TS 27.005); what the phone
+                         // does not know is a plain ERROR.
+                         {"AT+CMEE?", {"+CMEE: 1"}},
+                         {"AT+CPBR=0", {}, "+CME ERROR: 21"},
+                         {"AT+CMGR=99", {}, "+CMS ERROR: 321"},
+                         {"AT+CMEE=0", {}},
+                         {"AT+CPBR=0", {}, "ERROR"},
+                         {"AT+CMGR=99", {}, "+CMS ERROR: 321"},
+                         {"AT+CMEE=2", {}},
+                         {"AT+CPBR=0", {}, "+CME ERROR: invalid index"},
+                         {"AT+CMGR=99", {}, "+CMS ERROR: 321"},
+                         {"AT+XYZZY", {}, "ERROR"},
+                         {"HELLO", {}, "ERROR"}});
+}
+
+// A command written wrong is a syntax error, answered ERROR; a well-formed one the phone cannot
+// carry out gets its +CMS ERROR, whatever AT+CMEE says.
+TEST(PhoneSimCommands, SyntaxErrorsAreErrorAndSmsFailuresKeepTheirCode) {
+    const std::vector<Step> steps = {
+        {"AT+CMGR", {}, "ERROR"},  // no location
+        {"AT+CMGR=", {}, "ERROR"},
+        {"AT+CMGR=1,0", {}, "ERROR"},  // one parameter too many
+        {"AT+CMGR=x", {}, "ERROR"},    // not a number
+        {"AT+CMGR=0", {}, "+CMS ERROR: 321"},
+        {"AT+CMGD", {}, "ERROR"},
+        {"AT+CMGD=1,2,3", {}, "ERROR"},
+        {"AT+CMGS", {}, "ERROR"},
+        {"AT+CMGS=23,1", {}, "ERROR"},
+        {"AT+CMGS=0", {}, "+CMS ERROR: 304"},
+        {"AT+CMGW=x", {}, "ERROR"},
+        {"AT+CMGL?", {}, "ERROR"},
+        {"AT+CPMS", {}, "ERROR"},
+        {"AT+CPMS=\"XX\"", {}, "+CMS ERROR: 302"},
+        {"AT+CMGF=1", {}, "+CMS ERROR: 303"},
+        {"AT+CMGF", {}, "ERROR"},
+        {"AT+CNMI=x", {}, "ERROR"},
+        {"AT+CSCA", {}, "ERROR"},
+    };
+    for (const char* cmee : {"0", "1", "2"}) {
+        PhoneSim sim({"--cmee", cmee});
+        Line line(sim.link());
+        ExpectAnswers(line, steps);
+    }
 }
 
 TEST(PhoneSimPhonebook, ListsTheUsedLocationsOfBothBooks) {

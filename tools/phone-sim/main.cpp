@@ -282,7 +282,10 @@ int main(int argc, char** argv) {
         std::int64_t now = NowUs();
         pollfd fds[2] = {{signalPipe[0], POLLIN, 0}, {master, POLLIN, 0}};
         if (pacer.Allowed(now)) fds[1].events |= POLLOUT;
-        int timeout = connected ? pacer.WaitMs(now) : 20;
+        // With answers queued, wait for the line to take them (POLLOUT) or for the pacing; a
+        // client that does not read must not make the phone spin.
+        int timeout = 20;
+        if (connected) timeout = pacer.Allowed(now) ? -1 : pacer.WaitMs(now);
         poll(fds, connected ? 2 : 1, timeout);
 
         unsigned char sig;

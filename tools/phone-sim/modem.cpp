@@ -43,6 +43,13 @@ std::vector<std::string> SplitArgs(std::string_view s) {
     return args;
 }
 
+// Digits only: anything else in a numeric parameter is a syntax error, answered ERROR; a number
+// out of range is the command's own +CMS ERROR.
+bool IsNumber(const std::string& s) {
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 bool ToInt(const std::string& s, int low, int high, int& out) {
     auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
     return ec == std::errc() && end == s.data() + s.size() && out >= low && out <= high;
@@ -114,17 +121,19 @@ std::string Modem::Receive(std::string_view bytes, std::int64_t nowMs) {
             continue;
         }
         if (ch == '\n') continue;  // a line ends with CR; an LF after it is no part of the next
+        // Each character is echoed as it arrives, as a terminal program expects.
+        if (echo_) out += ch;
         if (ch == '\r') {
-            out += CommandLine(echoed_ + '\r', line_);
+            // A line longer than the phone holds is refused whole: none of it runs.
+            out += overflow_ ? "\r\nERROR\r\n" : CommandLine(line_);
             line_.clear();
-            echoed_.clear();
-            continue;
-        }
-        if (echoed_.size() < kMaxLine) echoed_ += ch;
-        if (ch == '\b' || ch == 127) {
+            overflow_ = false;
+        } else if (ch == '\b' || ch == 127) {
             if (!line_.empty()) line_.pop_back();
         } else if (line_.size() < kMaxLine) {
             line_ += ch;
+        } else {
+            overflow_ = true;
         }
     }
     return out;
@@ -132,15 +141,14 @@ std::string Modem::Receive(std::string_view bytes, std::int64_t nowMs) {
 
 void Modem::Hangup() {
     line_.clear();
-    echoed_.clear();
+    overflow_ = false;
     inPdu_ = false;
     pdu_.clear();
 }
 
-std::string Modem::CommandLine(const std::string& echo, const std::string& typed) {
+std::string Modem::CommandLine(const std::string& typed) {
     std::string line = Trim(typed);
-    std::string out = echo_ ? echo : std::string();
-    if (line.empty()) return out;
+    if (line.empty()) return {};
     if (Upper(line) == "A/") line = lastLine_;
     lastLine_ = line;
 
@@ -151,11 +159,11 @@ std::string Modem::CommandLine(const std::string& echo, const std::string& typed
             case Fault::Kind::Silent:
                 return {};
             case Fault::Kind::Error:
-                return out + "\r\nERROR\r\n";
+                return "\r\nERROR\r\n";
             case Fault::Kind::Cms:
-                return out + "\r\n+CMS ERROR: " + std::to_string(f.code) + "\r\n";
+                return "\r\n+CMS ERROR: " + std::to_string(f.code) + "\r\n";
             case Fault::Kind::Cme:
-                return out + "\r\n+CME ERROR: " + std::to_string(f.code) + "\r\n";
+                return "\r\n+CME ERROR: " + std::to_string(f.code) + "\r\n";
             case Fault::Kind::Vanish:
                 vanishPending_ = true;
                 break;
@@ -163,9 +171,9 @@ std::string Modem::CommandLine(const std::string& echo, const std::string& typed
         break;
     }
     for (const auto& u : cfg_.unsupported)
-        if (MatchesCommand(u, line)) return out + "\r\n" + cfg_.unknownReply + "\r\n";
+        if (MatchesCommand(u, line)) return "\r\n" + cfg_.unknownReply + "\r\n";
 
-    out += Execute(line);
+    std::string out = Execute(line);
     if (inPdu_)
         pduLine_ = line;
     else
@@ -218,8 +226,8 @@ std::string Modem::FinalText(Result r) const {
             return "OK";
         case Final::Unknown:
             return cfg_.unknownReply;
-        case Final::Cms:
-            return cmee_ == 0 ? "ERROR" : "+CMS ERROR: " + std::to_string(r.code);
+        case Final::Cms:  // TS 27.005 reports these whatever AT+CMEE says
+            return "+CMS ERROR: " + std::to_string(r.code);
         case Final::Cme:
             if (cmee_ == 0) return "ERROR";
             return "+CME ERROR: " + (cmee_ == 1 ? std::to_string(r.code) : CmeText(r.code));
@@ -447,7 +455,8 @@ Modem::Result Modem::Cmee(Op op, const std::vector<std::string>& a) {
 Modem::Result Modem::Cmgf(Op op, const std::vector<std::string>& a) {
     if (op == Op::Read) return Info("+CMGF: 0");
     if (op == Op::Test) return Info("+CMGF: (0)");
-    return op == Op::Set && a.size() == 1 && a[0] == "0" ? Result{} : Result{Final::Cms, 303};
+    if (op != Op::Set || a.size() != 1 || !IsNumber(a[0])) return {Final::Error};
+    return a[0] == "0" ? Result{} : Result{Final::Cms, 303};
 }
 
 Modem::Result Modem::Cscs(Op op, const std::vector<std::string>& a) {
@@ -465,20 +474,22 @@ Modem::Result Modem::Csms(Op op, const std::vector<std::string>& a) {
     if (op == Op::Read) return Info("+CSMS: 0,1,1,1");
     if (op == Op::Test) return Info("+CSMS: (0,1)");
     int n;
-    if (op == Op::Set && a.size() == 1 && ToInt(a[0], 0, 1, n)) return Info("+CSMS: 1,1,1");
+    if (op != Op::Set || a.size() != 1 || !IsNumber(a[0])) return {Final::Error};
+    if (ToInt(a[0], 0, 1, n)) return Info("+CSMS: 1,1,1");
     return {Final::Cms, 302};
 }
 
 Modem::Result Modem::Cnmi(Op op, const std::vector<std::string>& a) {
     if (op == Op::Read) return Info("+CNMI: " + cnmi_);
     if (op == Op::Test) return Info("+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)");
-    if (op != Op::Set || a.empty() || a.size() > 5) return {Final::Cms, 302};
+    if (op != Op::Set || a.empty() || a.size() > 5) return {Final::Error};
     std::vector<std::string> cur = SplitArgs(cnmi_);
     cur.resize(5, "0");
     static const int highest[5] = {2, 3, 2, 2, 1};
     for (std::size_t k = 0; k < a.size(); ++k) {
         int n;
         if (a[k].empty()) continue;
+        if (!IsNumber(a[k])) return {Final::Error};
         if (!ToInt(a[k], 0, highest[k], n)) return {Final::Cms, 302};
         cur[k] = std::to_string(n);
     }
@@ -498,7 +509,7 @@ Modem::Result Modem::Cpms(Op op, const std::vector<std::string>& a) {
     }
     if (op == Op::Test)
         return Info("+CPMS: (\"SM\",\"ME\",\"MT\"),(\"SM\",\"ME\",\"MT\"),(\"SM\",\"ME\",\"MT\")");
-    if (op != Op::Set || a.empty() || a.size() > 3) return {Final::Cms, 302};
+    if (op != Op::Set || a.empty() || a.size() > 3) return {Final::Error};
     for (const auto& m : a)
         if (Upper(m) != "SM" && Upper(m) != "ME" && Upper(m) != "MT") return {Final::Cms, 302};
     for (std::size_t k = 0; k < a.size(); ++k)
@@ -512,9 +523,9 @@ Modem::Result Modem::Csca(Op op, const std::vector<std::string>& a) {
                     std::to_string(cfg_.serviceCentreType));
     if (op == Op::Test) return {};
     int type = 0;
-    if (op != Op::Set || a.empty() || a.size() > 2 ||
-        (a.size() == 2 && !ToInt(a[1], 128, 255, type)))
-        return {Final::Cms, 304};
+    if (op != Op::Set || a.empty() || a.size() > 2 || (a.size() == 2 && !IsNumber(a[1])))
+        return {Final::Error};
+    if (a.size() == 2 && !ToInt(a[1], 128, 255, type)) return {Final::Cms, 304};
     cfg_.serviceCentre = a[0];
     cfg_.serviceCentreType = type ? type : !a[0].empty() && a[0][0] == '+' ? 145 : 129;
     return {};
@@ -522,8 +533,8 @@ Modem::Result Modem::Csca(Op op, const std::vector<std::string>& a) {
 
 Modem::Result Modem::Cmgs(Op op, const std::vector<std::string>& a) {
     if (op == Op::Test) return {};
-    if (op != Op::Set || a.size() != 1 || !ToInt(a[0], 1, 255, pduLength_))
-        return {Final::Cms, 304};
+    if (op != Op::Set || a.size() != 1 || !IsNumber(a[0])) return {Final::Error};
+    if (!ToInt(a[0], 1, 255, pduLength_)) return {Final::Cms, 304};
     inPdu_ = true, pduStore_ = false, pdu_.clear(), promptAt_ = now_;
     return {Final::Prompt};
 }
@@ -531,8 +542,10 @@ Modem::Result Modem::Cmgs(Op op, const std::vector<std::string>& a) {
 Modem::Result Modem::Cmgw(Op op, const std::vector<std::string>& a) {
     if (op == Op::Test) return {};
     pduStat_ = 2;
-    if (op != Op::Set || a.empty() || a.size() > 2 || !ToInt(a[0], 1, 255, pduLength_) ||
-        (a.size() == 2 && !ToInt(a[1], 0, 3, pduStat_)))
+    if (op != Op::Set || a.empty() || a.size() > 2 || !IsNumber(a[0]) ||
+        (a.size() == 2 && !IsNumber(a[1])))
+        return {Final::Error};
+    if (!ToInt(a[0], 1, 255, pduLength_) || (a.size() == 2 && !ToInt(a[1], 0, 3, pduStat_)))
         return {Final::Cms, 304};
     inPdu_ = true, pduStore_ = true, pdu_.clear(), promptAt_ = now_;
     return {Final::Prompt};
@@ -542,8 +555,8 @@ Modem::Result Modem::Cmgr(Op op, const std::vector<std::string>& a) {
     if (op == Op::Test) return {};
     int index = 0, slot = 0;
     MessageStore* store = nullptr;
-    if (op != Op::Set || a.size() != 1 || !ToInt(a[0], 0, 100000, index) ||
-        !(store = Locate(0, index, slot)))
+    if (op != Op::Set || a.size() != 1 || !IsNumber(a[0])) return {Final::Error};
+    if (!ToInt(a[0], 0, 100000, index) || !(store = Locate(0, index, slot)))
         return {Final::Cms, 321};
     auto it = store->slots.find(slot);
     if (it == store->slots.end()) return cfg_.emptyReadError ? Result{Final::Cms, 321} : Result{};
@@ -557,8 +570,9 @@ Modem::Result Modem::Cmgr(Op op, const std::vector<std::string>& a) {
 Modem::Result Modem::Cmgl(Op op, const std::vector<std::string>& a) {
     if (op == Op::Test) return Info("+CMGL: (0-4)");
     int stat = 0;
-    if (op == Op::Read || (op == Op::Set && (a.size() != 1 || !ToInt(a[0], 0, 4, stat))))
-        return {Final::Cms, 304};
+    if (op == Op::Read || (op == Op::Set && (a.size() != 1 || !IsNumber(a[0]))))
+        return {Final::Error};
+    if (op == Op::Set && !ToInt(a[0], 0, 4, stat)) return {Final::Cms, 304};
     for (int i = 1; i <= Capacity(0); ++i) {
         int slot;
         MessageStore* store = Locate(0, i, slot);
@@ -584,8 +598,10 @@ Modem::Result Modem::Cmgd(Op op, const std::vector<std::string>& a) {
     }
     int index = 0, flag = 0, slot = 0;
     MessageStore* store = nullptr;
-    if (op != Op::Set || a.empty() || a.size() > 2 || (a.size() == 2 && !ToInt(a[1], 0, 4, flag)))
-        return {Final::Cms, 302};
+    if (op != Op::Set || a.empty() || a.size() > 2 || !IsNumber(a[0]) ||
+        (a.size() == 2 && !IsNumber(a[1])))
+        return {Final::Error};
+    if (a.size() == 2 && !ToInt(a[1], 0, 4, flag)) return {Final::Cms, 302};
     if (!ToInt(a[0], 0, 100000, index) || (flag == 0 && !(store = Locate(0, index, slot))))
         return {Final::Cms, 321};
     if (flag == 0) {

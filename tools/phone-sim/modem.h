@@ -42,7 +42,7 @@ class Modem {
     };
     static const std::vector<Command>& Commands();
 
-    std::string CommandLine(const std::string& echo, const std::string& line);
+    std::string CommandLine(const std::string& line);
     std::string Execute(const std::string& line);
     std::string FinishPdu(bool cancelled);
     std::string FinalText(Result r) const;
@@ -96,7 +96,8 @@ class Modem {
     std::string memories_[3] = {"SM", "SM", "SM"};  // read/delete, write/send, receive
     std::string phonebook_ = "SM";
 
-    std::string line_, echoed_;  // the command line being typed, as typed
+    std::string line_;       // the command line being typed
+    bool overflow_ = false;  // it grew longer than the phone holds
     bool inPdu_ = false;
     bool pduStore_ = false;
     int pduLength_ = 0, pduStat_ = 2;
