@@ -72,9 +72,9 @@ std::optional<char32_t> BadServiceCentreChar(std::string_view number) {
     return FirstBad(number, false);
 }
 
-std::string ServiceCentreDigits(std::string_view number) {
+std::string_view ServiceCentreDigits(std::string_view number) {
     if (!number.empty() && number.front() == '+') number.remove_prefix(1);
-    return std::string(number);
+    return number;
 }
 
 }  // namespace bsms

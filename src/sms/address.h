@@ -23,7 +23,8 @@ std::optional<char32_t> BadRecipientChar(std::string_view number);
 // The same for a service centre: only digits after an optional leading "+".
 std::optional<char32_t> BadServiceCentreChar(std::string_view number);
 
-// A service-centre number without its leading "+": the type is always international.
-std::string ServiceCentreDigits(std::string_view number);
+// A service-centre number without its leading "+" (the type is always international): a view
+// into `number`.
+std::string_view ServiceCentreDigits(std::string_view number);
 
 }  // namespace bsms

@@ -81,7 +81,6 @@ class SeptetWriter {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
 constexpr bool kLittleEndian = std::endian::native == std::endian::little;
 
 // Eight septets (the low seven bits of eight octets) as the 56 bits they pack into: on a

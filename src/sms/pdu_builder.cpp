@@ -59,15 +59,11 @@ std::size_t DigitCount(std::string_view number) {
     return number.size() - (!number.empty() && number.front() == '+' ? 1 : 0);
 }
 
-std::string_view ServiceCentreDigitsOf(std::string_view number) {
-    return !number.empty() && number.front() == '+' ? number.substr(1) : number;
-}
-
 // Why the request cannot be built, in the order the user is told: service centre, recipient,
 // text. `offending` gets the character of a number, or every one the text cannot carry.
 BuildRefusal Refusal(const SubmitRequest& request, std::vector<char32_t>& offending,
                      bool unencodable) {
-    const std::string_view sc = ServiceCentreDigitsOf(request.serviceCentre);
+    const std::string_view sc = ServiceCentreDigits(request.serviceCentre);
     if (sc.empty()) return BuildRefusal::ServiceCentreMissing;
     if (auto bad = BadServiceCentreChar(request.serviceCentre)) {
         offending = {*bad};
@@ -130,7 +126,7 @@ BuildOutcome BuildSubmit(const SubmitRequest& request) {
     outcome.refusal = Refusal(request, outcome.offending, converted < 0);
     if (outcome.refusal != BuildRefusal::None) return outcome;
     const auto length = static_cast<std::size_t>(converted);
-    const std::string_view sc = ServiceCentreDigitsOf(request.serviceCentre);
+    const std::string_view sc = ServiceCentreDigits(request.serviceCentre);
 
     PduBuild& b = outcome.build;
     const bool concatenated = length > kSingleSmsChars;

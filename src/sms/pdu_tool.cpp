@@ -160,7 +160,7 @@ int Decode(const std::vector<std::string>& args, std::istream& in, std::ostream&
     const Sms_Record rec = Decode_Sms_Deliver(pdu, {});
     if (rec.octetsMissing > 0)
         err << "sms-pdu: warning: the PDU lacks " << rec.octetsMissing
-            << " octets; they read as 0\n";
+            << (rec.octetsMissing == 1 ? " octet; it reads" : " octets; they read") << " as 0\n";
     if (json) {
         out << Record_Json(rec) << '\n';
     } else {
