@@ -71,8 +71,9 @@ void Form4_Row_MouseMove(Program& p, int row) {
 void Form4_Row_Click(Program& p, int row) {
     p.Form4->unload();
     if (row < 0 || row >= kSpecialCharCount) return;
+    // The character counts like typing: it does not go into a full box.
     Control& text = (*p.Form1)["Text5"];
-    text.setText(text.text() + CodePointToUtf8(kChars[row]));
+    text.userEdit(text.text() + CodePointToUtf8(kChars[row]));
 }
 
 void Form4_Cancel(Program& p) {

@@ -1,8 +1,10 @@
 // The length limit of a text box holds for what the user types, never for text the program sets.
 #include <gtest/gtest.h>
 
+#include "base/text.h"
 #include "sms/pdu_builder.h"
 #include "test_support.h"
+#include "ui/form4.h"
 
 namespace bsms {
 namespace {
@@ -39,6 +41,17 @@ TEST(TextBoxLimit, UserEditThatDoesNotFitIsRefusedWhole) {
         EXPECT_EQ(text5.text(), c.taken ? c.after : c.before);
         EXPECT_EQ(changes, c.taken ? 1 : 0);
     }
+}
+
+TEST(TextBoxLimit, SpecialCharacterCountsLikeTyping) {
+    test::Rig rig;
+    Program& p = rig.start();
+    Control& text5 = rig.form1()["Text5"];
+    text5.setText(std::string(kMaxMessageChars - 1, 'a'));
+    Form4_Row_Click(p, 0);
+    EXPECT_EQ(CharCount(text5.text()), kMaxMessageChars);
+    Form4_Row_Click(p, 0);  // the box is full: nothing falls off, nothing is added
+    EXPECT_EQ(CharCount(text5.text()), kMaxMessageChars);
 }
 
 TEST(TextBoxLimit, TextTheProgramSetsIsNeverCut) {
