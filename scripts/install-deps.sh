@@ -2,8 +2,8 @@
 # Installs what building, testing and running need, from Debian's packages, when missing.
 set -euo pipefail
 # libosmocore-dev is the reference the benchmark compares the codec with; nothing else uses it.
-packages=(cmake make g++ clang libclang-rt-14-dev pkg-config qt6-base-dev qt6-serialport-dev
-          libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libosmocore-dev)
+packages=(cmake make g++ clang clang-tidy libclang-rt-14-dev pkg-config qt6-base-dev
+          qt6-serialport-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libosmocore-dev)
 if [ "${1:-}" = "--run" ]; then packages+=(xvfb); fi
 missing=()
 for p in "${packages[@]}"; do

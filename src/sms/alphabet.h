@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -69,7 +70,7 @@ int Hex_To_Byte(std::string_view two);
 // The two upper-case hexadecimal digits of every octet value, one after the other.
 inline constexpr std::array<char, 512> kHexPairText = [] {
     std::array<char, 512> t{};
-    for (int v = 0; v < 256; ++v) {
+    for (std::size_t v = 0; v < 256; ++v) {
         t[2 * v] = "0123456789ABCDEF"[v >> 4];
         t[2 * v + 1] = "0123456789ABCDEF"[v & 0xF];
     }
@@ -78,7 +79,7 @@ inline constexpr std::array<char, 512> kHexPairText = [] {
 
 // An octet (the low eight bits of `value`) as two upper-case hexadecimal digits.
 inline std::string_view Hex_Pair(unsigned value) {
-    return {kHexPairText.data() + 2 * (value & 0xFF), 2};
+    return {kHexPairText.data() + 2 * std::size_t{value & 0xFF}, 2};
 }
 std::string Byte_To_Hex(unsigned value);
 

@@ -153,13 +153,15 @@ BuildOutcome BuildSubmit(const SubmitRequest& request) {
 
     // The service centre and the fields before the user data, once for every part: the numbers
     // hold at most 20 digits, so they fit.
-    char prefix[2 * (2 + 2 + tp::kMaxAddressDigits) + 5 * 2];
+    constexpr std::size_t kPrefixMax =
+        2 * (4 + std::size_t{tp::kMaxAddressDigits}) + std::size_t{5} * 2;
+    char prefix[kPrefixMax];
     std::size_t prefixSize = 0;
     for (const std::string& field :
          {std::cref(b.Pdu_Sc_Field), std::cref(b.Pdu_First_Octet), std::cref(b.Pdu_Message_Ref),
           std::cref(b.Pdu_Dest_Field), std::cref(b.Pdu_Pid), std::cref(b.Pdu_Dcs),
           std::cref(b.Pdu_Validity)}) {
-        std::memcpy(prefix + prefixSize, field.data(), field.size());
+        field.copy(prefix + prefixSize, field.size());
         prefixSize += field.size();
     }
     const std::size_t headSize = prefixSize - b.Pdu_Sc_Field.size();

@@ -280,11 +280,10 @@ std::string Modem::Execute(const std::string& line) {
                 echo_ = num == "1", r = {};
             else if ((name == "Z" || name == "&F") && zeroOrNone)
                 Reset(), r = {};
-            else if ((name == "V" && (num.empty() || num == "1")) || (name == "Q" && zeroOrNone))
-                r = {};
             else if (name == "I" && zeroOrNone)
                 info_ = {cfg_.manufacturer, cfg_.model}, r = {};
-            else if (name == "H" || name == "&C" || name == "&D" || name == "&K" || name == "&W")
+            else if ((name == "V" && (num.empty() || num == "1")) || (name == "Q" && zeroOrNone) ||
+                     name == "H" || name == "&C" || name == "&D" || name == "&K" || name == "&W")
                 r = {};
         }
         if (!info_.empty()) {
