@@ -2,6 +2,7 @@
 
 #include "core/program.h"
 #include "link/settings_files.h"
+#include "sms/pdu_builder.h"
 
 namespace bsms {
 
@@ -25,7 +26,7 @@ void AddControls(Window& w) {
     // Message text and its commands.
     Control& text5 = w.add(K::TextBox, "Text5", {120, 840, 7020, 1995});
     text5.multiLine = true;
-    text5.maxLength = kMessageMaxChars;
+    text5.maxLength = static_cast<int>(kMaxMessageChars);
     w.add(K::Button, "Command1", {7440, 1290, 1800, 375}, "Cancella");
     w.add(K::Button, "Command5", {7440, 1695, 1800, 375}, "Elabora");
     w.add(K::Button, "Command6", {7440, 2100, 1800, 375}, "Invia");

@@ -9,8 +9,6 @@ namespace bsms {
 
 class Program;
 
-inline constexpr int kMessageMaxChars = 760;
-
 std::unique_ptr<Window> MakeForm1();
 
 // Timer1's tick, also run once at start-up.

@@ -43,13 +43,27 @@ std::string S(const QString& s) {
     return s.toStdString();
 }
 
-// Text boxes hold CR LF line breaks; the widgets use LF alone.
+// Text boxes hold CR LF line breaks, and the receive box whatever the phone sent: CR CR LF (an
+// echo's CR before the reply's CR LF), a lone CR or LF. The widgets show each as one LF.
+std::size_t LineBreakAt(const std::string& s, std::size_t i) {
+    if (s.compare(i, 3, "\r\r\n") == 0) return 3;
+    if (s.compare(i, 2, "\r\n") == 0) return 2;
+    return s[i] == '\r' || s[i] == '\n' ? 1 : 0;
+}
 QString ToWidgetText(const std::string& model) {
-    QString t = Q(model);
-    // A phone's echo ends in CR before the reply's CR LF: one line break, not two.
-    t.replace(QStringLiteral("\r\r\n"), QStringLiteral("\n"));
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    t.replace(QChar('\r'), QChar('\n'));
+    QString t;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < model.size();) {
+        if (const std::size_t n = LineBreakAt(model, i)) {
+            t += QString::fromUtf8(model.data() + start, static_cast<qsizetype>(i - start));
+            t += QChar('\n');
+            i += n;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    t += QString::fromUtf8(model.data() + start, static_cast<qsizetype>(model.size() - start));
     return t;
 }
 std::string FromWidgetText(const QString& widget) {
@@ -57,12 +71,47 @@ std::string FromWidgetText(const QString& widget) {
     t.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
     return S(t);
 }
+// The offset in the model's bytes where its widget text reaches `pos` UTF-16 units.
+std::size_t ModelOffset(const std::string& model, qsizetype pos) {
+    std::size_t i = 0;
+    for (qsizetype units = 0; i < model.size() && units < pos; ++units) {
+        if (const std::size_t n = LineBreakAt(model, i)) {
+            i += n;
+            continue;
+        }
+        const auto lead = static_cast<unsigned char>(model[i]);
+        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        if (length == 4) ++units;  // a surrogate pair
+        i += length;
+    }
+    return std::min(i, model.size());
+}
+// The user's edit, from what the widget showed to what it shows now, applied to the model's text
+// as a replacement of the part that changed: the line breaks around it keep their spelling.
+std::string EditedModel(const std::string& model, const QString& before, const QString& after) {
+    const qsizetype most = std::min(before.size(), after.size());
+    qsizetype head = 0;
+    while (head < most && before[head] == after[head])
+        ++head;
+    if (head > 0 && before[head - 1].isHighSurrogate()) --head;
+    qsizetype tail = 0;
+    while (tail < most - head && before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+        ++tail;
+    if (tail > 0 && before[before.size() - tail].isLowSurrogate()) --tail;
+    std::string edited = model.substr(0, ModelOffset(model, head));
+    edited += FromWidgetText(after.mid(head, after.size() - head - tail));
+    edited += model.substr(ModelOffset(model, before.size() - tail));
+    // A CR left just before a typed line break would join it into one: spell it all anew.
+    if (ToWidgetText(edited) != after) return FromWidgetText(after);
+    return edited;
+}
 // A character position of the model as a position in the widget's text.
 int WidgetPos(const std::string& model, std::size_t chars) {
     return static_cast<int>(ToWidgetText(CharPrefix(model, chars)).size());
 }
-std::size_t ModelPos(const QString& widget, int pos) {
-    return CharCount(FromWidgetText(widget.left(pos)));
+// A position in the widget's text as a character position of the model.
+std::size_t ModelPos(const std::string& model, int pos) {
+    return CharCount(std::string_view(model).substr(0, ModelOffset(model, pos)));
 }
 
 class Guard {
@@ -171,8 +220,10 @@ QWidget* BoundWindow::makeWidget(Control& c, QWidget* parent) {
                 e->setReadOnly(c.readOnly);
                 connect(e, &QPlainTextEdit::textChanged, this, [this, e, control] {
                     if (syncing_) return;
-                    std::string text = FromWidgetText(e->toPlainText());
-                    const std::size_t pos = ModelPos(e->toPlainText(), e->textCursor().position());
+                    const QString shown = e->toPlainText();
+                    std::string text =
+                        EditedModel(control->text(), ToWidgetText(control->text()), shown);
+                    const std::size_t pos = ModelPos(text, e->textCursor().position());
                     const std::size_t grown = CharCount(text) - CharCount(control->text());
                     if (control->userEdit(std::move(text))) return;
                     // Refused whole (the length limit): back to the text and caret before it.
@@ -407,7 +458,15 @@ void BoundWindow::sync(Control& c, Prop prop) {
                 const QString shown = ToWidgetText(c.text());
                 // Shown from the top, as a text box shows what the program puts in it; the
                 // receive box follows its end through its caret.
-                if (e->toPlainText() != shown) e->setPlainText(shown);
+                const QString now = e->toPlainText();
+                if (shown.size() > now.size() && shown.startsWith(now)) {
+                    // The receive box grows by what arrives: add that, not the whole text again.
+                    QTextCursor end(e->document());
+                    end.movePosition(QTextCursor::End);
+                    end.insertText(shown.mid(now.size()));
+                } else if (now != shown) {
+                    e->setPlainText(shown);
+                }
             } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
                 if (e->text() != text) e->setText(text);
             } else if (auto* l = qobject_cast<QLabel*>(w)) {

@@ -14,6 +14,7 @@
 
 #include "app/form1.h"
 #include "app/startup.h"
+#include "base/text.h"
 #include "qt/qt_host.h"
 #include "test_support.h"
 
@@ -173,6 +174,41 @@ TEST(Binder, TypingThatDoesNotFitIsRefusedWholeAndProgramTextIsNeverCut) {
     });
     f.menu("Mn_Comm").click();
     EXPECT_EQ(rig.port.commPort(), 12);
+}
+
+TEST(Binder, AnEditInTheReceiveBoxKeepsThePhonesLineBreaks) {
+    GuiRig rig;
+    Control& text1 = (*rig.program.Form1)["Text1"];
+    auto* box = rig.widget<QPlainTextEdit>("Text1");
+    const std::string replies =
+        "AT+CGMM\r\r\nNokia 6310i\r\n\r\nOK\r\nRING\r+CMTI\n\xC3\xA8\xF0\x9F\x98\x80z";
+    text1.setText(replies);
+    EXPECT_EQ(box->toPlainText(), "AT+CGMM\nNokia 6310i\n\nOK\nRING\n+CMTI\n\u00E8\U0001F600z");
+    TypeAt(box, static_cast<int>(box->toPlainText().size()), "!");
+    EXPECT_EQ(text1.text(), replies + "!");
+    TypeAt(box, 4, "x");  // inside the echo
+    EXPECT_EQ(text1.text(),
+              "AT+CxGMM\r\r\nNokia 6310i\r\n\r\nOK\r\nRING\r+CMTI\n\xC3\xA8\xF0\x9F\x98\x80z!");
+    // Deleting one line break takes the whole of its spelling.
+    QTextCursor cur = box->textCursor();
+    cur.setPosition(8);
+    cur.deleteChar();
+    EXPECT_EQ(text1.text(),
+              "AT+CxGMMNokia 6310i\r\n\r\nOK\r\nRING\r+CMTI\n\xC3\xA8\xF0\x9F\x98\x80z!");
+    // A line break typed after a lone CR stays a line break of its own.
+    text1.setText("AT\r");
+    TypeAt(box, 3, "\n");
+    EXPECT_EQ(box->toPlainText(), "AT\n\n");
+    EXPECT_EQ(box->toPlainText(), QString::fromStdString(text1.text()).replace("\r\n", "\n"));
+
+    // What arrives is added to the box's end, the caret following it.
+    text1.setText("");
+    for (int i = 0; i < 3; ++i) {
+        text1.setText(text1.text() + "+CMTI: \"SM\"," + std::to_string(i) + "\r\n");
+        text1.setSelection(CharCount(text1.text()), 0);
+    }
+    EXPECT_EQ(box->toPlainText(), "+CMTI: \"SM\",0\n+CMTI: \"SM\",1\n+CMTI: \"SM\",2\n");
+    EXPECT_EQ(box->textCursor().position(), box->toPlainText().size());
 }
 
 TEST(Binder, ModalWindowRunsItsOwnLoopWithTimersGoingOn) {
