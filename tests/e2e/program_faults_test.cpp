@@ -40,8 +40,9 @@ int Browse(ProgramOnSim& rig, int count, int waitMs = 10000) {
     return f5["Grid1"].rows() - 1;
 }
 
-TEST(ProgramUnderFaults, EveryDialogueWithRepliesCutAtEveryByte) {
-    ProgramOnSim rig({"--chunk", "1", "--chunk-pause", "1"}, false);
+// The service centre, the phonebooks, sends of one and five parts, a store, a read of the phone's
+// memory and a delete, each as if the line were sound.
+void EveryDialogue(ProgramOnSim& rig) {
     Window& f = rig.form1();
     f["Text2"].setText("");
     f["Command3"].click();
@@ -63,11 +64,23 @@ TEST(ProgramUnderFaults, EveryDialogueWithRepliesCutAtEveryByte) {
 
     EXPECT_EQ(Browse(rig, 9), 9);  // the six of the phone and the three parts just stored
     Window& f5 = *rig.program->Form5;
+    // The last part stored, read back whole from among the noise.
+    EXPECT_EQ(Decode_Sms_Deliver(f5["Text1"].text(), {}).Text, Text(400).substr(304));
     rig.host.answers = {MsgResult::Ok};
     f5["Command7"].click();
     EXPECT_TRUE(RunUntil([&] { return rig.received().ends_with("OK\r\n"); }));
     EXPECT_EQ(f5["Grid1"].rows() - 1, 8);
     EXPECT_EQ(rig.host.boxes.size(), 3u);  // two sends and the delete question: no error
+}
+
+TEST(ProgramUnderFaults, EveryDialogueWithRepliesCutAtEveryByte) {
+    ProgramOnSim rig({"--chunk", "1", "--chunk-pause", "1"}, false);
+    EveryDialogue(rig);
+}
+
+TEST(ProgramUnderFaults, EveryDialogueWithLineNoiseBeforeEveryReply) {
+    ProgramOnSim rig({"--set", "noise 24"}, false);
+    EveryDialogue(rig);
 }
 
 TEST(ProgramUnderFaults, APhoneThatVanishesMidSendLeavesNothingBroken) {

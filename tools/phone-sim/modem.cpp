@@ -113,7 +113,9 @@ std::string Modem::Receive(std::string_view bytes, std::int64_t nowMs) {
             // A phone that is slow to get ready loses the text, not the Ctrl-Z that ends it.
             bool tooSoon = cfg_.promptPauseMs > 0 && nowMs - promptAt_ < cfg_.promptPauseMs;
             if (ch == kCtrlZ || ch == kEscape) {
-                out += FinishPdu(ch == kEscape);
+                const std::string reply = FinishPdu(ch == kEscape);
+                if (!reply.empty()) out += Noise();
+                out += reply;
             } else if (!tooSoon && ch != '\r' && ch != '\n' && pdu_.size() < kMaxLine) {
                 pdu_ += ch;
                 if (echo_) out += ch;
@@ -125,7 +127,9 @@ std::string Modem::Receive(std::string_view bytes, std::int64_t nowMs) {
         if (echo_) out += ch;
         if (ch == '\r') {
             // A line longer than the phone holds is refused whole: none of it runs.
-            out += overflow_ ? "\r\nERROR\r\n" : CommandLine(line_);
+            const std::string reply = overflow_ ? "\r\nERROR\r\n" : CommandLine(line_);
+            if (!reply.empty()) out += Noise();
+            out += reply;
             line_.clear();
             overflow_ = false;
         } else if (ch == '\b' || ch == 127) {
@@ -193,6 +197,16 @@ std::string Modem::AfterReply(const std::string& line) {
     }
     if (vanishPending_) vanished_ = true;
     return out;
+}
+
+// Bytes a disturbed line adds before an answer; the same ones on every run.
+std::string Modem::Noise() {
+    std::string noise;
+    for (int i = 0; i < cfg_.noise; ++i) {
+        noiseState_ = noiseState_ * 1103515245u + 12345u;
+        noise += static_cast<char>(0x80 | (noiseState_ >> 24));
+    }
+    return noise;
 }
 
 std::string Modem::ArriveNext() {

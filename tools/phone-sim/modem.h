@@ -47,6 +47,7 @@ class Modem {
     std::string FinishPdu(bool cancelled);
     std::string FinalText(Result r) const;
     std::string AfterReply(const std::string& line);
+    std::string Noise();
     std::string Arrive(const std::vector<std::string>& pdus);
     void Reset();
 
@@ -106,6 +107,7 @@ class Modem {
     std::string lastLine_, pduLine_;
     std::int64_t now_ = 0;
     bool vanishPending_ = false;
+    std::uint32_t noiseState_ = 1;
     std::vector<bool> arrived_;
 
     std::vector<std::string> info_;  // information lines of the command being run

@@ -278,6 +278,7 @@ const std::map<std::string_view, Setter>& Setters() {
              NoMore(a, 2);
          }},
         {"baud", [](Config& c, const Args& a) { c.baud = ToInt(Need(a, 0, "rate"), 0, 4000000); }},
+        {"noise", [](Config& c, const Args& a) { c.noise = ToInt(Need(a, 0, "bytes"), 0, 4096); }},
         {"profile",
          [](Config& c, const Args& a) {
              if (!ApplyProfile(c, Need(a, 0, "name")))

@@ -88,6 +88,7 @@ struct Config {
     int chunkSize = 0;
     int chunkPauseMs = 0;
     int baud = 0;
+    int noise = 0;  // bytes of line noise (0x80 to 0xFF) before every answer
 
     std::map<std::string, MessageStore> stores{{"SM", {30, {}}}, {"ME", {100, {}}}};
     std::map<std::string, Phonebook> phonebooks{{"SM", {250, {}}}, {"ME", {100, {}}}};
