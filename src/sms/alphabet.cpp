@@ -9,6 +9,7 @@
 #endif
 
 #include "base/text.h"
+#include "sms/tpdu.h"
 
 namespace bsms {
 
@@ -296,7 +297,8 @@ std::string Pack_User_Data(const std::vector<std::uint8_t>& header,
     std::vector<std::uint8_t> octets(header);
     const std::size_t headerSeptets = (header.size() * 8 + 6) / 7;
     std::size_t count = septets.size();
-    if (headerSeptets + count > 255) count = headerSeptets > 255 ? 0 : 255 - headerSeptets;
+    if (headerSeptets + count > tp::kMaxUdl)
+        count = headerSeptets > tp::kMaxUdl ? 0 : tp::kMaxUdl - headerSeptets;
     SeptetWriter writer(headerSeptets * 7, octets);
     for (std::size_t i = 0; i < count; ++i)
         writer.Put(septets[i] & 0x7FU);
@@ -313,7 +315,7 @@ std::string Pack_Septets(std::string_view text) {
     septets.reserve(text.size());
     for (char32_t c : Utf8ToU32(text)) {
         const int v = SeptetOf(c);
-        if (v >= 0 && septets.size() < 255) septets.push_back(static_cast<std::uint8_t>(v));
+        if (v >= 0 && septets.size() < tp::kMaxUdl) septets.push_back(static_cast<std::uint8_t>(v));
     }
     std::string out(2 + (septets.size() * 7 + 7) / 8 * 2, '0');
     std::memcpy(out.data(), Hex_Pair(static_cast<unsigned>(septets.size())).data(), 2);

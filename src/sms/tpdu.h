@@ -32,6 +32,7 @@ inline constexpr int kValidityLongest = 0xFF;  // relative format: 63 weeks
 inline constexpr std::size_t kTimeStampOctets = 7;
 inline constexpr std::size_t kMaxUserDataOctets = 140;
 inline constexpr std::size_t kMaxSeptets = 160;
+inline constexpr std::size_t kMaxUdl = 255;  // TP-UDL is one octet
 
 // Data coding scheme.
 inline constexpr int kDcsGeneralLimit = 0x80;  // below: general data coding group
