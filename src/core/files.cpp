@@ -93,13 +93,15 @@ bool ReplaceFile(const fs::path& file, const std::string& utf8Content) {
 
 bool FolderWritable(const fs::path& folder) {
     const fs::path probe = folder / (".bsms-write-test-" + std::to_string(::getpid()));
+    bool written = false;
     {
         std::ofstream out(probe, std::ios::binary);
-        if (!out || !out.put('x').flush()) return false;
+        written = out && out.put('x').flush();
     }
+    // A full disk lets the file be made but not written: it goes either way.
     std::error_code ec;
     fs::remove(probe, ec);
-    return true;
+    return written;
 }
 
 void Report_Save_Failed(Program& p, const fs::path& file) {

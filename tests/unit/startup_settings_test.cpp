@@ -1,5 +1,6 @@
 // Start-up, the settings and counter files, the status refresh and the two ways of ending.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "app/form1.h"
 #include "app/startup.h"
@@ -229,6 +230,15 @@ TEST(Settings, FileFaultsAreToldAndLoseNothing) {
         EXPECT_EQ(host.boxes[0].icon, MsgIcon::Information);
         EXPECT_NE(host.boxes[0].text.find(missing.string()), std::string::npos);
         EXPECT_TRUE(host.boxes[0].text.starts_with("Non è possibile scrivere nella"));
+    }
+    {  // a full disk: the same notice, and the trial file is not left behind
+        Rig rig;
+        const auto probe = rig.dir.path() / (".bsms-write-test-" + std::to_string(::getpid()));
+        std::filesystem::create_symlink("/dev/full", probe);
+        rig.start();
+        ASSERT_EQ(rig.host.boxes.size(), 1u);
+        EXPECT_EQ(rig.host.boxes[0].icon, MsgIcon::Information);
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(probe)));
     }
 }
 
