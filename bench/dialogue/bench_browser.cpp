@@ -3,9 +3,6 @@
 // against the time the characters exchanged take on the line (10 bits a character). Also the
 // sort and listing of 255 messages alone. Each also with the windows drawn (offscreen).
 #include <benchmark/benchmark.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -21,9 +18,8 @@
 #include "browser/form5.h"
 #include "qt/qt_comm_port.h"
 #include "qt/qt_host.h"
+#include "sim_phone.h"
 #include "sms/decoder.h"
-
-extern char** environ;
 
 namespace {
 
@@ -58,47 +54,23 @@ std::string Scenario(int locations) {
 // phone-sim on the "com1" link of a fresh folder, paced at `baud`; stopped at the end.
 class Sim {
   public:
-    Sim(int locations, int baud)
-        : folder_(fs::temp_directory_path() / ("bsms-bench-browser-" + std::to_string(getpid()))) {
-        fs::create_directories(folder_);
-        std::ofstream(folder_ / "scenario.txt") << Scenario(locations);
-        std::vector<std::string> args{std::string(BSMS_BIN_DIR) + "/phone-sim",
-                                      "--link",
-                                      (folder_ / "com1").string(),
-                                      "--scenario",
-                                      (folder_ / "scenario.txt").string(),
-                                      "--baud",
-                                      std::to_string(baud)};
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        char c;  // the device's name comes first, once the link is in place
-        while (read(fds[0], &c, 1) == 1 && c != '\n') {
-        }
-        close(fds[0]);
-    }
-    ~Sim() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-        fs::remove_all(folder_);
-    }
+    Sim(int locations, int baud) : folder_(MakeFolder(locations)), phone_(folder_, Options(baud)) {}
+    ~Sim() { fs::remove_all(folder_); }
     const fs::path& folder() const { return folder_; }
 
   private:
+    static fs::path MakeFolder(int locations) {
+        fs::path folder =
+            fs::temp_directory_path() / ("bsms-bench-browser-" + std::to_string(getpid()));
+        fs::create_directories(folder);
+        std::ofstream(folder / "scenario.txt") << Scenario(locations);
+        return folder;
+    }
+    std::vector<std::string> Options(int baud) const {
+        return {"--scenario", (folder_ / "scenario.txt").string(), "--baud", std::to_string(baud)};
+    }
     fs::path folder_;
-    pid_t pid_ = -1;
+    bench::SimPhone phone_;
 };
 
 // The serial port, counting the characters that cross it.

@@ -2,9 +2,6 @@
 // speed: 250 SIM and 100 phone entries, timed from the menu click to the closing of the progress
 // window, against the time the characters exchanged take on the line (10 bits a character).
 #include <benchmark/benchmark.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -18,9 +15,8 @@
 #include "app/startup.h"
 #include "qt/qt_comm_port.h"
 #include "qt/qt_host.h"
+#include "sim_phone.h"
 #include "test_support.h"
-
-extern char** environ;
 
 namespace {
 
@@ -59,45 +55,11 @@ std::string Scenario() {
 }
 
 // phone-sim on the "com1" link of a folder, paced at `baud`; stopped at the end.
-class SimPhone {
-  public:
-    SimPhone(const std::filesystem::path& dir, int baud) {
-        std::ofstream(dir / "scenario.txt") << Scenario();
-        std::vector<std::string> args{std::string(BSMS_BIN_DIR) + "/phone-sim",
-                                      "--link",
-                                      (dir / "com1").string(),
-                                      "--scenario",
-                                      (dir / "scenario.txt").string(),
-                                      "--baud",
-                                      std::to_string(baud)};
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        char c;  // the device's name comes first, once the link is in place
-        while (read(fds[0], &c, 1) == 1 && c != '\n') {
-        }
-        close(fds[0]);
-    }
-    ~SimPhone() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    bool running() const { return pid_ > 0; }
-
-  private:
-    pid_t pid_ = -1;
-};
+bench::SimPhone StartSim(const std::filesystem::path& dir, int baud) {
+    std::ofstream(dir / "scenario.txt") << Scenario();
+    return bench::SimPhone(
+        dir, {"--scenario", (dir / "scenario.txt").string(), "--baud", std::to_string(baud)});
+}
 
 QApplication& App() {
     static int argc = 1;
@@ -166,7 +128,7 @@ void Download(benchmark::State& state, Host& host, const test::TempFolder& dir,
 void BM_PhonebookDownload(benchmark::State& state) {
     App();
     test::TempFolder dir;
-    SimPhone sim(dir.path(), static_cast<int>(state.range(0)));
+    const bench::SimPhone sim = StartSim(dir.path(), static_cast<int>(state.range(0)));
     test::ScriptedHost host;
     host.duringModal = [](Window& w) {
         QEventLoop loop;
@@ -186,7 +148,7 @@ void BM_PhonebookDownload(benchmark::State& state) {
 void BM_PhonebookDownloadDrawn(benchmark::State& state) {
     App();
     test::TempFolder dir;
-    SimPhone sim(dir.path(), static_cast<int>(state.range(0)));
+    const bench::SimPhone sim = StartSim(dir.path(), static_cast<int>(state.range(0)));
     qt::QtHost host;
     CountingPort port(dir.path());
     Download(state, host, dir, port);

@@ -2,10 +2,6 @@
 // "message sent" box, against the time the line itself needs. Also the click's own cost up to
 // the first command, and resident memory over many sends.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -18,8 +14,7 @@
 
 #include "app/startup.h"
 #include "qt/qt_comm_port.h"
-
-extern char** environ;
+#include "sim_phone.h"
 
 namespace {
 
@@ -37,34 +32,22 @@ QCoreApplication& App() {
 // The simulator on a "com1" link in a fresh folder, for as long as the object lives.
 class Sim {
   public:
-    explicit Sim(int baud) : folder_(fs::temp_directory_path() / ("bsms-bench-" + Pid())) {
-        fs::create_directories(folder_);
-        const std::string tool = fs::path(BSMS_BIN_DIR) / "phone-sim";
-        std::vector<std::string> args{tool, "--link", (folder_ / "com1").string()};
-        if (baud > 0) args.insert(args.end(), {"--baud", std::to_string(baud)});
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        for (int i = 0; i < 500 && !fs::exists(folder_ / "com1"); ++i)
-            usleep(10'000);
-    }
-    ~Sim() {
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-        fs::remove_all(folder_);
-    }
+    explicit Sim(int baud) : folder_(MakeFolder()), phone_(folder_, Options(baud)) {}
+    ~Sim() { fs::remove_all(folder_); }
     const fs::path& folder() const { return folder_; }
 
   private:
-    static std::string Pid() { return std::to_string(getpid()); }
+    static fs::path MakeFolder() {
+        fs::path folder = fs::temp_directory_path() / ("bsms-bench-" + std::to_string(getpid()));
+        fs::create_directories(folder);
+        return folder;
+    }
+    static std::vector<std::string> Options(int baud) {
+        if (baud > 0) return {"--baud", std::to_string(baud)};
+        return {};
+    }
     fs::path folder_;
-    pid_t pid_ = -1;
+    bench::SimPhone phone_;
 };
 
 // Answers every box at once and notes when the last one came.

@@ -1,0 +1,55 @@
+// The simulated phone on the "com1" link of a folder, for as long as the object lives.
+#pragma once
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace bench {
+
+class SimPhone {
+  public:
+    // `options` follow the link on phone-sim's command line.
+    SimPhone(const std::filesystem::path& folder, const std::vector<std::string>& options) {
+        std::vector<std::string> args{std::string(BSMS_BIN_DIR) + "/phone-sim", "--link",
+                                      (folder / "com1").string()};
+        args.insert(args.end(), options.begin(), options.end());
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[1]);
+        char c;  // the device's name comes first, once the link is in place
+        while (read(fds[0], &c, 1) == 1 && c != '\n') {
+        }
+        close(fds[0]);
+    }
+    ~SimPhone() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    SimPhone(const SimPhone&) = delete;
+    SimPhone& operator=(const SimPhone&) = delete;
+    bool running() const { return pid_ > 0; }
+
+  private:
+    pid_t pid_ = -1;
+};
+
+}  // namespace bench
