@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "program_on_sim.h"
@@ -105,6 +107,90 @@ TEST(ProgramUnderFaults, APhoneThatVanishesMidSendLeavesNothingBroken) {
     EXPECT_FALSE(rig.program->st.Send_Job.active);
     Status_Refresh(*rig.program);
     EXPECT_TRUE(Send(rig, 50)) << rig.received();
+}
+
+// Each dialogue, started by the command its phone fails at.
+struct Dialogue {
+    const char* command;
+    std::function<void(ProgramOnSim&)> start;
+};
+std::vector<Dialogue> Dialogues() {
+    const auto store = [](ProgramOnSim& rig) {
+        rig.compose(Text(200));
+        rig.form1()["Command7"].click();
+    };
+    const auto phonebook = [](ProgramOnSim& rig) {
+        rig.host.duringModal = [&](Window& w) {
+            if (w.name() != "Form3") return;
+            RunUntil([&] { return !rig.port.portOpen(); }, 300);
+            w["Command1"].click();  // the user gives up waiting
+        };
+        rig.form1().menu("Mn_Upload").click();
+        rig.host.duringModal = nullptr;
+    };
+    const auto read = [](ProgramOnSim& rig) { Browse(rig, 3, 300); };
+    const auto remove = [](ProgramOnSim& rig) {
+        ASSERT_EQ(Browse(rig, 3), 3);
+        rig.host.answers = {MsgResult::Ok};
+        (*rig.program->Form5)["Command7"].click();
+    };
+    return {
+        {"AT+CSCA?", [](ProgramOnSim& rig) { rig.form1()["Command3"].click(); }},
+        {"AT+CPBR=*", phonebook},
+        {"AT+CMGW=*", store},
+        {"AT+CMGR=2", read},
+        {"AT+CMGD=*", remove},
+    };
+}
+
+// No dialogue is left over once the port is open again, and the phone is used as before.
+void ExpectAFreshStart(ProgramOnSim& rig) {
+    const DialogueState& st = rig.program->st;
+    EXPECT_FALSE(st.Csc_Query_Pending || st.Phonebook_Download || st.Store_Job.active ||
+                 st.Send_Job.active || st.Browser_Reading);
+    Status_Refresh(*rig.program);
+    EXPECT_TRUE(Send(rig, 50)) << rig.received();
+}
+
+// The phone gone at the dialogue's command: the port closes and says so, the files stay whole,
+// and the same port opened on another phone finds no dialogue left over.
+TEST(ProgramUnderFaults, APhoneThatVanishesEndsNoDialogueBadly) {
+    for (const Dialogue& c : Dialogues()) {
+        SCOPED_TRACE(c.command);
+        ProgramOnSim rig({"--set", std::string("fault vanish ") + c.command}, false);
+        std::ofstream(rig.folder / "Rubrica.txt", std::ios::binary) << "Anna (+393331234567)\r\n";
+        const std::string settings = phonesim_test::ReadFile(rig.folder / "Setting.sms");
+        c.start(rig);
+        ASSERT_TRUE(RunUntil([&] { return !rig.port.portOpen(); }));
+        Status_Refresh(*rig.program);
+        EXPECT_EQ(rig.form1()["StatusBar1"].panel(4), "Status: Disconnesso");
+        EXPECT_EQ(phonesim_test::ReadFile(rig.folder / "Setting.sms"), settings);
+        EXPECT_EQ(phonesim_test::ReadFile(rig.folder / "Rubrica.txt"), "Anna (+393331234567)\r\n");
+        if (rig.program->Form5->shown()) (*rig.program->Form5)["Command2"].click();
+
+        phonesim_test::PhoneSim other;
+        std::filesystem::create_symlink(other.device(), rig.folder / "com1");
+        rig.form1().menu("Mn_Apri").click();
+        ASSERT_TRUE(rig.port.portOpen());
+        ExpectAFreshStart(rig);
+    }
+}
+
+// A phone that falls silent at the dialogue's command: the dialogue waits without holding the
+// window up, and closing and opening the port (Cancel, for the phonebook) recovers.
+TEST(ProgramUnderFaults, APhoneThatFallsSilentIsLeftByReopening) {
+    for (const Dialogue& c : Dialogues()) {
+        SCOPED_TRACE(c.command);
+        ProgramOnSim rig({"--set", std::string("fault silent ") + c.command}, false);
+        c.start(rig);
+        EXPECT_TRUE(rig.host.boxes.size() <= 1u);  // at most the delete question
+        if (rig.program->Form5->shown()) (*rig.program->Form5)["Command2"].click();
+        if (rig.port.portOpen()) rig.form1().menu("Mn_Chiudi").click();
+        Status_Refresh(*rig.program);
+        rig.form1().menu("Mn_Apri").click();
+        ASSERT_TRUE(rig.port.portOpen());
+        ExpectAFreshStart(rig);
+    }
 }
 
 TEST(ProgramUnderFaults, APhoneThatNeverAnswersIsLeftByClosingOrReopening) {
