@@ -338,6 +338,12 @@ QWidget* BoundWindow::makeWidget(Control& c, QWidget* parent) {
                 control->setCurrent(row + 1, col);
                 control->click();
             });
+            // The arrow keys move the current row without a click, as in the grid the browser was
+            // made for: what Delete and Save act on is the row the user sees marked.
+            connect(t, &QTableWidget::currentCellChanged, this, [this, control](int row, int col) {
+                if (syncing_ || row < 0) return;
+                control->setCurrent(row + 1, col);
+            });
             return t;
         }
         case ControlKind::Timer:

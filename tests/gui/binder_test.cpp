@@ -3,12 +3,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTableWidget>
 #include <QTextCursor>
 #include <QTimer>
 
@@ -240,6 +242,31 @@ TEST(Binder, WidgetsMayOutliveTheirWindowModels) {
         host.showMain(*program->Form1);
     }
     host.unbindAll();  // the models are gone: the widgets must leave them alone
+}
+
+TEST(Binder, TheGridsCurrentRowIsTheOneTheUserMarked) {
+    qt::QtHost host;
+    Window w("W", "Grid", 4000, 3000);
+    Control& grid = w.add(ControlKind::Grid, "Grid1", {0, 0, 3800, 2800});
+    grid.setCols(2);
+    grid.colWidths = {1000, 1000};
+    grid.addRows({{"1", "a"}, {"2", "b"}, {"3", "c"}});
+    int clicks = 0;
+    grid.onClick = [&] { ++clicks; };
+    qt::BoundWindow& bound = host.bind(w);
+    bound.show();
+    auto* table = qobject_cast<QTableWidget*>(bound.widgetFor("Grid1"));
+    ASSERT_NE(table, nullptr);
+    grid.setCurrent(1, 0);
+    EXPECT_EQ(table->currentRow(), 0);
+    table->setFocus();
+    for (int i = 0; i < 2; ++i) {
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QApplication::sendEvent(table, &down);
+    }
+    EXPECT_EQ(grid.row(), 3);
+    EXPECT_EQ(clicks, 0);  // a move is no click
+    host.unbindAll();
 }
 
 TEST(Binder, CloseBoxAsksAndCancelKeepsTheWindow) {
