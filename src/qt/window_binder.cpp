@@ -18,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -332,6 +333,9 @@ QWidget* BoundWindow::makeWidget(Control& c, QWidget* parent) {
             t->setSelectionBehavior(QAbstractItemView::SelectRows);
             t->setSelectionMode(QAbstractItemView::SingleSelection);
             t->verticalHeader()->setVisible(false);
+            // The rows of the grid the windows were laid out for: 240 twips.
+            t->verticalHeader()->setMinimumSectionSize(1);
+            t->verticalHeader()->setDefaultSectionSize(Px(240));
             t->horizontalHeader()->setHighlightSections(false);
             connect(t, &QTableWidget::cellClicked, this, [this, control](int row, int col) {
                 if (syncing_) return;
@@ -570,7 +574,14 @@ void BoundWindow::sync(Control& c, Prop prop) {
                         item->setText(Q(c.cell(row, col)));
                     }
                 }
-                if (c.row() >= 1) t->setCurrentCell(c.row() - 1, c.col());
+                if (c.row() >= 1) {
+                    // Marking a cell brings its row into view but leaves the columns where the
+                    // user has them: the first columns say which message a row is.
+                    QScrollBar* across = t->horizontalScrollBar();
+                    const int left = across->value();
+                    t->setCurrentCell(c.row() - 1, c.col());
+                    across->setValue(left);
+                }
             }
             break;
         case Prop::Look: {

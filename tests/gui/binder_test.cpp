@@ -249,7 +249,7 @@ TEST(Binder, TheGridsCurrentRowIsTheOneTheUserMarked) {
     Window w("W", "Grid", 4000, 3000);
     Control& grid = w.add(ControlKind::Grid, "Grid1", {0, 0, 3800, 2800});
     grid.setCols(2);
-    grid.colWidths = {1000, 1000};
+    grid.colWidths = {3000, 3000};  // wider together than the grid
     grid.addRows({{"1", "a"}, {"2", "b"}, {"3", "c"}});
     int clicks = 0;
     grid.onClick = [&] { ++clicks; };
@@ -266,6 +266,10 @@ TEST(Binder, TheGridsCurrentRowIsTheOneTheUserMarked) {
     }
     EXPECT_EQ(grid.row(), 3);
     EXPECT_EQ(clicks, 0);  // a move is no click
+    // The program marking a cell of the last column leaves the first column in view.
+    grid.setCurrent(2, 1);
+    EXPECT_EQ(table->currentColumn(), 1);
+    EXPECT_EQ(table->horizontalScrollBar()->value(), 0);
     host.unbindAll();
 }
 
