@@ -16,9 +16,9 @@
 #include "app/form1.h"
 #include "app/startup.h"
 #include "browser/form5.h"
+#include "dialogue_bench.h"
 #include "qt/qt_comm_port.h"
 #include "qt/qt_host.h"
-#include "sim_phone.h"
 #include "sms/decoder.h"
 
 namespace {
@@ -73,23 +73,7 @@ class Sim {
     bench::SimPhone phone_;
 };
 
-// The serial port, counting the characters that cross it.
-class CountingPort : public qt::QtCommPort {
-  public:
-    using QtCommPort::QtCommPort;
-    void output(const std::string& bytes) override {
-        chars += bytes.size();
-        QtCommPort::output(bytes);
-    }
-    std::string input() override {
-        std::string s = QtCommPort::input();
-        chars += s.size();
-        received += s.size();
-        return s;
-    }
-    std::size_t chars = 0;
-    std::size_t received = 0;
-};
+using bench::CountingPort;
 
 // The Qt desktop, but a modal window is shown without a loop of its own, so that the benchmark
 // keeps control; `drawn` false binds no window at all.

@@ -13,9 +13,9 @@
 
 #include "app/form1.h"
 #include "app/startup.h"
+#include "dialogue_bench.h"
 #include "qt/qt_comm_port.h"
 #include "qt/qt_host.h"
-#include "sim_phone.h"
 #include "test_support.h"
 
 namespace {
@@ -25,21 +25,7 @@ using namespace bsms;
 constexpr int kSimEntries = 250;
 constexpr int kPhoneEntries = 100;
 
-// The serial port, counting the characters that cross it.
-class CountingPort : public qt::QtCommPort {
-  public:
-    using QtCommPort::QtCommPort;
-    void output(const std::string& bytes) override {
-        chars += bytes.size();
-        QtCommPort::output(bytes);
-    }
-    std::string input() override {
-        std::string s = QtCommPort::input();
-        chars += s.size();
-        return s;
-    }
-    std::size_t chars = 0;
-};
+using bench::CountingPort;
 
 std::string Scenario() {
     std::string s;

@@ -13,8 +13,8 @@
 #include <string>
 
 #include "app/startup.h"
+#include "dialogue_bench.h"
 #include "qt/qt_comm_port.h"
-#include "sim_phone.h"
 
 namespace {
 

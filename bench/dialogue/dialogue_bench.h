@@ -1,4 +1,4 @@
-// The simulated phone on the "com1" link of a folder, for as long as the object lives.
+// What the dialogue benchmarks share: the simulated phone, and a port that counts what crosses it.
 #pragma once
 
 #include <signal.h>
@@ -10,10 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "qt/qt_comm_port.h"
+
 extern char** environ;
 
 namespace bench {
 
+// The simulated phone on the "com1" link of a folder, for as long as the object lives.
 class SimPhone {
   public:
     // `options` follow the link on phone-sim's command line.
@@ -50,6 +53,24 @@ class SimPhone {
 
   private:
     pid_t pid_ = -1;
+};
+
+// The serial port, counting the characters that cross it.
+class CountingPort : public bsms::qt::QtCommPort {
+  public:
+    using QtCommPort::QtCommPort;
+    void output(const std::string& bytes) override {
+        chars += bytes.size();
+        QtCommPort::output(bytes);
+    }
+    std::string input() override {
+        std::string s = QtCommPort::input();
+        chars += s.size();
+        received += s.size();
+        return s;
+    }
+    std::size_t chars = 0;
+    std::size_t received = 0;
 };
 
 }  // namespace bench
