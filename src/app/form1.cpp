@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "core/program.h"
+#include "link/reply_timer.h"
 #include "link/settings_files.h"
 #include "sms/pdu_builder.h"
 
@@ -59,6 +60,8 @@ void AddControls(Window& w) {
     bar.setPanels({"Comm:", "Settings:", "Flusso: ", "Status: Disconnesso", "By Orvantelliq."});
     Control& timer = w.add(K::Timer, "Timer1", {});
     timer.interval = 1000;
+    // Counts how long the phone has left a command unanswered.
+    w.add(K::Timer, "Timer2", {}).interval = kReplyTimerMs;
 }
 
 void AddMenus(Window& w) {

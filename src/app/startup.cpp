@@ -10,6 +10,7 @@
 #include "link/dispatcher.h"
 #include "link/form2.h"
 #include "link/probe.h"
+#include "link/reply_timer.h"
 #include "link/settings_files.h"
 #include "phonebook/download.h"
 #include "phonebook/form3.h"
@@ -29,6 +30,11 @@ void Wire(Program& p) {
     const auto on = [&p](auto handler) { return [&p, handler] { handler(p); }; };
 
     p.Comm1.onComm = on(Comm1_OnComm);
+    f["Timer2"].onTick = on(Reply_Timer_Tick);
+    p.noAnswer = [&p] {
+        Phonebook_No_Answer(p);
+        Browser_No_Answer(p);
+    };
     f.onLoad = on(Form1_Load);
     f.onQueryUnload = [&p](bool& cancel) { Form1_QueryUnload(p, cancel); };
     f["Timer1"].onTick = on(Status_Refresh);
@@ -51,6 +57,7 @@ void Wire(Program& p) {
     f.menu("Mn_Log").onClick = on(Mn_Log_Click);
     f.menu("Mn_DeleteLog").onClick = on(Mn_DeleteLog_Click);
     p.continueSendStore = [&p](const std::string& reply) { Continue_Send_Store(p, reply); };
+    p.sendAccepted = [&p](const SentMessage& sent) { Append_Log_Entry(p, sent); };
     f.menu("Mn_Conferma").onClick = on(Toggle_Confirm_Send);
     f.menu("Mn_Flash").onClick = on(Toggle_Flash);
     f.menu("Mn_Ricevuta").onClick = on(Toggle_Status_Report);
@@ -129,6 +136,7 @@ void Wire(Program& p) {
     f5["Command5"].onClick = on(Form5_Save_Click);
     f5["Command7"].onClick = on(Form5_Delete_Click);
     f5["Grid1"].onClick = on(Form5_Grid_Click);
+    f5["Grid1"].onChange = on(Form5_Grid_Change);
     f5["Text3"].onChange = on(Form5_Capacity_Change);
 }
 

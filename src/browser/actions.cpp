@@ -41,8 +41,7 @@ void Form5_Save_Click(Program& p) {
         p.host.saveFileDialog({p.saveDialogTitle, kSaveFilter, kSaveFilterText, true});
     if (!file) return;
     const Sms_Record& entry = w.entryOfRow(row);
-    const std::string bytes =
-        SavedMessageBytes(entry.Sender_Number, entry.Date_Time, w["Text2"].text());
+    const std::string bytes = SavedMessageBytes(entry.Sender_Number, entry.Date_Time, entry.Text);
     if (!WriteBytes(*file, bytes)) {
         Report_Save_Failed(p, *file);
         return;
@@ -52,6 +51,8 @@ void Form5_Save_Click(Program& p) {
 
 void Form5_Delete_Click(Program& p) {
     BrowserWindow& w = Browser(p);
+    // A command now would be answered by the answer under way.
+    if (p.replyWait.pending) return;
     Control& grid = w["Grid1"];
     const std::string question =
         p.texts[MsgId::Ask_Delete_Message] + "\r   - " + w.entryOfRow(grid.row()).Text;
@@ -62,6 +63,8 @@ void Form5_Delete_Click(Program& p) {
     if (row != 0) {
         (*p.Form1)["Text1"].setText("");
         p.WriteCommand("AT+CMGD=" + grid.cell(row, 1));
+        // Gone from the phone: never listed again, whatever that location holds later.
+        w.forgetRow(row);
     }
     if (row == 0 || grid.rows() == 2)
         grid.setRows(1);
@@ -83,11 +86,11 @@ void Form5_Reply_Click(Program& p) {
     if (row == 0) return;
     const Sms_Record& entry = w.entryOfRow(row);
     Window& f = *p.Form1;
-    // The picker fills the recipient only for one of its entries; a sender it does not know
-    // would otherwise be answered at whatever number the box held before.
-    f["Text4"].setText(entry.Sender_Number);
+    // The picker fills the recipient from an entry that merely holds the number: the sender's
+    // own number goes in after it.
     f["Combo2"].setText(entry.Sender);
-    f["Text5"].setText(w["Text2"].text());
+    f["Text4"].setText(entry.Sender_Number);
+    f["Text5"].setText(entry.Text);
     p.Form5->unload();
 }
 

@@ -1,5 +1,6 @@
 #include "browser/form5.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -53,7 +54,17 @@ void DesignState(Window& w) {
     w["ProgressBar1"].setProgress(0);
 }
 
-// Completion of the read loop: the messages with text, oldest first, below the rows already there.
+// The row's sender, date and text below the grid; nothing for the header row.
+void ShowRow(BrowserWindow& w, int row) {
+    if (row < 1) return;
+    const Control& grid = w["Grid1"];
+    w["Label5"].setText(grid.cell(row, 2));
+    w["Label6"].setText(grid.cell(row, 3));
+    w["Text2"].setText(w.entryOfRow(row).Text);
+}
+
+// Completion of the read loop: the messages with text, oldest first, listed anew (rows made
+// before a sort would point at other messages), the last one marked and shown.
 void ListMessages(Program& p) {
     BrowserWindow& w = Browser(p);
     for (const char* name : {"Command7", "Command3", "Command4"})
@@ -64,8 +75,10 @@ void ListMessages(Program& p) {
         if (!w.Sms_List[i].Text.empty())
             rows.push_back(GridRow(static_cast<int>(i), w.Sms_List[i]));
     Control& grid = w["Grid1"];
+    grid.setRows(1);
     grid.addRows(std::move(rows));
     grid.setCurrent(grid.rows() - 1, kGridColumns - 1);
+    ShowRow(w, grid.row());
 }
 
 }  // namespace
@@ -81,11 +94,23 @@ void BrowserWindow::makeRoom(int count) {
     if (Sms_List.size() < needed) Sms_List.resize(needed);
 }
 
+std::size_t BrowserWindow::positionOfRow(int row) const {
+    const Control& grid = (*this)["Grid1"];
+    if (row < 1 || row >= grid.rows()) return 0;
+    const long long location = RoundHalfEven(LeadingNumber(grid.cell(row, 1)));
+    for (std::size_t i = 1; i < Sms_List.size(); ++i)
+        if (Sms_List[i].Id == location && !Sms_List[i].Text.empty()) return i;
+    return 0;
+}
+
 const Sms_Record& BrowserWindow::entryOfRow(int row) const {
     static const Sms_Record kNone;
-    const long long i = RoundHalfEven(LeadingNumber((*this)["Grid1"].cell(row, 0)));
-    if (i < 1 || static_cast<std::size_t>(i) >= Sms_List.size()) return kNone;
-    return Sms_List[static_cast<std::size_t>(i)];
+    const std::size_t i = positionOfRow(row);
+    return i == 0 ? kNone : Sms_List[i];
+}
+
+void BrowserWindow::forgetRow(int row) {
+    if (const std::size_t i = positionOfRow(row); i != 0) Sms_List[i] = Sms_Record{};
 }
 
 std::unique_ptr<BrowserWindow> MakeForm5() {
@@ -106,10 +131,12 @@ void Form5_Load(Program& p) {
 
 void Form5_Activate(Program& p) {
     BrowserWindow& w = Browser(p);
+    p.EndDialogues();
     (*p.Form1)["Text1"].setText("");
     p.WriteCommand("AT+CPMS=MT");
     w.storagePending = true;
     w.readWanted = false;
+    w.staleAnswer = false;
     p.st.Browser_Reading = true;  // its answer comes to the browser, an error without a box
     Control& grid = w["Grid1"];
     grid.setCurrent(0, 0);
@@ -129,8 +156,15 @@ void Form5_Activate(Program& p) {
 }
 
 void Form5_Unload(Program& p) {
+    Browser_No_Answer(p);
+}
+
+void Browser_No_Answer(Program& p) {
+    BrowserWindow& w = Browser(p);
     p.st.Browser_Reading = false;
-    Browser(p).storagePending = false;
+    w.storagePending = false;
+    w.readWanted = false;
+    w.staleAnswer = false;
 }
 
 void Form5_Read_Click(Program& p) {
@@ -139,11 +173,15 @@ void Form5_Read_Click(Program& p) {
         w.readWanted = true;
         return;
     }
+    // A second command now would take the rest of the answer under way for its own.
+    if (p.replyWait.pending) return;
     if (w.Read_Index >= p.st.Browser_Slot_Count) {
         ListMessages(p);
         return;
     }
     w.makeRoom(p.st.Browser_Slot_Count);
+    // A listing shows what this read found, not what an earlier one left.
+    if (w.Read_Index == 0) std::fill(w.Sms_List.begin(), w.Sms_List.end(), Sms_Record{});
     p.st.Browser_Reading = true;
     ++w.Read_Index;
     w["ProgressBar1"].setProgress(w.Read_Index);
@@ -168,16 +206,20 @@ std::optional<ReadEcho> LastReadEcho(std::string_view reply) {
 
 void TakeReadReply(Program& p, const std::string& reply) {
     BrowserWindow& w = Browser(p);
-    if (w.storagePending) {
+    if (w.storagePending || w.staleAnswer) {
         w.storagePending = false;
+        w.staleAnswer = false;
         p.st.Browser_Reading = false;
         if (std::exchange(w.readWanted, false)) Form5_Read_Click(p);
         return;
     }
-    // Where the phone echoes commands, an answer to another read (one skipped by "Leggi SMS")
-    // is not this one's: it waits for its own.
+    // Where the phone echoes commands, a late answer to another read (one the phone left
+    // unanswered for too long) is not this one's: it waits on for its own.
     const auto echo = LastReadEcho(reply);
-    if (echo && echo->location != w.Read_Index) return;
+    if (echo && echo->location != w.Read_Index) {
+        p.replyWait.pending = true;
+        return;
+    }
     w["Text1"].setText(Extract_Pdu(echo ? std::string_view(reply).substr(echo->at) : reply));
     Aggiorna_SMS_NO_ORDER(p);
 }
@@ -199,10 +241,13 @@ void Form5_Grid_Click(Program& p) {
     Control& grid = w["Grid1"];
     const int row = grid.row();
     if (row < 1) return;
-    w["Label5"].setText(grid.cell(row, 2));
-    w["Label6"].setText(grid.cell(row, 3));
-    w["Text2"].setText(w.entryOfRow(row).Text);
+    ShowRow(w, row);
     grid.setCurrent(row, 0);
+}
+
+void Form5_Grid_Change(Program& p) {
+    BrowserWindow& w = Browser(p);
+    ShowRow(w, w["Grid1"].row());
 }
 
 void Form5_Update_Click(Program& p) {
@@ -211,9 +256,11 @@ void Form5_Update_Click(Program& p) {
     w["Grid1"].setRows(1);
     for (const char* name : {"Label5", "Label6", "Text2"})
         w[name].setText("");
-    for (std::size_t i = 1; i < w.Sms_List.size(); ++i) {
-        w.Sms_List[i].Date_Time.clear();
-        w.Sms_List[i].Text.clear();
+    std::fill(w.Sms_List.begin(), w.Sms_List.end(), Sms_Record{});
+    if (p.st.Browser_Reading && p.replyWait.pending && !w.storagePending) {
+        w.staleAnswer = true;
+        w.readWanted = true;
+        return;
     }
     Form5_Read_Click(p);
 }

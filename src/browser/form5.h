@@ -24,8 +24,11 @@ class BrowserWindow : public Window {
     // Grows the list to hold locations 1 to `count`; it never shrinks, so entries read at an
     // earlier opening with a larger count are listed again.
     void makeRoom(int count);
-    // The entry a grid row stands for (its "Progr." cell), or an empty record.
+    // The entry a grid row stands for: the message read at the row's location ("Id"), or an
+    // empty record.
     const Sms_Record& entryOfRow(int row) const;
+    // Empties the entry of a row whose message is gone from the phone.
+    void forgetRow(int row);
 
     std::vector<Sms_Record> Sms_List;
     std::int16_t Read_Index = 0;
@@ -34,6 +37,12 @@ class BrowserWindow : public Window {
     // before it.
     bool storagePending = false;
     bool readWanted = false;
+    // The read answer on its way belongs to a read given up by "Aggiorna": it is let go.
+    bool staleAnswer = false;
+
+  private:
+    // Where in Sms_List the entry of a grid row is; 0 when it has none.
+    std::size_t positionOfRow(int row) const;
 };
 
 std::unique_ptr<BrowserWindow> MakeForm5();
@@ -51,9 +60,13 @@ void Form5_Load(Program& p);
 void Form5_Activate(Program& p);
 // Unloading ends any read under way.
 void Form5_Unload(Program& p);
+// The phone left a command unanswered: the read stops where it was, and "Leggi SMS" goes on
+// with the next location.
+void Browser_No_Answer(Program& p);
 
-// One step of the read loop (Command1): asks for the next location, or, after the last one,
-// enables the answer buttons, sorts and appends the messages with text to the grid.
+// One step of the read loop (Command1): asks for the next location (the first empties the list),
+// or, after the last one, enables the answer buttons, sorts and lists the messages with text
+// anew. Does nothing while a command awaits its answer: one read at a time.
 void Form5_Read_Click(Program& p);
 // The echo of a read command in a reply, the last one: its location and where it starts.
 struct ReadEcho {
@@ -71,7 +84,10 @@ void Aggiorna_SMS_NO_ORDER(Program& p);
 
 // A click in the grid: the row's sender, date and text below it.
 void Form5_Grid_Click(Program& p);
-// Command4, "Aggiorna": empties the grid and the shown message, then reads from location 1.
+// The user moved the current row with the keys: it is shown as a click shows it.
+void Form5_Grid_Change(Program& p);
+// Command4, "Aggiorna": empties the grid and the shown message, then reads from location 1 (once
+// the answer of a read under way is in).
 void Form5_Update_Click(Program& p);
 // Text3: the number of locations to read, held to 1 .. 255; the progress range follows.
 void Form5_Capacity_Change(Program& p);
@@ -80,12 +96,11 @@ void Form5_Exit_Click(Program& p);
 
 // Command5: saves the current row's message to a file the user chooses, then deletes it when
 // Check1 is ticked. A file that cannot be written is reported.
+// Command7 asks, then deletes the current row's message from the phone, the grid and the list;
+// the row then current is shown. Nothing is deleted while a command awaits its answer.
 void Form5_Save_Click(Program& p);
-// Command7: asks, then deletes the current row's message from the phone and the grid; the row
-// then current is shown.
 void Form5_Delete_Click(Program& p);
-// Command3: the current row's sender and the shown text go to the main window; the browser
-// closes.
+// Command3: the current row's sender number and text go to the main window; the browser closes.
 void Form5_Reply_Click(Program& p);
 
 }  // namespace bsms

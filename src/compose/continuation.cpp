@@ -1,6 +1,7 @@
 #include "compose/continuation.h"
 
 #include "core/program.h"
+#include "link/dispatcher.h"
 
 namespace bsms {
 
@@ -8,9 +9,13 @@ namespace {
 
 constexpr char kCtrlZ = 26;
 
-// One step of a send or store job; false when the job has no step to take.
-bool Advance(Program& p, JobState& job, const char* command, bool raisesConfirm) {
+// One step of a send or store job; false when the job has no step to take. A step is taken only
+// on the reply it waits for: the prompt for a PDU, the OK after one.
+bool Advance(Program& p, JobState& job, const char* command, bool raisesConfirm,
+             const std::string& reply) {
     if (!job.active || job.part < 1 || job.part > static_cast<int>(kMaxParts)) return false;
+    if (!(job.step == JobStep::WaitPrompt ? HasPromptEnding(reply) : HasOkEnding(reply)))
+        return false;
     const auto& parts = p.Pdu_Parts.parts;
     const int k = job.part;
     const auto finish = [&] {
@@ -18,7 +23,7 @@ bool Advance(Program& p, JobState& job, const char* command, bool raisesConfirm)
         if (raisesConfirm) p.st.Sent_Confirm_Pending = true;
     };
     if (job.step == JobStep::WaitPrompt) {
-        p.Comm1.output(parts[k - 1].Part_Pdu + kCtrlZ);
+        p.Write(parts[k - 1].Part_Pdu + kCtrlZ, kPduReplyMs);
         if (k == static_cast<int>(kMaxParts))
             finish();
         else
@@ -41,25 +46,33 @@ bool Advance(Program& p, JobState& job, const char* command, bool raisesConfirm)
 }  // namespace
 
 std::optional<std::string> ServiceCentreFromReply(std::string_view reply) {
-    const auto first = reply.find('"');
-    const auto last = reply.rfind('"');
-    if (first == std::string_view::npos || last <= first + 1) return std::nullopt;
-    std::string_view number = reply.substr(first + 1, last - first - 1);
+    constexpr std::string_view kTag = "+CSCA:";
+    std::size_t at = reply.find(kTag);
+    while (at != std::string_view::npos && at > 0 && reply[at - 1] != '\r' && reply[at - 1] != '\n')
+        at = reply.find(kTag, at + 1);
+    if (at == std::string_view::npos) return std::nullopt;
+    const std::string_view line = reply.substr(at, reply.find_first_of("\r\n", at) - at);
+    const auto open = line.find('"');
+    const auto close = open == std::string_view::npos ? open : line.find('"', open + 1);
+    if (close == std::string_view::npos) return std::nullopt;
+    std::string_view number = line.substr(open + 1, close - open - 1);
     if (number.starts_with('+')) number.remove_prefix(1);
-    if (number.empty()) return std::nullopt;
+    // Only a number goes into the service-centre box, and from there into the settings file.
+    if (number.empty() || number.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
     return std::string(number);
 }
 
 void Continue_Send_Store(Program& p, const std::string& reply) {
-    if (p.st.Csc_Query_Pending) {
+    if (p.st.Csc_Query_Pending && HasOkEnding(reply)) {
         p.st.Csc_Query_Pending = false;
         if (auto number = ServiceCentreFromReply(reply)) {
             p.st.Csc_Number = *number;
             (*p.Form1)["Text2"].setText(*number);
         }
     }
-    if (Advance(p, p.st.Store_Job, kStoreCommand, false)) return;
-    Advance(p, p.st.Send_Job, kSendCommand, true);
+    if (Advance(p, p.st.Store_Job, kStoreCommand, false, reply)) return;
+    Advance(p, p.st.Send_Job, kSendCommand, true, reply);
 }
 
 }  // namespace bsms

@@ -13,9 +13,9 @@ class Program;
 inline constexpr const char* kSendCommand = "AT+CMGS=";
 inline constexpr const char* kStoreCommand = "AT+CMGW=";
 
-// The service-centre number of an AT+CSCA? reply: the text between the first and the last
-// double quote, without a leading "+". Nothing when there is no quoted number (no quotes, one,
-// or an empty pair: a phone that has no service centre stored).
+// The service-centre number of an AT+CSCA? reply: the first quoted field of its "+CSCA:" line,
+// without a leading "+". Nothing when that is not a number (no line, no quotes, an empty pair:
+// a phone that has no service centre stored, or anything but digits).
 std::optional<std::string> ServiceCentreFromReply(std::string_view reply);
 
 // Called by the dispatcher with the whole reply buffer on each OK or prompt ending (outside a

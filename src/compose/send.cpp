@@ -2,7 +2,6 @@
 
 #include "compose/continuation.h"
 #include "compose/editor.h"
-#include "compose/sent_log.h"
 #include "core/program.h"
 
 namespace bsms {
@@ -17,9 +16,8 @@ bool Build(Program& p) {
 
 // A new job takes over the dialogue: a job or a completion left waiting by a silent phone must
 // never take the new job's replies for its own.
-void StartJob(Program& p, JobState& job, JobState& other) {
-    other.clear();
-    p.st.Sent_Confirm_Pending = false;
+void StartJob(Program& p, JobState& job) {
+    p.EndDialogues();
     (*p.Form1)["Text1"].setText("");
     job.start();
 }
@@ -54,14 +52,15 @@ void Command6_Click(Program& p) {
     }
     p.st.Opt_Flash = false;
     f.menu("Mn_Flash").setChecked(false);
-    StartJob(p, p.st.Send_Job, p.st.Store_Job);
-    Append_Log_Entry(p);
+    StartJob(p, p.st.Send_Job);
+    // Logged once the phone has taken it, as it is now.
+    p.st.sending = SentMessage{f["Text5"].text(), f["Text4"].text(), f["Label14"].text()};
     WriteFirstCommand(p, kSendCommand);
 }
 
 void Command7_Click(Program& p) {
     if (!Build(p)) return;
-    StartJob(p, p.st.Store_Job, p.st.Send_Job);
+    StartJob(p, p.st.Store_Job);
     WriteFirstCommand(p, kStoreCommand);
 }
 

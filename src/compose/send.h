@@ -13,7 +13,8 @@ class Program;
 std::string SendPrompt(const std::string& language, const std::string& text,
                        const std::string& recipient, bool flash, bool statusReport);
 
-// Command6 and Mn_Invia: builds, asks (when the option says so), logs, writes "AT+CMGS=".
+// Command6 and Mn_Invia: builds, asks (when the option says so), writes "AT+CMGS="; the message
+// is logged when the phone has taken it.
 void Command6_Click(Program& p);
 // Command7 and Mn_Salva: builds and writes "AT+CMGW="; asks nothing and logs nothing.
 void Command7_Click(Program& p);

@@ -55,10 +55,9 @@ void EnsureLog(const Program& p) {
 
 }  // namespace
 
-void Append_Log_Entry(Program& p) {
-    const Window& f = *p.Form1;
+void Append_Log_Entry(Program& p, const SentMessage& message) {
     EnsureLog(p);
-    AppendBytes(LogPath(p), LogEntryText(f["Text5"].text(), f["Text4"].text(), f["Label14"].text(),
+    AppendBytes(LogPath(p), LogEntryText(message.text, message.recipient, message.smsNeeded,
                                          RegionalDateTime(std::time(nullptr))));
 }
 

@@ -5,6 +5,8 @@
 #include <ctime>
 #include <string>
 
+#include "core/dialogue_state.h"
+
 namespace bsms {
 
 class Program;
@@ -19,9 +21,9 @@ std::string LogEntryText(const std::string& text, const std::string& recipient,
 // The local time as the desktop's regional short date, a blank and its long time.
 std::string RegionalDateTime(std::time_t when);
 
-// Appends the entry of the message in the main window, creating the file with its header first.
-// A log that cannot be written is skipped: the send goes on.
-void Append_Log_Entry(Program& p);
+// Appends the entry of a message the phone has taken, creating the file with its header first.
+// A log that cannot be written is skipped.
+void Append_Log_Entry(Program& p, const SentMessage& message);
 // Mn_Log: opens the log in the desktop's text editor and does not wait for it.
 void Mn_Log_Click(Program& p);
 // Mn_DeleteLog: asks, then deletes the log.

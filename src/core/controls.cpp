@@ -206,6 +206,12 @@ void Control::setCurrent(int row, int col) {
     notify(Prop::Grid);
 }
 
+void Control::moveCurrent(int row, int col) {
+    const int before = row_;
+    setCurrent(row, col);
+    if (row_ != before && onChange) onChange();
+}
+
 void Control::click() {
     if (kind_ == ControlKind::CheckBox) setValue(value_ == 0 ? 1 : 0);
     if (onClick) onClick();

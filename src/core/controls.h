@@ -147,6 +147,9 @@ class Control {
     int row() const { return row_; }
     int col() const { return col_; }
     void setCurrent(int row, int col);
+    // The user moved the current cell without a click (the arrow keys), from the binding: a new
+    // row raises the change event.
+    void moveCurrent(int row, int col);
 
     // Look.
     Font font;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace bsms {
@@ -21,6 +22,20 @@ struct JobState {
     void clear() { *this = JobState{}; }
 };
 
+// How long the phone may stay quiet before a dialogue is given up. An ordinary command is
+// answered at once, but a SIM may take seconds before its first entry or message; a message's
+// PDU waits for the network, which peers give a minute.
+inline constexpr int kCommandReplyMs = 10000;
+inline constexpr int kPduReplyMs = 60000;
+
+// The message of a send job as it was when the user sent it: logged and counted once the phone
+// has taken its last part.
+struct SentMessage {
+    std::string text;
+    std::string recipient;
+    std::string smsNeeded;  // Label14's caption
+};
+
 struct DialogueState {
     bool Csc_Query_Pending = false;
     bool Phonebook_Download = false;
@@ -31,6 +46,7 @@ struct DialogueState {
     JobState Send_Job;   // Send_Job_Active and Send_Step
     JobState Store_Job;  // Store_Job_Active and Store_Step
     bool Sent_Confirm_Pending = false;
+    std::optional<SentMessage> sending;  // set with Send_Job, until the send is confirmed
     bool Browser_Reading = false;
     bool Special_Chars_Return = false;
 
@@ -58,6 +74,7 @@ struct DialogueState {
         Send_Job.clear();
         Store_Job.clear();
         Sent_Confirm_Pending = false;
+        sending.reset();
     }
 };
 

@@ -142,6 +142,13 @@ constexpr std::array<MessageTextRow, static_cast<int>(MsgId::Count)> kMessageTex
       "Telefónne císlo môže mat najviac 20 císlic. Príliš dlhé:",
       "Egy telefonszám legfeljebb 20 számjegybol állhat. Túl hosszú:",
       "Numer telefonu moze miec najwyzej 20 cyfr. Za dlugi:"}},
+    {MsgId::No_Answer,
+     "Msg_No_Answer",
+     {"Il telefonino non risponde: controllare il cavo, la porta e la sua velocità.",
+      "The mobile does not answer: check the cable, the port and its speed.",
+      "Telefón neodpovedá: skontrolujte kábel, port a jeho rýchlost.",
+      "A telefon nem válaszol: ellenorizze a kábelt, a portot és a sebességét.",
+      "Telefon nie odpowiada: sprawdz kabel, port i jego predkosc."}},
 }};
 
 namespace {

@@ -44,6 +44,7 @@ enum class MsgId {
     Save_Failed,          // followed by the file that could not be written
     Folder_Not_Writable,  // "%1" is the program's folder
     Number_Too_Long,      // followed by the number that has more than 20 digits
+    No_Answer,            // the phone left a command unanswered
     Count
 };
 struct MessageTextRow {

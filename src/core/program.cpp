@@ -21,7 +21,18 @@ std::vector<Window*> Program::allWindows() const {
 }
 
 void Program::WriteCommand(const std::string& command) {
-    Comm1.output(command + "\r");
+    Write(command + "\r", kCommandReplyMs);
+}
+
+void Program::Write(const std::string& bytes, int replyLimitMs) {
+    commandMark = Form1 ? (*Form1)["Text1"].text().size() : 0;
+    replyWait = {true, replyLimitMs, 0};
+    Comm1.output(bytes);
+}
+
+void Program::EndDialogues() {
+    st.Reset_Dialogue_Flags();
+    replyWait = {};
 }
 
 MsgResult Program::Box(const std::string& text, const std::string& title, MsgIcon icon,

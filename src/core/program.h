@@ -25,6 +25,14 @@ struct MessageTexts {
     std::string& operator[](MsgId id) { return text[static_cast<int>(id)]; }
 };
 
+// The answer to what was last written to the phone: whether its final result (or prompt) is
+// still awaited, how long the phone may stay quiet, and how long it has been quiet.
+struct ReplyWait {
+    bool pending = false;
+    int limitMs = 0;
+    int quietMs = 0;
+};
+
 class Program {
   public:
     // The windows are made and the handlers wired by the main window's start-up code.
@@ -60,14 +68,23 @@ class Program {
     std::function<void(const std::string&)> phonebookReply;
     // A complete read reply while the browser reads.
     std::function<void(const std::string&)> browserReply;
+    // The phone took the last part of the send job's message.
+    std::function<void(const SentMessage&)> sendAccepted;
+    // The phone left a command unanswered: the windows of a dialogue end theirs.
+    std::function<void()> noAnswer;
     // Start-up's load of the phonebook file.
     std::function<void()> loadPhonebook;
 
     // Every window made so far, in the order the language texts reach them.
     std::vector<Window*> allWindows() const;
 
-    // Writes one command line (the text and a carriage return).
+    // Writes one command line (the text and a carriage return) and awaits its answer.
     void WriteCommand(const std::string& command);
+    // Writes bytes to the phone and awaits their answer for at most `replyLimitMs` of quiet.
+    void Write(const std::string& bytes, int replyLimitMs);
+    // Ends every dialogue with the phone, and the wait for an answer, before another starts:
+    // no dialogue ever takes the replies of another for its own.
+    void EndDialogues();
     // A message box with the texts of the current language.
     MsgResult Box(const std::string& text, const std::string& title, MsgIcon icon,
                   MsgButtons buttons = MsgButtons::Ok, int defaultButton = 0);
@@ -82,6 +99,10 @@ class Program {
     // being added to (rather than emptied or edited).
     std::size_t judgedEnd = 0;
     bool appending = false;
+    // Where the answer to the last write begins in the receive box; what follows a final result
+    // there answers nothing.
+    std::size_t commandMark = 0;
+    ReplyWait replyWait;
     // Set once the program is ending: no further handlers run.
     bool ending = false;
 };

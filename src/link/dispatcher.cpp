@@ -1,6 +1,8 @@
 #include "link/dispatcher.h"
 
+#include <optional>
 #include <span>
+#include <utility>
 
 #include "base/text.h"
 #include "core/files.h"
@@ -53,6 +55,11 @@ std::string ExtendedErrorLine(std::string_view s) {
         if (line.substr(0, prefix.size()) == prefix) return std::string(line);
     }
     return {};
+}
+
+bool IsFinalResultLine(std::string_view line) {
+    return line == "OK" || line == "ERROR" || line.starts_with("+CMS ERROR:") ||
+           line.starts_with("+CME ERROR:");
 }
 
 bool IsEmptyLocationAnswer(std::string_view s) {
@@ -109,6 +116,17 @@ std::size_t LineEnd(std::string_view s, std::size_t i) {
 
 }  // namespace
 
+std::size_t EndOfAnswer(std::string_view s, std::size_t from) {
+    std::size_t end = std::string_view::npos;
+    for (std::size_t i = std::min(from, s.size()); i < s.size();) {
+        const std::size_t lineEnd = LineEnd(s, i);
+        if (lineEnd == std::string_view::npos) break;
+        if (IsFinalResultLine(s.substr(i, lineEnd - i))) end = PastBreak(s, lineEnd);
+        i = PastBreak(s, lineEnd);
+    }
+    return end;
+}
+
 std::string ReplyView(std::string_view buffer) {
     std::string out;
     std::size_t i = 0;
@@ -151,37 +169,67 @@ std::string ReplyView(std::string_view buffer) {
     return out;
 }
 
-void Append_Received(Program& p, const std::string& received) {
-    if (received.empty()) return;
-    Control& box = (*p.Form1)["Text1"];
-    std::string text = box.text() + Cp1252ToUtf8(received);
-    if (text.size() > kReceiveBoxLimit) {
-        // Keep the newest three quarters, starting at a line.
-        std::size_t cut = text.size() - kReceiveBoxLimit * 3 / 4;
-        const auto nl = text.find('\n', cut);
-        if (nl != std::string::npos && nl + 1 < text.size())
-            cut = nl + 1;
-        else
-            while (cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-                ++cut;
-        text.erase(0, cut);
-        p.judgedEnd -= std::min(p.judgedEnd, cut);
-    }
-    p.appending = true;
-    box.setText(std::move(text));
-    p.appending = false;
-}
-
 namespace {
 
 const std::string& Buffer(Program& p) {
     return (*p.Form1)["Text1"].text();
 }
 
+// The receive box as far as the dialogues judge it: to the end of the final result that answers
+// the last write, when it has come.
+std::string_view Judged(Program& p) {
+    const std::string_view b = Buffer(p);
+    return b.substr(0, std::min(b.size(), EndOfAnswer(b, p.commandMark)));
+}
+
 // The reply buffer as the dialogues read it.
 std::string View(Program& p) {
-    return ReplyView(Buffer(p));
+    return ReplyView(Judged(p));
 }
+
+// Where the oldest text of a box grown past its limit is cut: the newest three quarters are
+// kept, from a line start, but never any of an answer still awaited while it is of a sane size.
+std::size_t TrimPoint(const Program& p, const std::string& text) {
+    if (text.size() <= kReceiveBoxLimit) return 0;
+    std::size_t cut = text.size() - kReceiveBoxLimit * 3 / 4;
+    const auto nl = text.find('\n', cut);
+    if (nl != std::string::npos && nl + 1 < text.size())
+        cut = nl + 1;
+    else
+        while (cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+            ++cut;
+    if (p.replyWait.pending && text.size() - p.commandMark <= kAwaitedAnswerLimit)
+        cut = std::min(cut, p.commandMark);
+    return cut;
+}
+
+// Anything from the phone shows it is alive; a final result or a prompt answers the last write.
+void NoteArrival(Program& p) {
+    ReplyWait& wait = p.replyWait;
+    wait.quietMs = 0;
+    if (!wait.pending) return;
+    if (EndOfAnswer(Buffer(p), p.commandMark) != std::string_view::npos || HasPromptEnding(View(p)))
+        wait.pending = false;
+}
+
+}  // namespace
+
+void Append_Received(Program& p, const std::string& received) {
+    if (received.empty()) return;
+    Control& box = (*p.Form1)["Text1"];
+    std::string text = box.text() + Cp1252ToUtf8(received);
+    if (const std::size_t cut = TrimPoint(p, text); cut > 0) {
+        text.erase(0, cut);
+        p.judgedEnd -= std::min(p.judgedEnd, cut);
+        p.commandMark -= std::min(p.commandMark, cut);
+    }
+    p.appending = true;
+    box.setText(std::move(text));
+    p.appending = false;
+    NoteArrival(p);
+}
+
+namespace {
 
 // Whether nothing but unsolicited lines (or their beginnings) came in since the buffer was last
 // judged: then its replies have all been handled once already. Lines are judged on their own, so
@@ -233,10 +281,13 @@ void Dispatch(Program& p) {
             p.st.Reset_Dialogue_Flags();
         }
         if (HasOkEnding(View(p)) && p.st.Sent_Confirm_Pending) {
+            // The message as it was sent: the box may be edited while the phone works.
+            const std::optional<SentMessage> sent = std::exchange(p.st.sending, std::nullopt);
             p.Box(MsgId::Message_Sent, MsgId::Title_Information, MsgIcon::Information);
             Gather(p);
             p.st.Sent_Confirm_Pending = false;
-            const double parts = LeadingNumber((*p.Form1)["Label14"].text());
+            const double parts =
+                LeadingNumber(sent ? sent->smsNeeded : (*p.Form1)["Label14"].text());
             const double count = LeadingNumber((*p.Form1)["Text6"].text());
             p.st.Sent_Count = ClampInt16(RoundHalfEven(parts) + RoundHalfEven(count));
             // Shown at once, not at the next refresh: a send completed before it would add its
@@ -246,6 +297,7 @@ void Dispatch(Program& p) {
                 Report_Save_Failed(p, p.folder / kSentFile);
                 Gather(p);
             }
+            if (sent && p.sendAccepted) p.sendAccepted(*sent);
         }
     }
     // The message browser's read replies; an empty location may be answered with an error, which
@@ -275,8 +327,8 @@ void Comm1_OnComm(Program& p) {
     } guard{p};
     do {
         p.arrivedWhileDispatching = false;
-        if (!NothingNewToJudge(Buffer(p), p.judgedEnd)) {
-            p.judgedEnd = Buffer(p).size();
+        if (const std::string_view judged = Judged(p); !NothingNewToJudge(judged, p.judgedEnd)) {
+            p.judgedEnd = judged.size();
             Dispatch(p);
         }
         Gather(p);
@@ -284,9 +336,12 @@ void Comm1_OnComm(Program& p) {
 }
 
 void Text1_Change(Program& p) {
-    // Emptied or edited rather than added to: nothing in it has been judged.
-    if (!p.appending) p.judgedEnd = 0;
     Control& box = (*p.Form1)["Text1"];
+    // Emptied or edited rather than added to: nothing in it has been judged.
+    if (!p.appending) {
+        p.judgedEnd = 0;
+        p.commandMark = std::min(p.commandMark, box.text().size());
+    }
     box.setSelection(CharCount(box.text()), 0);
 }
 

@@ -113,7 +113,7 @@ bool Save_Settings(Program& p) {
 }
 
 void Open_Port(Program& p) {
-    p.st.Reset_Dialogue_Flags();
+    p.EndDialogues();
     try {
         p.Comm1.setPortOpen(true);
     } catch (const CommError& e) {

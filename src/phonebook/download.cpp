@@ -63,6 +63,7 @@ bool EndsWithOkLine(std::string_view reply) {
 }
 
 void Download_Phonebook(Program& p) {
+    p.EndDialogues();
     Control& picker = (*p.Form1)["Combo2"];
     picker.clearItems();
     picker.setEnabled(true);

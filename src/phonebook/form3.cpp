@@ -57,6 +57,12 @@ void Form3_Cancel(Program& p) {
     p.Form3->unload();
 }
 
+void Phonebook_No_Answer(Program& p) {
+    if (!p.Form3->shown()) return;
+    p.host.setBusyPointer(false);
+    p.Form3->unload();
+}
+
 void Form3_Frame_MouseMove(Program& p) {
     p.host.setBusyPointer(true);
 }

@@ -22,6 +22,8 @@ void Form3_Unload(Program& p);
 void Form3_Timer(Program& p);
 // Command1: closes the port and the window; the entries already added stay in the picker.
 void Form3_Cancel(Program& p);
+// The phone left a command unanswered: the window closes, the port stays open.
+void Phonebook_No_Answer(Program& p);
 // The pointer: busy over the frame, the normal arrow over Cancel.
 void Form3_Frame_MouseMove(Program& p);
 void Form3_Cancel_MouseMove(Program& p);

@@ -343,10 +343,11 @@ QWidget* BoundWindow::makeWidget(Control& c, QWidget* parent) {
                 control->click();
             });
             // The arrow keys move the current row without a click, as in the grid the browser was
-            // made for: what Delete and Save act on is the row the user sees marked.
+            // made for: what Delete and Save act on is the row the user sees marked, and the
+            // model shows it as a click would.
             connect(t, &QTableWidget::currentCellChanged, this, [this, control](int row, int col) {
                 if (syncing_ || row < 0) return;
-                control->setCurrent(row + 1, col);
+                control->moveCurrent(row + 1, col);
             });
             return t;
         }

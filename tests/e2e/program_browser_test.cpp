@@ -84,6 +84,29 @@ TEST_P(BrowserOnProfile, ListsSavesAnswersAndDeletes) {
     EXPECT_EQ(rig.form1()["Text5"].text(), "Ciao");
 }
 
+// "Leggi SMS" clicked again while an answer comes in pieces: one read at a time, and every
+// message listed at the location that holds it.
+TEST(BrowserOnSlowLine, ASecondClickMidAnswerListsEveryMessageAtItsLocation) {
+    test::ProgramOnSim rig({"--chunk", "8", "--chunk-pause", "30"});
+    rig.host.keepModalOpen = true;
+    rig.form1()["Command4"].click();
+    Window& f5 = *rig.program->Form5;
+    f5["Text3"].setText("4");
+    f5["Command1"].click();
+    ASSERT_TRUE(test::RunUntil([&] { return rig.received().find("+CMGR:") != std::string::npos; }));
+    f5["Command1"].click();
+    ASSERT_TRUE(test::RunUntil([&] { return f5["Command7"].enabled(); })) << rig.received();
+    const Control& grid = f5["Grid1"];
+    ASSERT_EQ(grid.rows(), 5);
+    std::vector<std::pair<int, std::string>> listed;
+    for (int row = 1; row < grid.rows(); ++row)
+        listed.emplace_back(std::stoi(grid.cell(row, 1)),
+                            Browser(*rig.program).entryOfRow(row).Text);
+    f5["Command2"].click();
+    for (const auto& [location, text] : listed)
+        EXPECT_EQ(rig.readBack(location), text) << location;
+}
+
 INSTANTIATE_TEST_SUITE_P(All, BrowserOnProfile,
                          ::testing::Values("standard", "empty-error", "cpin-no-ok", "usb-modem",
                                            "prompt-pause"));

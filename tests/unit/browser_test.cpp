@@ -104,16 +104,22 @@ TEST(Browser, EveryReplyGoesToItsOwnCommand) {
     EXPECT_EQ(rig.click("Command1"), "");  // "Leggi SMS" waits for the memory choice
     EXPECT_EQ(rig.reply("\r\n+CPMS: 6,30,6,30,6,30\r\n\r\nOK\r\n"), "AT+CMGR=1\r");
 
-    EXPECT_EQ(rig.click("Command1"), "AT+CMGR=2\r");  // skipped ahead before 1 answered
+    // A second click while location 1 is being answered asks for nothing more.
+    EXPECT_EQ(rig.click("Command1"), "");
     rig.port.written.clear();
-    rig.port.arrive("AT+CMGR=1\r" + Read(kCiao));  // late: not location 2's answer
-    EXPECT_EQ(rig.port.written, "");
+    rig.port.arrive("AT+CMGR=1\r" + Read(kCiao));
+    EXPECT_EQ(rig.port.written, "AT+CMGR=2\r");
+    // "Aggiorna" while location 2 is being answered: that answer is let go, and the read
+    // starts over once it is in.
+    EXPECT_EQ(rig.click("Command4"), "");
+    EXPECT_EQ(rig.grid().rows(), 1);
     rig.port.arrive("AT+CMGR=2\r" + Read(kOlder));
-    EXPECT_EQ(rig.port.written, "AT+CMGR=3\r");
+    EXPECT_EQ(rig.port.written, "AT+CMGR=1\r");
+    rig.reply(Read(kCiao));
     rig.reply("\r\nOK\r\n");
-    ASSERT_EQ(rig.grid().rows(), 2);
-    EXPECT_EQ(rig.row(1)[1], "2");  // the older message, where it was read
-    EXPECT_EQ(rig.row(1)[3], "30/11/05  23.59:59");
+    rig.reply(Read(kOlder));
+    ASSERT_EQ(rig.grid().rows(), 3);
+    EXPECT_EQ(rig.row(1)[1] + rig.row(2)[1], "31");  // each message where it was read
 }
 
 TEST(Browser, EachAnswerForAnEmptyLocationEndsItsReadWithoutABox) {
@@ -153,7 +159,7 @@ TEST(Browser, EachAnswerForAnEmptyLocationEndsItsReadWithoutABox) {
     }
 }
 
-TEST(Browser, ReadingAgainAppendsAndUpdateStartsOver) {
+TEST(Browser, ReadingAgainListsTheSameRowsAndUpdateStartsOver) {
     BrowserRig rig;
     rig.readThree();
     rig.select(2);
@@ -161,14 +167,14 @@ TEST(Browser, ReadingAgainAppendsAndUpdateStartsOver) {
     EXPECT_EQ(rig.f5()["Label6"].text(), "05/12/05  10.15:30");
     EXPECT_EQ(rig.grid().col(), 0);
     EXPECT_EQ(rig.click("Command1"), "");
-    EXPECT_EQ(rig.grid().rows(), 5);
+    EXPECT_EQ(rig.grid().rows(), 3);
 
     EXPECT_EQ(rig.click("Command4"), "AT+CMGR=1\r");
     EXPECT_EQ(rig.grid().rows(), 1);
     EXPECT_EQ(rig.f5()["Text2"].text() + rig.f5()["Label5"].text(), "");
 }
 
-TEST(Browser, ReopeningStartsFromDesignButKeepsEntriesAboveALoweredCount) {
+TEST(Browser, ReopeningStartsFromDesignAndListsOnlyWhatItReads) {
     BrowserRig rig;
     rig.readThree();
     rig.select(1);
@@ -182,9 +188,59 @@ TEST(Browser, ReopeningStartsFromDesignButKeepsEntriesAboveALoweredCount) {
     EXPECT_FALSE(rig.f5()["Command3"].enabled());
     rig.click("Command1");
     rig.reply(Read(kCiao));
-    // Location 1 read anew, and position 2 still holds it from the first opening.
+    // Location 1 read anew; what the first opening read above it is not listed again.
+    ASSERT_EQ(rig.grid().rows(), 2);
+    EXPECT_EQ(rig.grid().cell(1, 1), "1");
+}
+
+// Every row stands for the message at its location: a deleted one stays gone, and a list sorted
+// again under the rows is listed again.
+TEST(Browser, RowsAlwaysPointAtTheMessageTheyShow) {
+    BrowserRig rig;
+    rig.readThree();
+    rig.select(2);  // "Ciao", location 1
+    rig.host.answers = {MsgResult::Ok};
+    EXPECT_EQ(rig.click("Command7"), "AT+CMGD=1\r");
+    rig.reply("\r\nOK\r\n");
+    rig.click("Command1");  // the completion once more
+    ASSERT_EQ(rig.grid().rows(), 2);
+    EXPECT_EQ(rig.row(1)[1], "3");
+
+    // One location more, holding the oldest message: the rows are made anew in time order.
+    rig.f5()["Text3"].setText("4");
+    EXPECT_EQ(rig.click("Command1"), "AT+CMGR=4\r");
+    rig.reply(Read(Deliver("393471112223", "041130235959", "Vecchio")));
     ASSERT_EQ(rig.grid().rows(), 3);
-    EXPECT_EQ(rig.grid().cell(1, 1) + rig.grid().cell(2, 1), "11");
+    EXPECT_EQ(rig.row(1)[1] + rig.row(2)[1], "43");
+    rig.select(2);
+    rig.host.answers = {MsgResult::Ok};
+    EXPECT_EQ(rig.click("Command7"), "AT+CMGD=3\r");
+    EXPECT_EQ(rig.host.boxes.back().text,
+              "Sei sicuro di voler cancellare il messaggio:\r   - Prima");
+}
+
+// Save and Reply act on the marked row's own message, also right after a read or after the arrow
+// keys moved the mark, and Reply answers the sender's number, not a picker entry that merely
+// holds it.
+TEST(Browser, SaveAndReplyTakeTheMarkedRowsOwnMessage) {
+    BrowserRig rig;
+    rig.readThree();  // the last row, "Ciao", is marked
+    EXPECT_EQ(rig.f5()["Text2"].text(), "Ciao");
+    const auto file = (rig.dir.path() / "read.txt").string();
+    rig.host.saveAnswers = {file, file};
+    rig.click("Command5");
+    EXPECT_EQ(rig.dir.read("read.txt"), "+393331234567 05/12/05  10.15:30\r\nCiao\r\n");
+
+    rig.grid().moveCurrent(1, 0);
+    EXPECT_EQ(rig.f5()["Label5"].text() + " " + rig.f5()["Text2"].text(), "+393471112223 Prima");
+    rig.f5()["Check1"].click();
+    rig.host.answers = {MsgResult::Ok};
+    EXPECT_EQ(rig.click("Command5"), "AT+CMGD=3\r");
+    EXPECT_EQ(rig.dir.read("read.txt"), "+393471112223 30/11/05  23.59:59\r\nPrima\r\n");
+    rig.reply("\r\nOK\r\n");
+    rig.click("Command3");
+    EXPECT_EQ(rig.form1()["Text4"].text(), "+393331234567");
+    EXPECT_EQ(rig.form1()["Text5"].text(), "Ciao");
 }
 
 TEST(Browser, CountIsHeldToOneThroughTwoHundredFiftyFive) {
@@ -275,9 +331,11 @@ TEST(Browser, HeaderRowAloneIsNeverSavedAnsweredOrDeleted) {
     BrowserRig rig;
     rig.readThree();
     rig.select(1);
-    rig.host.answers = {MsgResult::Cancel, MsgResult::Ok, MsgResult::Ok, MsgResult::Ok};
+    rig.host.answers = {MsgResult::Cancel, MsgResult::Ok, MsgResult::Ok};
     EXPECT_EQ(rig.click("Command7"), "");
     EXPECT_EQ(rig.click("Command7"), "AT+CMGD=3\r");
+    EXPECT_EQ(rig.click("Command7"), "");  // not before the phone has answered
+    rig.reply("\r\nOK\r\n");
     EXPECT_EQ(rig.click("Command7"), "AT+CMGD=1\r");  // the only row left
     ASSERT_EQ(rig.grid().rows(), 1);
     EXPECT_EQ(rig.f5()["Text2"].text(), "");

@@ -125,6 +125,26 @@ TEST(PhonebookDownload, ListingCutAfterOkOrPromptInANameIsAwaited) {
     EXPECT_EQ(rig.picker(), (Entries{"TOOK (111)", "a> b (222)"}));
 }
 
+// A listing far longer than the receive box shows arrives whole for the parse.
+TEST(PhonebookDownload, ALongListingLosesNoEntry) {
+    DownloadRig rig;
+    std::string listing;
+    for (int i = 1; i <= 1400; ++i)
+        listing += "\r\n+CPBR: " + std::to_string(i) + ",\"+3933312" + std::to_string(10000 + i) +
+                   "\",145,\"Contact number " + std::to_string(i) + "\"";
+    listing += "\r\n\r\nOK\r\n";
+    rig.host.duringModal = [&](Window& w) {
+        rig.answer();
+        const std::string echo = rig.command();
+        for (std::size_t at = 0; at < listing.size(); at += 100)
+            rig.port.arrive((at == 0 ? echo : "") + listing.substr(at, 100));
+        w.unload();
+    };
+    rig.form1().menu("Mn_Upload").click();
+    ASSERT_EQ(rig.picker().size(), 1400u);
+    EXPECT_EQ(rig.picker().front(), "Contact number 1 (+393331210001)");
+}
+
 TEST(PhonebookDownload, CancelOnASilentPhoneClosesThePortAndKeepsTheSimEntries) {
     DownloadRig rig;
     rig.host.duringModal = [&](Window& w) {

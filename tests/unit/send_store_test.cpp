@@ -33,9 +33,13 @@ struct SendRig : test::Rig {
         port.arrive(echo + bytes);
         return port.written;
     }
-    std::string click(const char* button) {
+    // A button or a menu item of the main window; what it wrote.
+    std::string click(const char* name) {
         port.written.clear();
-        form1()[button].click();
+        if (MenuItem* item = form1().findMenu(name))
+            item->click();
+        else
+            form1()[name].click();
         return port.written;
     }
     std::string firstCommand(const char* command) {
@@ -43,6 +47,15 @@ struct SendRig : test::Rig {
     }
     const PduPart& part(int k) { return program->Pdu_Parts.parts[k - 1]; }
     std::string log() { return dir.read("LogSMS.txt"); }
+    // Sends the message in the main window and lets the phone take every part.
+    void sendAccepted(const std::string& text, const std::string& recipient) {
+        message(text, recipient);
+        click("Command6");
+        for (std::string next = port.written; next.starts_with("AT+CMGS=");) {
+            reply("\r\n> ");
+            next = reply("\r\n+CMGS: 7\r\n\r\nOK\r\n");
+        }
+    }
 };
 
 const char* const kPrompt = "\r\n> ";
@@ -178,6 +191,33 @@ TEST(SendAndStore, ANewJobIsNeverAnsweredByAStaleOne) {
     EXPECT_EQ(rig.program->st.Sent_Count, 1);
 }
 
+// A job waits for its own replies only: an OK it did not ask for, or the replies of a dialogue
+// started meanwhile, never write a PDU without a prompt or report a message as sent.
+TEST(SendAndStore, AWaitingJobMovesOnlyOnItsOwnReplies) {
+    SendRig rig;
+    rig.form1().menu("Mn_Conferma").click();
+    rig.message("Ciao");
+    rig.click("Command6");
+    EXPECT_EQ(rig.reply("\r\nOK\r\n"), "");  // a late answer to an earlier command
+    EXPECT_EQ(rig.click("Mn_Test"), "AT+CGMM\r");
+    EXPECT_EQ(rig.reply("\r\nBX-1\r\n\r\nOK\r\n"), "");
+    rig.click("Mn_Test");
+    rig.reply("\r\nBX-1\r\n\r\nOK\r\n");
+
+    rig.message(std::string(200, 'x'));
+    rig.click("Command6");  // two parts, the phone silent again
+    rig.host.keepModalOpen = true;
+    EXPECT_EQ(rig.click("Command4"), "AT+CPMS=MT\r");
+    EXPECT_EQ(rig.reply("\r\n+CPMS: 0,30,0,30,0,30\r\n\r\nOK\r\n"), "");
+    rig.port.written.clear();
+    (*rig.program->Form5)["Command1"].click();
+    EXPECT_EQ(rig.port.written, "AT+CMGR=1\r");
+    EXPECT_EQ(rig.reply("\r\nOK\r\n"), "AT+CMGR=2\r");
+    EXPECT_TRUE(rig.host.boxes.empty());
+    EXPECT_EQ(rig.program->st.Sent_Count, 0);
+    EXPECT_FALSE(rig.dir.exists("Sent.txt") || rig.dir.exists("LogSMS.txt"));
+}
+
 TEST(SendAndStore, PhoneErrorEndsTheJobAndNothingMoreIsWritten) {
     SendRig rig;
     rig.message(std::string(200, 'e'));
@@ -193,10 +233,8 @@ TEST(SendAndStore, PhoneErrorEndsTheJobAndNothingMoreIsWritten) {
 TEST(SentLog, HeaderOnceThenFiveLinesPerMessage) {
     SendRig rig;
     rig.form1().menu("Mn_Conferma").click();
-    rig.message("first line\r\nsecond line", "+39333");
-    rig.click("Command6");
-    rig.message(std::string(300, 'z'), "0612345");
-    rig.click("Command6");
+    rig.sendAccepted("first line\r\nsecond line", "+39333");
+    rig.sendAccepted(std::string(300, 'z'), "0612345");
     const std::string log = rig.log();
     const std::string header = LogHeaderText();
     ASSERT_EQ(log.substr(0, header.size()), header);
@@ -210,10 +248,27 @@ TEST(SentLog, HeaderOnceThenFiveLinesPerMessage) {
 
     // Windows-1252 in the file; the regional date and time in the C locale.
     EXPECT_EQ(LogEntryText("caffè", "1", "1", "d t").substr(0, 18), "Sms:        caffè");
-    rig.message("caffè", "1");
-    rig.click("Command6");
+    rig.sendAccepted("caffè", "1");
     EXPECT_NE(rig.log().find("Sms:        caff\xE8\r\n"), std::string::npos);
     EXPECT_EQ(RegionalDateTime(0).size(), std::string("01/01/70 00:00:00").size());
+}
+
+// The entry is written once the phone has taken the last part, never for a message it refused
+// or that never reached it.
+TEST(SentLog, HoldsOnlyMessagesThePhoneTook) {
+    SendRig rig;
+    rig.form1().menu("Mn_Conferma").click();
+    rig.message("refused");
+    rig.click("Command6");
+    rig.reply(kPrompt);
+    rig.reply("\r\n+CMS ERROR: 38\r\n");
+    rig.message("unanswered");
+    rig.click("Command6");
+    EXPECT_FALSE(rig.dir.exists("LogSMS.txt"));
+    rig.sendAccepted(std::string(760, 'k'), "+39333");  // five parts: after the OK to the last
+    EXPECT_EQ(rig.log().find("refused"), std::string::npos);
+    EXPECT_NE(rig.log().find("N.sms:  5\r\n"), std::string::npos);
+    EXPECT_EQ(rig.program->st.Sent_Count, 5);
 }
 
 TEST(SentLog, AnUnwritableLogNeverStopsASend) {
@@ -259,6 +314,13 @@ TEST(ServiceCentre, NumberIsTakenFromBetweenTheQuotes) {
         {"\r\n+CSCA: \"+\",145\r\n\r\nOK\r\n", std::nullopt},
         {"\r\n+CSCA: ,129\r\n\r\nOK\r\n", std::nullopt},
         {"\r\n+CSCA: \"+39123\r\n\r\nOK\r\n", std::nullopt},
+        // Only the answer's own line counts, and only a number is taken from it.
+        {"\r\n+CSCA: \"+391234500000\",145\r\n\r\nOK\r\n+CTZE: \"+04\",0,\"2024/05/01\"\r\n",
+         "391234500000"},
+        {"\r\n+CTZE: \"+04\",0\r\n+CSCA: \"+391234500000\",145\r\n\r\nOK\r\n", "391234500000"},
+        {"\r\n+CSCA: \"+39 123\",145\r\n\r\nOK\r\n", std::nullopt},
+        {"\r\n+CSCA: \"SMSC\",145\r\n\r\nOK\r\n", std::nullopt},
+        {"\r\nOK\r\n", std::nullopt},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ServiceCentreFromReply(c.reply), c.number) << c.reply;
@@ -282,6 +344,28 @@ TEST(ServiceCentre, QueryFillsText2OrLeavesIt) {
     EXPECT_EQ(rig.form1()["Text2"].text(), "391234500000");
     EXPECT_FALSE(p.st.Csc_Query_Pending);
     EXPECT_TRUE(rig.host.boxes.empty());
+}
+
+// A line the phone adds of its own accord right behind the answer neither hides the answer nor
+// reaches the settings.
+TEST(ServiceCentre, UnknownLinesBehindTheAnswerChangeNothing) {
+    for (const char* line : {"+CTZE: \"+04\",0,\"2024/05/01,10:00:00\"", "NO CARRIER", "+CTZV: 32",
+                             "+QIND: SMS DONE", "*PSUTTZ: 24,5,1", "^RSSI: 12"}) {
+        SCOPED_TRACE(line);
+        SendRig rig;
+        rig.form1()["Text2"].setText("1");
+        rig.click("Command3");
+        rig.reply("\r\n+CSCA: \"+391234500000\",145\r\n\r\nOK\r\n" + std::string(line) + "\r\n");
+        EXPECT_EQ(rig.form1()["Text2"].text(), "391234500000");
+        EXPECT_FALSE(rig.program->st.Csc_Query_Pending);
+        rig.form1().menu("Mn_Salva_Imp").click();
+        test::Rig again;
+        again.dir.write("Setting.sms", rig.dir.read("Setting.sms"));
+        again.start();
+        EXPECT_EQ(again.form1()["Text2"].text(), "391234500000");
+        EXPECT_EQ(again.program->st.Current_Language, "english");
+        EXPECT_TRUE(again.program->st.Opt_Confirm_Send);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,109 @@
+// The time limit on the phone's answers, with time driven by ticks of the main window's Timer2:
+// every dialogue a silent phone leaves waiting ends with a word to the user, the port open.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "app/form1.h"
+#include "browser/form5.h"
+#include "link/reply_timer.h"
+#include "test_support.h"
+
+namespace bsms {
+namespace {
+
+struct TimerRig : test::Rig {
+    TimerRig() {
+        dir.write("Setting.sms",
+                  " 1 \r\n19200,n,8,1\r\n 0 \r\n391234567890\r\nFalse\r\nFalse\r\nenglish\r\n");
+        start();
+        Status_Refresh(*program);
+        host.keepModalOpen = true;
+        form1()["Text4"].setText("+393331234567");
+        form1()["Text5"].setText(std::string(200, 'w'));
+    }
+    // The phone stays quiet for `ms`.
+    void quiet(int ms) {
+        for (int t = 0; t < ms; t += kReplyTimerMs)
+            form1()["Timer2"].tick();
+    }
+    Window& f5() { return *program->Form5; }
+    std::string written() { return std::exchange(port.written, {}); }
+};
+
+TEST(ReplyTimer, EveryDialogueLeftUnansweredEndsWithABox) {
+    const struct {
+        const char* dialogue;
+        std::function<void(TimerRig&)> start;
+        int limitMs;
+    } cases[] = {
+        {"probe", [](TimerRig& r) { r.form1().menu("Mn_Test").click(); }, kCommandReplyMs},
+        {"service centre", [](TimerRig& r) { r.form1()["Command3"].click(); }, kCommandReplyMs},
+        {"send", [](TimerRig& r) { r.form1()["Command6"].click(); }, kCommandReplyMs},
+        {"send after its PDU",
+         [](TimerRig& r) {
+             r.form1()["Command6"].click();
+             r.port.arrive(r.written() + "\r\n> ");
+         },
+         kPduReplyMs},
+        {"store", [](TimerRig& r) { r.form1()["Command7"].click(); }, kCommandReplyMs},
+        {"phonebook", [](TimerRig& r) { r.form1().menu("Mn_Upload").click(); }, kCommandReplyMs},
+        {"browser", [](TimerRig& r) { r.form1()["Command4"].click(); }, kCommandReplyMs},
+        {"browser read",
+         [](TimerRig& r) {
+             r.form1()["Command4"].click();
+             r.port.arrive("\r\nOK\r\n");
+             r.f5()["Command1"].click();
+         },
+         kCommandReplyMs},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dialogue);
+        TimerRig rig;
+        c.start(rig);
+        rig.quiet(c.limitMs - kReplyTimerMs);
+        EXPECT_TRUE(rig.host.boxes.empty());
+        rig.form1()["Timer2"].tick();
+        ASSERT_EQ(rig.host.boxes.size(), 1u);
+        const MessageBoxSpec& box = rig.host.boxes[0];
+        EXPECT_EQ(box.text, "The mobile does not answer: check the cable, the port and its speed.");
+        EXPECT_EQ(box.title, "Error.");
+        EXPECT_EQ(box.icon, MsgIcon::Critical);
+        const DialogueState& st = rig.program->st;
+        EXPECT_FALSE(st.Csc_Query_Pending || st.Phonebook_Download || st.Send_Job.active ||
+                     st.Store_Job.active || st.Sent_Confirm_Pending || st.Browser_Reading);
+        EXPECT_TRUE(rig.port.portOpen());
+        EXPECT_FALSE(rig.program->Form3->shown() || rig.host.busy);
+        EXPECT_FALSE(rig.dir.exists("Sent.txt") || rig.dir.exists("LogSMS.txt"));
+        rig.quiet(kPduReplyMs);
+        EXPECT_EQ(rig.host.boxes.size(), 1u);  // said once
+        // The browser stays, and reading goes on after the location the phone left unanswered.
+        if (rig.f5().shown()) {
+            const int next = Browser(*rig.program).Read_Index + 1;
+            rig.written();
+            rig.f5()["Command1"].click();
+            EXPECT_EQ(rig.written(), "AT+CMGR=" + std::to_string(next) + "\r");
+        }
+    }
+}
+
+// Time counts only while the phone is quiet: an answer still arriving, however slowly, is not
+// cut short, and an answered command is not waited for.
+TEST(ReplyTimer, OnlyQuietTimeCounts) {
+    TimerRig rig;
+    rig.form1().menu("Mn_Test").click();
+    rig.quiet(kCommandReplyMs - kReplyTimerMs);
+    rig.port.arrive("AT+CGMM\r");
+    rig.quiet(kCommandReplyMs - kReplyTimerMs);
+    rig.port.arrive("\r\nBX-1\r\n\r\nOK\r\n");
+    rig.quiet(kPduReplyMs);
+    EXPECT_TRUE(rig.host.boxes.empty());
+
+    rig.form1().menu("Mn_Test").click();
+    rig.port.setPortOpen(false);  // the user closed the port: nothing is awaited
+    rig.quiet(kPduReplyMs);
+    EXPECT_TRUE(rig.host.boxes.empty());
+}
+
+}  // namespace
+}  // namespace bsms
