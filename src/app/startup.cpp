@@ -25,6 +25,13 @@ namespace bsms {
 
 namespace {
 
+// A text with "%1" and "%2" replaced.
+std::string Filled(std::string text, const std::string& first, const std::string& second = {}) {
+    if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, first);
+    if (const auto at = text.find("%2"); at != std::string::npos) text.replace(at, 2, second);
+    return text;
+}
+
 void Wire(Program& p) {
     Window& f = *p.Form1;
     const auto on = [&p](auto handler) { return [&p, handler] { handler(p); }; };
@@ -112,7 +119,7 @@ void Wire(Program& p) {
     f.menu("Mn_Rub_Save").onClick = on(Save_Phonebook);
     f["Combo2"].onChange = on(Fill_Recipient);
     f["Combo2"].onClick = on(Fill_Recipient);
-    p.phonebookReply = [&p](const std::string& reply) { Phonebook_Reply_Handler(p, reply); };
+    p.phonebookReply = [&p](const std::string& reply) { return Phonebook_Reply_Handler(p, reply); };
     p.loadPhonebook = on(Load_Phonebook);
     Window& f3 = *p.Form3;
     f3.onLoad = on(Form3_Load);
@@ -168,13 +175,14 @@ void Form1_Load(Program& p) {
         if (p.loadPhonebook) p.loadPhonebook();
         Open_Port(p);
     }
-    // Settings and files would be lost without a word: say it once, at the start.
-    if (!FolderWritable(p.folder)) {
-        std::string text = p.texts[MsgId::Folder_Not_Writable];
-        if (const auto at = text.find("%1"); at != std::string::npos)
-            text.replace(at, 2, p.folder.string());
-        p.Box(text, p.texts[MsgId::Title_Information], MsgIcon::Information);
-    }
+    // Settings and files would be lost without a word: say it at the start. Kept elsewhere, they
+    // are said to be, once.
+    std::string text;
+    if (!FolderWritable(p.folder))
+        text = Filled(p.texts[MsgId::Folder_Not_Writable], p.folder.string());
+    else if (!p.ownFolder.empty() && p.folderNew)
+        text = Filled(p.texts[MsgId::Files_Elsewhere], p.ownFolder.string(), p.folder.string());
+    if (!text.empty()) p.Box(text, p.texts[MsgId::Title_Information], MsgIcon::Information);
 }
 
 }  // namespace bsms

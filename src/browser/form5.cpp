@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "browser/sms_list.h"
 #include "core/program.h"
+#include "link/dispatcher.h"
 
 namespace bsms {
 
@@ -79,6 +80,16 @@ void ListMessages(Program& p) {
     grid.addRows(std::move(rows));
     grid.setCurrent(grid.rows() - 1, kGridColumns - 1);
     ShowRow(w, grid.row());
+    if (const int unreadable = std::exchange(w.unreadable, 0); unreadable > 0) {
+        std::string text = p.texts[MsgId::Unreadable_Locations];
+        text.replace(text.find("%1"), 2, std::to_string(unreadable));
+        p.Box(text, p.texts[MsgId::Title_Information], MsgIcon::Exclamation);
+    }
+}
+
+void AskForMemory(Program& p) {
+    (*p.Form1)["Text1"].setText("");
+    p.WriteCommand("AT+CPMS=" + p.StringParameter("MT"));
 }
 
 }  // namespace
@@ -132,8 +143,7 @@ void Form5_Load(Program& p) {
 void Form5_Activate(Program& p) {
     BrowserWindow& w = Browser(p);
     p.EndDialogues();
-    (*p.Form1)["Text1"].setText("");
-    p.WriteCommand("AT+CPMS=MT");
+    AskForMemory(p);
     w.storagePending = true;
     w.readWanted = false;
     w.staleAnswer = false;
@@ -181,7 +191,10 @@ void Form5_Read_Click(Program& p) {
     }
     w.makeRoom(p.st.Browser_Slot_Count);
     // A listing shows what this read found, not what an earlier one left.
-    if (w.Read_Index == 0) std::fill(w.Sms_List.begin(), w.Sms_List.end(), Sms_Record{});
+    if (w.Read_Index == 0) {
+        std::fill(w.Sms_List.begin(), w.Sms_List.end(), Sms_Record{});
+        w.unreadable = 0;
+    }
     p.st.Browser_Reading = true;
     ++w.Read_Index;
     w["ProgressBar1"].setProgress(w.Read_Index);
@@ -206,6 +219,11 @@ std::optional<ReadEcho> LastReadEcho(std::string_view reply) {
 
 void TakeReadReply(Program& p, const std::string& reply) {
     BrowserWindow& w = Browser(p);
+    if (w.storagePending && HasErrorResult(reply) && !p.quotedStrings) {
+        p.quotedStrings = true;
+        AskForMemory(p);
+        return;
+    }
     if (w.storagePending || w.staleAnswer) {
         w.storagePending = false;
         w.staleAnswer = false;
@@ -220,6 +238,7 @@ void TakeReadReply(Program& p, const std::string& reply) {
         p.replyWait.pending = true;
         return;
     }
+    if (HasErrorResult(reply) && !IsEmptyLocationAnswer(reply)) ++w.unreadable;
     w["Text1"].setText(Extract_Pdu(echo ? std::string_view(reply).substr(echo->at) : reply));
     Aggiorna_SMS_NO_ORDER(p);
 }
@@ -257,6 +276,7 @@ void Form5_Update_Click(Program& p) {
     for (const char* name : {"Label5", "Label6", "Text2"})
         w[name].setText("");
     std::fill(w.Sms_List.begin(), w.Sms_List.end(), Sms_Record{});
+    w.unreadable = 0;
     if (p.st.Browser_Reading && p.replyWait.pending && !w.storagePending) {
         w.staleAnswer = true;
         w.readWanted = true;

@@ -39,6 +39,8 @@ class BrowserWindow : public Window {
     bool readWanted = false;
     // The read answer on its way belongs to a read given up by "Aggiorna": it is let go.
     bool staleAnswer = false;
+    // Locations of this read that the phone answered with an error, told at the completion.
+    int unreadable = 0;
 
   private:
     // Where in Sms_List the entry of a grid row is; 0 when it has none.
@@ -75,8 +77,10 @@ struct ReadEcho {
 };
 std::optional<ReadEcho> LastReadEcho(std::string_view reply);
 
-// The dispatcher's complete read reply (an OK ending, or the error a phone gives for an empty
-// location): its PDU line goes into Text1 and the loop goes on.
+// The dispatcher's complete reply while the browser reads, ended by OK or an error. To the memory
+// choice: a refusal asks once more with the name in quotes, then reads the memory the phone
+// has. To a read: its PDU line goes into Text1 and the loop goes on; an error other than the
+// empty-location answers counts the location as unreadable.
 void TakeReadReply(Program& p, const std::string& reply);
 // Decodes Text1, stores the record at Read_Index (never past the list's end) and takes the next
 // step.

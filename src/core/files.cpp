@@ -104,6 +104,21 @@ bool FolderWritable(const fs::path& folder) {
     return written;
 }
 
+ProgramFolder ChooseProgramFolder(const fs::path& ownFolder, std::string_view xdgDataHome,
+                                  std::string_view home) {
+    if (FolderWritable(ownFolder)) return {ownFolder};
+    fs::path data = xdgDataHome;
+    if (data.empty() || data.is_relative()) {
+        if (home.empty()) return {ownFolder};
+        data = fs::path(home) / ".local" / "share";
+    }
+    data /= "brenvik-sms";
+    std::error_code ec;
+    const bool made = fs::create_directories(data, ec);
+    if (ec || !FolderWritable(data)) return {ownFolder};
+    return {data, true, made};
+}
+
 void Report_Save_Failed(Program& p, const fs::path& file) {
     std::string text = p.texts[MsgId::Save_Failed];
     text += '\r';

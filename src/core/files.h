@@ -26,6 +26,18 @@ bool ReplaceFile(const std::filesystem::path& file, const std::string& utf8Conte
 // Whether files can be created in a folder (tried, not guessed from its permissions).
 bool FolderWritable(const std::filesystem::path& folder);
 
+// Where the program keeps its files and looks for its comN links: its own folder when that can
+// be written (a copy in a folder of the user's, a build), else the user's data folder,
+// "$XDG_DATA_HOME/brenvik-sms" or, when that is unset or relative, "~/.local/share/brenvik-sms",
+// made when missing. Its own folder still when neither can be written.
+struct ProgramFolder {
+    std::filesystem::path folder;
+    bool elsewhere = false;  // not the program's own folder
+    bool madeNow = false;    // the data folder was made by this start
+};
+ProgramFolder ChooseProgramFolder(const std::filesystem::path& ownFolder,
+                                  std::string_view xdgDataHome, std::string_view home);
+
 // A critical box naming the file that could not be written.
 void Report_Save_Failed(Program& p, const std::filesystem::path& file);
 

@@ -149,6 +149,25 @@ constexpr std::array<MessageTextRow, static_cast<int>(MsgId::Count)> kMessageTex
       "Telefón neodpovedá: skontrolujte kábel, port a jeho rýchlost.",
       "A telefon nem válaszol: ellenorizze a kábelt, a portot és a sebességét.",
       "Telefon nie odpowiada: sprawdz kabel, port i jego predkosc."}},
+    {MsgId::Unreadable_Locations,
+     "Msg_Unreadable_Locations",
+     {"Posizioni della memoria che il telefonino non ha potuto leggere: %1.",
+      "Memory locations the mobile could not read: %1.",
+      "Pozície pamäte, ktoré telefón nemohol precítat: %1.",
+      "A telefon által nem olvasható memóriahelyek: %1.",
+      "Pozycje pamieci, których telefon nie mógl odczytac: %1."}},
+    {MsgId::Files_Elsewhere,
+     "Msg_Files_Elsewhere",
+     {"Non è possibile scrivere nella cartella del programma %1: impostazioni, contatore, log e "
+      "rubrica sono conservati in %2.",
+      "The program's folder %1 cannot be written: the settings, the sent counter, the log and the "
+      "phonebook are kept in %2.",
+      "Do priecinka programu %1 sa nedá zapisovat: nastavenia, pocítadlo, záznamy a telefónny "
+      "zoznam sa ukladajú do %2.",
+      "A program mappája (%1) nem írható: a beállítások, a számláló, a napló és a telefonkönyv "
+      "helye: %2.",
+      "Nie mozna zapisywac w folderze programu %1: ustawienia, licznik, log i ksiazka "
+      "telefoniczna sa zapisywane w %2."}},
 }};
 
 namespace {

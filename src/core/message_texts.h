@@ -37,14 +37,16 @@ enum class MsgId {
     Title_Confirm_Delete_Log,
     Title_Send_Impossible,
     // Texts this program adds to the original eighteen.
-    Unencodable_Text,     // followed by the characters that cannot be sent
-    Bad_Recipient,        // followed by the character that is not allowed
-    Bad_Service_Centre,   // followed by the character that is not allowed
-    Port_No_Permission,   // "%1" is the device, "%2" the group that grants access
-    Save_Failed,          // followed by the file that could not be written
-    Folder_Not_Writable,  // "%1" is the program's folder
-    Number_Too_Long,      // followed by the number that has more than 20 digits
-    No_Answer,            // the phone left a command unanswered
+    Unencodable_Text,      // followed by the characters that cannot be sent
+    Bad_Recipient,         // followed by the character that is not allowed
+    Bad_Service_Centre,    // followed by the character that is not allowed
+    Port_No_Permission,    // "%1" is the device, "%2" the group that grants access
+    Save_Failed,           // followed by the file that could not be written
+    Folder_Not_Writable,   // "%1" is the program's folder
+    Number_Too_Long,       // followed by the number that has more than 20 digits
+    No_Answer,             // the phone left a command unanswered
+    Unreadable_Locations,  // "%1" is how many locations the phone answered with an error
+    Files_Elsewhere,       // "%1" is the program's folder, "%2" the folder its files are in
     Count
 };
 struct MessageTextRow {

@@ -30,6 +30,10 @@ void Program::Write(const std::string& bytes, int replyLimitMs) {
     Comm1.output(bytes);
 }
 
+std::string Program::StringParameter(const std::string& value) const {
+    return quotedStrings ? "\"" + value + "\"" : value;
+}
+
 void Program::EndDialogues() {
     st.Reset_Dialogue_Flags();
     replyWait = {};

@@ -45,6 +45,10 @@ class Program {
     CommPort& Comm1;
     // The program's folder: settings, counter, log and phonebook files live here.
     const std::filesystem::path folder;
+    // The executable's own folder when it could not be written and `folder` is the user's data
+    // folder instead (empty otherwise); start-up says so when that folder is new.
+    std::filesystem::path ownFolder;
+    bool folderNew = false;
 
     DialogueState st;
     MessageTexts texts;
@@ -65,7 +69,8 @@ class Program {
 
     // Reply handlers of the dialogues; each does nothing until its subsystem sets it.
     std::function<void(const std::string&)> continueSendStore;
-    std::function<void(const std::string&)> phonebookReply;
+    // True when it took an error reply as its own, which is then not reported.
+    std::function<bool(const std::string&)> phonebookReply;
     // A complete read reply while the browser reads.
     std::function<void(const std::string&)> browserReply;
     // The phone took the last part of the send job's message.
@@ -85,6 +90,12 @@ class Program {
     // Ends every dialogue with the phone, and the wait for an answer, before another starts:
     // no dialogue ever takes the replies of another for its own.
     void EndDialogues();
+    // A string parameter as this phone takes it: bare, as phones have long taken it, or in
+    // quotes once the phone refused it bare (quotedStrings).
+    std::string StringParameter(const std::string& value) const;
+    // Set, until the port is opened again, when the phone refused a string parameter without
+    // quotes.
+    bool quotedStrings = false;
     // A message box with the texts of the current language.
     MsgResult Box(const std::string& text, const std::string& title, MsgIcon icon,
                   MsgButtons buttons = MsgButtons::Ok, int defaultButton = 0);

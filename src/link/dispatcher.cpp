@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "core/files.h"
 #include "core/program.h"
+#include "link/error_codes.h"
 #include "link/settings_files.h"
 
 namespace bsms {
@@ -39,7 +40,9 @@ bool HasOkEnding(std::string_view s) {
     return TailMatches(s, 4, U"OK");
 }
 bool HasPromptEnding(std::string_view s) {
-    return TailMatches(s, 2, U"> ");
+    const std::size_t mark = s.find_last_not_of(" \r\n");
+    return mark != std::string_view::npos && s[mark] == '>' &&
+           (mark == 0 || s[mark - 1] == '\r' || s[mark - 1] == '\n');
 }
 bool HasErrorEnding(std::string_view s) {
     return TailMatches(s, 7, U"ERROR");
@@ -62,15 +65,14 @@ bool IsFinalResultLine(std::string_view line) {
            line.starts_with("+CME ERROR:");
 }
 
+bool HasErrorResult(std::string_view s) {
+    return HasErrorEnding(s) || !ExtendedErrorLine(s).empty();
+}
+
 bool IsEmptyLocationAnswer(std::string_view s) {
     if (HasErrorEnding(s)) return true;
-    constexpr std::string_view kPrefix = "+CMS ERROR:";
-    const std::string line = ExtendedErrorLine(s);
-    if (line.rfind(kPrefix, 0) != 0) return false;
-    std::string_view code = std::string_view(line).substr(kPrefix.size());
-    while (!code.empty() && code.front() == ' ')
-        code.remove_prefix(1);
-    return code == "321";
+    const auto error = ErrorCode(ExtendedErrorLine(s));
+    return error == ErrorResult{ErrorResult::Kind::Cms, kCmsInvalidMemoryIndex};
 }
 
 namespace {
@@ -255,22 +257,25 @@ void Gather(Program& p) {
 }
 
 void Dispatch(Program& p) {
-    // Routing of complete replies and prompts.
+    // Routing of complete replies and prompts; the phonebook download also takes its errors, and
+    // may keep them from being reported.
+    bool errorTaken = false;
     {
         const std::string s = View(p);
-        if (Length(s) >= 7 && (HasOkEnding(s) || HasPromptEnding(s))) {
-            if (p.st.Phonebook_Download) {
-                if (p.phonebookReply) p.phonebookReply(s);
-            } else if (p.continueSendStore) {
-                p.continueSendStore(s);
-            }
+        const bool complete = Length(s) >= 7;
+        const bool ending = HasOkEnding(s) || HasPromptEnding(s);
+        if (complete && p.st.Phonebook_Download) {
+            if ((ending || HasErrorResult(s)) && p.phonebookReply)
+                errorTaken = p.phonebookReply(s) && HasErrorResult(s);
+        } else if (complete && ending && p.continueSendStore) {
+            p.continueSendStore(s);
         }
     }
     // Errors and the completion of a send.
     if (Length(View(p)) >= 7 && !p.st.Browser_Reading) {
         const std::string s = View(p);
         const std::string extended = ExtendedErrorLine(s);
-        if (HasErrorEnding(s) || !extended.empty()) {
+        if ((HasErrorEnding(s) || !extended.empty()) && !errorTaken) {
             std::string text = p.texts[MsgId::Command_Refused];
             if (!extended.empty()) {
                 text += '\r';
@@ -300,12 +305,11 @@ void Dispatch(Program& p) {
             if (sent && p.sendAccepted) p.sendAccepted(*sent);
         }
     }
-    // The message browser's read replies; an empty location may be answered with an error, which
-    // then ends that read like a bare OK, so the loop never stalls on it.
+    // The message browser's replies: any final result ends a step, so the loop never stalls.
     {
         const std::string s = View(p);
         if (Length(s) >= 6 && p.st.Browser_Reading && p.browserReply &&
-            (HasOkEnding(s) || IsEmptyLocationAnswer(s)))
+            (HasOkEnding(s) || HasErrorResult(s)))
             p.browserReply(s);
     }
 }

@@ -15,11 +15,15 @@ inline constexpr std::size_t kReceiveBoxLimit = std::size_t{64} * 1024;
 inline constexpr std::size_t kAwaitedAnswerLimit = std::size_t{16} * 1024 * 1024;
 
 // The endings judged on the buffer (exact, case counts).
-bool HasOkEnding(std::string_view s);      // "OK" at positions n-3, n-2
-bool HasPromptEnding(std::string_view s);  // "> " as the last two characters
-bool HasErrorEnding(std::string_view s);   // "ERROR" at positions n-6 .. n-2
-// A final "+CMS ERROR: n" or "+CME ERROR: n" as the last line; its text, else empty.
+bool HasOkEnding(std::string_view s);     // "OK" at positions n-3, n-2
+bool HasErrorEnding(std::string_view s);  // "ERROR" at positions n-6 .. n-2
+// The prompt for a PDU: ">" at the start of a line, then nothing but blanks and line ends, as
+// "> " from most phones and ">" CR LF from SIMCom modules.
+bool HasPromptEnding(std::string_view s);
+// A final "+CMS ERROR: ..." or "+CME ERROR: ..." as the last line; its text, else empty.
 std::string ExtendedErrorLine(std::string_view s);
+// A final error result as the last line: an ERROR ending or an extended error line.
+bool HasErrorResult(std::string_view s);
 // A final result line: "OK", "ERROR", "+CMS ERROR: ..." or "+CME ERROR: ...".
 bool IsFinalResultLine(std::string_view line);
 // The end (past its line break) of the last final result line that starts at or after `from`;
@@ -27,7 +31,7 @@ bool IsFinalResultLine(std::string_view line);
 // accord.
 std::size_t EndOfAnswer(std::string_view s, std::size_t from);
 // How phones answer a read of an empty message location instead of a bare OK: an ERROR ending,
-// or "+CMS ERROR: 321" (invalid memory index) as the last line.
+// or "+CMS ERROR: 321" (invalid memory index, in words or not) as the last line.
 bool IsEmptyLocationAnswer(std::string_view s);
 
 // The buffer as the dialogues read it: without the lines the phone sends of its own accord (RING,

@@ -13,8 +13,8 @@ void Reply_Timer_Tick(Program& p) {
     }
     wait.quietMs += (*p.Form1)["Timer2"].interval;
     if (wait.quietMs < wait.limitMs) return;
+    if (p.noAnswer) p.noAnswer();  // while the dialogue flags still tell where it stood
     p.EndDialogues();
-    if (p.noAnswer) p.noAnswer();
     p.Box(MsgId::No_Answer, MsgId::Title_Error, MsgIcon::Critical);
 }
 

@@ -114,6 +114,7 @@ bool Save_Settings(Program& p) {
 
 void Open_Port(Program& p) {
     p.EndDialogues();
+    p.quotedStrings = false;  // another phone may be on the port now
     try {
         p.Comm1.setPortOpen(true);
     } catch (const CommError& e) {

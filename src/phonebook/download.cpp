@@ -3,6 +3,9 @@
 #include <optional>
 
 #include "core/program.h"
+#include "link/dispatcher.h"
+#include "link/error_codes.h"
+#include "phonebook/form3.h"
 
 namespace bsms {
 
@@ -22,6 +25,61 @@ std::optional<std::string_view> NextQuoted(std::string_view line, std::size_t& f
 
 void ClearBuffer(Program& p) {
     (*p.Form1)["Text1"].setText("");
+}
+
+void SelectBook(Program& p, const char* book) {
+    ClearBuffer(p);
+    p.WriteCommand("AT+CPBS=" + p.StringParameter(book));
+}
+
+// Past the SIM's listing: what the phone keeps of its own is still to come.
+bool InPhoneStep(const DialogueState& st) {
+    return st.Phonebook_Ask_Me || st.Phonebook_Reading_Me;
+}
+
+// The download is over: the window closes; a failed one leaves the picker as it was before.
+void EndDownload(Program& p, bool failed) {
+    DialogueState& st = p.st;
+    st.Phonebook_Download = st.Phonebook_Ask_Sim = st.Phonebook_Reading_Sim = false;
+    st.Phonebook_Ask_Me = st.Phonebook_Reading_Me = false;
+    if (failed) {
+        const PhonebookWindow::Picker& before = PhonebookForm(p).pickerBefore;
+        Control& picker = (*p.Form1)["Combo2"];
+        picker.clearItems();
+        picker.addItems(before.items);
+        picker.setEnabled(before.enabled);
+        picker.setWindowBackground(before.windowBackground);
+    }
+    p.host.setBusyPointer(false);
+    if (p.Form3->shown()) p.Form3->unload();
+}
+
+// The listing of a phonebook, or the OK that ends a selection.
+void TakeOkReply(Program& p, const std::string& reply) {
+    DialogueState& st = p.st;
+    if (st.Phonebook_Ask_Sim) {
+        ClearBuffer(p);
+        p.WriteCommand("AT+CPBR=1," + std::to_string(st.Sim_Phonebook_Size));
+        st.Phonebook_Ask_Sim = false;
+        return;
+    }
+    if (st.Phonebook_Ask_Me) {
+        ClearBuffer(p);
+        p.WriteCommand("AT+CPBR=1," + std::to_string(st.Phone_Phonebook_Size));
+        st.Phonebook_Ask_Me = false;
+        st.Phonebook_Reading_Me = true;
+        return;
+    }
+    if (st.Phonebook_Download) {
+        if (st.Phonebook_Reading_Me) EndDownload(p, false);
+        if (st.Phonebook_Download) st.Phonebook_Reading_Sim = true;
+    }
+    (*p.Form1)["Combo2"].addItems(ParseListing(reply));
+    if (st.Phonebook_Reading_Sim) {
+        SelectBook(p, "ME");
+        st.Phonebook_Reading_Sim = false;
+        st.Phonebook_Ask_Me = true;
+    }
 }
 
 }  // namespace
@@ -65,50 +123,42 @@ bool EndsWithOkLine(std::string_view reply) {
 void Download_Phonebook(Program& p) {
     p.EndDialogues();
     Control& picker = (*p.Form1)["Combo2"];
+    PhonebookForm(p).pickerBefore = {picker.items(), picker.enabled(), picker.windowBackground};
     picker.clearItems();
     picker.setEnabled(true);
     picker.setWindowBackground(true);
-    ClearBuffer(p);
     p.st.Phonebook_Download = true;
     p.st.Phonebook_Ask_Sim = true;
     p.st.Phonebook_Ask_Me = false;
-    p.WriteCommand("AT+CPBS=SM");
+    SelectBook(p, "SM");
     p.host.showModal(*p.Form3);
 }
 
-void Phonebook_Reply_Handler(Program& p, const std::string& reply) {
-    // The rest of a listing is still on its way; the dispatcher hands the buffer on again.
-    if (!EndsWithOkLine(reply)) return;
+bool Phonebook_Reply_Handler(Program& p, const std::string& reply) {
     DialogueState& st = p.st;
-    if (st.Phonebook_Ask_Sim) {
-        ClearBuffer(p);
-        p.WriteCommand("AT+CPBR=1," + std::to_string(st.Sim_Phonebook_Size));
-        st.Phonebook_Ask_Sim = false;
-        return;
+    if (!HasErrorResult(reply)) {
+        // The rest of a listing is still on its way; the dispatcher hands the buffer on again.
+        if (EndsWithOkLine(reply)) TakeOkReply(p, reply);
+        return false;
     }
-    if (st.Phonebook_Ask_Me) {
-        ClearBuffer(p);
-        p.WriteCommand("AT+CPBR=1," + std::to_string(st.Phone_Phonebook_Size));
-        st.Phonebook_Ask_Me = false;
-        st.Phonebook_Reading_Me = true;
-        return;
+    const bool selecting = st.Phonebook_Ask_Sim || st.Phonebook_Ask_Me;
+    if (selecting && !p.quotedStrings) {
+        p.quotedStrings = true;
+        SelectBook(p, st.Phonebook_Ask_Sim ? "SM" : "ME");
+        return true;
     }
-    if (st.Phonebook_Download) {
-        if (st.Phonebook_Reading_Me) {
-            st.Phonebook_Download = false;
-            st.Phonebook_Reading_Me = false;
-            if (p.Form3) p.Form3->unload();
-            p.host.setBusyPointer(false);
-        }
-        if (st.Phonebook_Download) st.Phonebook_Reading_Sim = true;
+    const auto error = ErrorCode(ExtendedErrorLine(reply));
+    if (!selecting && error && error->code == kCmeNotFound) {
+        TakeOkReply(p, {});
+        return true;
     }
-    (*p.Form1)["Combo2"].addItems(ParseListing(reply));
-    if (st.Phonebook_Reading_Sim) {
-        ClearBuffer(p);
-        p.WriteCommand("AT+CPBS=ME");
-        st.Phonebook_Reading_Sim = false;
-        st.Phonebook_Ask_Me = true;
-    }
+    const bool phoneStep = InPhoneStep(st);
+    EndDownload(p, !phoneStep);
+    return phoneStep;
+}
+
+void Phonebook_No_Answer(Program& p) {
+    if (p.st.Phonebook_Download) EndDownload(p, !InPhoneStep(p.st));
 }
 
 }  // namespace bsms

@@ -23,8 +23,14 @@ bool EndsWithOkLine(std::string_view reply);
 // Mn_Upload: empties the picker, selects the SIM phonebook and shows Form3 until the download
 // ends or is cancelled.
 void Download_Phonebook(Program& p);
-// The dispatcher's route for OK-ended replies while Phonebook_Download is set: selects, reads
-// and parses the SIM's and then the phone's phonebook; the last listing closes Form3.
-void Phonebook_Reply_Handler(Program& p, const std::string& reply);
+// The dispatcher's route for replies ending in OK or an error while Phonebook_Download is set:
+// selects, reads and parses the SIM's and then the phone's phonebook; the last listing closes
+// Form3. On an error: a phonebook refused by name is asked for again in quotes; "not found" is
+// an empty listing; a phone without a phonebook of its own keeps the SIM's entries; otherwise
+// the download fails, and the picker is left as it was before. True when the error is taken
+// care of here and is not to be reported.
+bool Phonebook_Reply_Handler(Program& p, const std::string& reply);
+// The phone left a command unanswered: the download ends as one that failed.
+void Phonebook_No_Answer(Program& p);
 
 }  // namespace bsms

@@ -5,21 +5,27 @@
 
 namespace bsms {
 
-std::unique_ptr<Window> MakeForm3() {
+PhonebookWindow::PhonebookWindow() : Window("Form3", "", 4590, 1125) {
     using K = ControlKind;
-    auto w = std::make_unique<Window>("Form3", "", 4590, 1125);
-    w->style = WindowStyle::Borderless;
-    w->add(K::Frame, "Frame1", {60, 30, 3480, 1035});
-    w->add(K::Label, "Label1", {180, 255, 3300, 255}, "Attendere lo scaricamento della rubrica");
-    Control& phone = w->add(K::Label, "Label2", {180, 615, 3300, 255}, "del CELLULARE");
+    style = WindowStyle::Borderless;
+    add(K::Frame, "Frame1", {60, 30, 3480, 1035});
+    add(K::Label, "Label1", {180, 255, 3300, 255}, "Attendere lo scaricamento della rubrica");
+    Control& phone = add(K::Label, "Label2", {180, 615, 3300, 255}, "del CELLULARE");
     phone.setVisible(false);
-    w->add(K::Label, "Label3", {180, 615, 3300, 255}, "della SIM");
-    w->add(K::Button, "Command1", {3660, 375, 855, 375}, "Annulla");
-    Control& timer = w->add(K::Timer, "Timer1", {});
+    add(K::Label, "Label3", {180, 615, 3300, 255}, "della SIM");
+    add(K::Button, "Command1", {3660, 375, 855, 375}, "Annulla");
+    Control& timer = add(K::Timer, "Timer1", {});
     timer.interval = 200;
     // A timer of a window that is not loaded does not run.
     timer.setEnabled(false);
-    return w;
+}
+
+std::unique_ptr<PhonebookWindow> MakeForm3() {
+    return std::make_unique<PhonebookWindow>();
+}
+
+PhonebookWindow& PhonebookForm(Program& p) {
+    return static_cast<PhonebookWindow&>(*p.Form3);
 }
 
 void Form3_Load(Program& p) {
@@ -53,12 +59,6 @@ void Form3_Timer(Program& p) {
 
 void Form3_Cancel(Program& p) {
     p.Comm1.setPortOpen(false);
-    p.host.setBusyPointer(false);
-    p.Form3->unload();
-}
-
-void Phonebook_No_Answer(Program& p) {
-    if (!p.Form3->shown()) return;
     p.host.setBusyPointer(false);
     p.Form3->unload();
 }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/controls.h"
 
@@ -10,7 +12,22 @@ namespace bsms {
 
 class Program;
 
-std::unique_ptr<Window> MakeForm3();
+// The progress window, and the recipient picker as it was when the download started: a
+// download that fails leaves it so.
+class PhonebookWindow : public Window {
+  public:
+    PhonebookWindow();
+    struct Picker {
+        std::vector<std::string> items;
+        bool enabled = false;
+        bool windowBackground = false;
+    };
+    Picker pickerBefore;
+};
+
+std::unique_ptr<PhonebookWindow> MakeForm3();
+// The progress window of a program that has one.
+PhonebookWindow& PhonebookForm(Program& p);
 
 // Load: the busy pointer, "della SIM" showing, the timer running while the window is loaded.
 void Form3_Load(Program& p);
@@ -22,8 +39,6 @@ void Form3_Unload(Program& p);
 void Form3_Timer(Program& p);
 // Command1: closes the port and the window; the entries already added stay in the picker.
 void Form3_Cancel(Program& p);
-// The phone left a command unanswered: the window closes, the port stays open.
-void Phonebook_No_Answer(Program& p);
 // The pointer: busy over the frame, the normal arrow over Cancel.
 void Form3_Frame_MouseMove(Program& p);
 void Form3_Cancel_MouseMove(Program& p);

@@ -1,9 +1,11 @@
 // Brenvik SMS: sends and reads SMS through a GSM phone on a serial port.
 #include <QApplication>
+#include <QDir>
 #include <QFont>
 #include <QIcon>
 
 #include "app/startup.h"
+#include "core/files.h"
 #include "qt/qt_comm_port.h"
 #include "qt/qt_host.h"
 
@@ -22,10 +24,16 @@ int main(int argc, char** argv) {
     font.setPointSize(8);
     QApplication::setFont(font);
 
-    const std::filesystem::path folder = QApplication::applicationDirPath().toStdString();
-    bsms::qt::QtCommPort port(folder);
+    const std::filesystem::path own = QApplication::applicationDirPath().toStdString();
+    const bsms::ProgramFolder place = bsms::ChooseProgramFolder(
+        own, qEnvironmentVariable("XDG_DATA_HOME").toStdString(), QDir::homePath().toStdString());
+    bsms::qt::QtCommPort port(place.folder);
     bsms::qt::QtHost host;
-    const auto program = bsms::MakeProgram(host, port, folder);
+    const auto program = bsms::MakeProgram(host, port, place.folder);
+    if (place.elsewhere) {
+        program->ownFolder = own;
+        program->folderNew = place.madeNow;
+    }
     for (bsms::Window* w : program->allWindows())
         host.bind(*w);
     host.showMain(*program->Form1);

@@ -18,8 +18,7 @@ const char* const kOldest =
 // The program on the simulated phone, its phonebooks downloaded into the picker, the browser
 // open for eight locations.
 struct BrowserOnSim : test::ProgramOnSim {
-    explicit BrowserOnSim(const char* profile)
-        : ProgramOnSim({"--profile", profile, "--set", "charset 8859-1", "--set", kOldest}) {
+    BrowserOnSim() : ProgramOnSim({"--set", "charset 8859-1", "--set", kOldest}) {
         EXPECT_TRUE(downloadPhonebook()) << received();
         EXPECT_EQ(form1()["Combo2"].items().size(), 6u) << received();
         host.keepModalOpen = true;
@@ -38,10 +37,8 @@ struct BrowserOnSim : test::ProgramOnSim {
     }
 };
 
-class BrowserOnProfile : public ::testing::TestWithParam<const char*> {};
-
-TEST_P(BrowserOnProfile, ListsSavesAnswersAndDeletes) {
-    BrowserOnSim rig(GetParam());
+TEST(BrowserOnSim, ListsSavesAnswersAndDeletes) {
+    BrowserOnSim rig;
     ASSERT_TRUE(rig.read()) << rig.received();
     EXPECT_TRUE(rig.host.boxes.empty());
     const std::pair<const char*, const char*> expected[] = {
@@ -106,10 +103,6 @@ TEST(BrowserOnSlowLine, ASecondClickMidAnswerListsEveryMessageAtItsLocation) {
     for (const auto& [location, text] : listed)
         EXPECT_EQ(rig.readBack(location), text) << location;
 }
-
-INSTANTIATE_TEST_SUITE_P(All, BrowserOnProfile,
-                         ::testing::Values("standard", "empty-error", "cpin-no-ok", "usb-modem",
-                                           "prompt-pause"));
 
 }  // namespace
 }  // namespace bsms

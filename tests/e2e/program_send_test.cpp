@@ -112,29 +112,6 @@ TEST(ProgramSends, UnsolicitedCodesNeverDerailADialogue) {
     EXPECT_EQ(rig.host.boxes.size(), 2u);
 }
 
-// One short send on each kind of phone: a hasty PDU is lost on a phone that needs a pause after
-// its prompt, and the user is told rather than left waiting.
-class ProgramOnProfile : public ::testing::TestWithParam<const char*> {};
-
-TEST_P(ProgramOnProfile, SendsOrSaysWhyNot) {
-    ProgramOnSim rig({"--profile", GetParam()});
-    rig.compose("Ciao da Brenvik");
-    rig.host.answers = {MsgResult::Ok};
-    rig.form1()["Command6"].click();
-    ASSERT_TRUE(rig.boxes(2)) << rig.received();
-    if (std::string(GetParam()) == "prompt-pause") {
-        EXPECT_EQ(rig.host.boxes[1].text, "Command didn't accept by mobile\r+CMS ERROR: 304");
-    } else {
-        EXPECT_EQ(rig.host.boxes[1].text, "Messagge sent");
-        EXPECT_NE(rig.sim.sent(), "");
-    }
-    EXPECT_FALSE(rig.program->st.Send_Job.active);
-}
-
-INSTANTIATE_TEST_SUITE_P(All, ProgramOnProfile,
-                         ::testing::Values("standard", "empty-error", "cpin-no-ok", "usb-modem",
-                                           "prompt-pause"));
-
 }  // namespace
 }  // namespace bsms
 

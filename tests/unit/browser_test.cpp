@@ -4,6 +4,7 @@
 
 #include "browser/form5.h"
 #include "browser/sms_list.h"
+#include "link/settings_files.h"
 #include "sms/alphabet.h"
 #include "test_support.h"
 
@@ -122,17 +123,21 @@ TEST(Browser, EveryReplyGoesToItsOwnCommand) {
     EXPECT_EQ(rig.row(1)[1] + rig.row(2)[1], "31");  // each message where it was read
 }
 
-TEST(Browser, EachAnswerForAnEmptyLocationEndsItsReadWithoutABox) {
+// Every final result ends a read step. The answers phones give for an empty location read as
+// empty; any other error counts the location as unreadable, and the count is told at the end.
+TEST(Browser, EveryAnswerEndsItsReadAndErrorsAreCounted) {
     struct Case {
         const char* answer;
-        bool goesOn;
+        bool unreadable;
     };
     const Case cases[] = {
-        {"\r\nOK\r\n", true},                // the bare OK most phones give
-        {"\r\n+CMS ERROR: 321\r\n", true},   // "invalid memory index", as many phones answer
-        {"\r\nERROR\r\n", true},             // the same without extended error codes
-        {nullptr, true},                     // a message without text: read, not listed
-        {"\r\n+CMS ERROR: 500\r\n", false},  // another failure: the loop waits for the user
+        {"\r\nOK\r\n", false},                                // the bare OK most phones give
+        {"\r\n+CMS ERROR: 321\r\n", false},                   // "invalid memory index"
+        {"\r\n+CMS ERROR: Invalid Memory Index\r\n", false},  // the same in words
+        {"\r\nERROR\r\n", false},                             // without extended error codes
+        {nullptr, false},                                     // a message without text: not listed
+        {"\r\n+CMS ERROR: 500\r\n", true},                    // what a Huawei stick answers
+        {"\r\n+CME ERROR: SIM busy\r\n", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer ? c.answer : "empty text");
@@ -141,12 +146,14 @@ TEST(Browser, EachAnswerForAnEmptyLocationEndsItsReadWithoutABox) {
         EXPECT_EQ(rig.reply(Read(kCiao)), "AT+CMGR=2\r");
         const std::string next =
             rig.reply(c.answer ? c.answer : Read(Deliver("393331234567", "051231000000", "")));
-        EXPECT_EQ(next, c.goesOn ? "AT+CMGR=3\r" : "");
-        if (!c.goesOn) {
-            EXPECT_EQ(rig.click("Command1"), "AT+CMGR=3\r");
-        }
+        EXPECT_EQ(next, "AT+CMGR=3\r");
         EXPECT_EQ(rig.reply(Read(kOlder)), "");
-        EXPECT_TRUE(rig.host.boxes.empty());
+        ASSERT_EQ(rig.host.boxes.size(), c.unreadable ? 1u : 0u);
+        if (c.unreadable) {
+            EXPECT_EQ(rig.host.boxes[0].text,
+                      "Posizioni della memoria che il telefonino non ha potuto leggere: 1.");
+            EXPECT_EQ(rig.host.boxes[0].icon, MsgIcon::Exclamation);
+        }
         // Oldest first; "Progr." is the sorted position, "Id" the location.
         ASSERT_EQ(rig.grid().rows(), 3);
         EXPECT_EQ(rig.row(1), (std::vector<std::string>{"1", "3", "+393471112223",
@@ -157,6 +164,25 @@ TEST(Browser, EachAnswerForAnEmptyLocationEndsItsReadWithoutABox) {
         EXPECT_EQ(rig.grid().col(), 4);
         EXPECT_TRUE(rig.f5()["Command7"].enabled() && rig.f5()["Command3"].enabled());
     }
+}
+
+// A phone that refuses the memory choice is asked once more with the name in quotes, and from
+// then on in quotes; one that refuses that too is read in the memory it has.
+TEST(Browser, ARefusedMemoryChoiceIsQuotedOnceThenLeft) {
+    BrowserRig rig;
+    rig.f5().unload();
+    rig.open(false);
+    EXPECT_EQ(rig.click("Command1"), "");
+    EXPECT_EQ(rig.reply("\r\nERROR\r\n"), "AT+CPMS=\"MT\"\r");
+    EXPECT_EQ(rig.reply("\r\n+CMS ERROR: 302\r\n"), "AT+CMGR=1\r");
+    EXPECT_TRUE(rig.host.boxes.empty());
+    rig.f5().unload();
+    rig.open(false);
+    EXPECT_EQ(rig.opening, "AT+CPMS=\"MT\"\r");
+    Open_Port(*rig.program);  // perhaps another phone now
+    rig.f5().unload();
+    rig.open(false);
+    EXPECT_EQ(rig.opening, "AT+CPMS=MT\r");
 }
 
 TEST(Browser, ReadingAgainListsTheSameRowsAndUpdateStartsOver) {

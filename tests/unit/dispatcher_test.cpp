@@ -3,6 +3,7 @@
 
 #include "app/form1.h"
 #include "link/dispatcher.h"
+#include "link/error_codes.h"
 #include "link/probe.h"
 #include "test_support.h"
 #include "ui/language.h"
@@ -17,7 +18,10 @@ struct DispatchRig : test::Rig {
     DispatchRig() {
         start();
         program->continueSendStore = [this](const std::string& s) { toContinuation.push_back(s); };
-        program->phonebookReply = [this](const std::string& s) { toPhonebook.push_back(s); };
+        program->phonebookReply = [this](const std::string& s) {
+            toPhonebook.push_back(s);
+            return false;
+        };
         program->browserReply = [this](const std::string& s) { toBrowser.push_back(s); };
         Choose_Language(*program, "english");
     }
@@ -29,14 +33,43 @@ TEST(Endings, AreJudgedAtTheirExactPositions) {
     EXPECT_TRUE(HasOkEnding("OKxx"));
     EXPECT_FALSE(HasOkEnding("\r\nOK\r"));
     EXPECT_FALSE(HasOkEnding("ok\r\n"));
-    EXPECT_TRUE(HasPromptEnding("\r\n> "));
-    EXPECT_FALSE(HasPromptEnding("\r\n> 0"));
+    // The prompt: ">" opening a line, then only blanks and line ends, as phones send it.
+    for (const char* prompt : {"\r\n> ", "AT+CM\r> ", "\r\n>\r\n", "\r\n>", "> ", "\n>  \r\n"})
+        EXPECT_TRUE(HasPromptEnding(prompt)) << prompt;
+    for (const char* other : {"\r\n> 0", "\r\nx> ", "a>\r\n", "\r\n>>x", "\r\n"})
+        EXPECT_FALSE(HasPromptEnding(other)) << other;
     EXPECT_TRUE(HasErrorEnding("\r\nERROR\r\n"));
     EXPECT_FALSE(HasErrorEnding("\r\nERROR\r"));
     EXPECT_EQ(ExtendedErrorLine("AT+CMGS=23\r\r\n+CMS ERROR: 304\r\n"), "+CMS ERROR: 304");
     EXPECT_EQ(ExtendedErrorLine("\r\n+CME ERROR: 10\r\n"), "+CME ERROR: 10");
     EXPECT_EQ(ExtendedErrorLine("\r\n+CMS ERROR: 304\r\nRING\r\n"), "");
     EXPECT_EQ(ExtendedErrorLine("\r\nOK\r\n"), "");
+}
+
+// Error results in numbers or in the words of TS 27.005 and TS 27.007, as phones write them.
+TEST(ErrorCodes, WordsReadLikeTheirNumbers) {
+    using K = ErrorResult::Kind;
+    const std::pair<const char*, std::optional<ErrorResult>> rows[] = {
+        {"+CMS ERROR: 321", ErrorResult{K::Cms, 321}},
+        {"+CMS ERROR: invalid memory index", ErrorResult{K::Cms, 321}},
+        {"+CMS ERROR: Invalid Memory Index", ErrorResult{K::Cms, 321}},
+        {"+CMS ERROR: unknown error", ErrorResult{K::Cms, 500}},
+        {"+CMS ERROR: operation not allowed", ErrorResult{K::Cms, 302}},
+        {"+CME ERROR: operation not allowed", ErrorResult{K::Cme, 3}},
+        {"+CME ERROR: not found", ErrorResult{K::Cme, 22}},
+        {"+CME ERROR: PH_SIM PIN required", ErrorResult{K::Cme, 5}},
+        {"+CME ERROR: network not allowed, emergency calls only", ErrorResult{K::Cme, 32}},
+        {"+CME ERROR:10", ErrorResult{K::Cme, 10}},
+        {"+CMS ERROR: the cat sat on the SIM", std::nullopt},  // words no table holds
+        {"+CMS ERROR: 32x", std::nullopt},
+        {"ERROR", std::nullopt},
+        {"+CMGR: 321", std::nullopt},
+    };
+    for (const auto& [line, code] : rows)
+        EXPECT_EQ(ErrorCode(line), code) << line;
+    EXPECT_TRUE(IsEmptyLocationAnswer("\r\n+CMS ERROR: invalid memory index\r\n"));
+    EXPECT_FALSE(IsEmptyLocationAnswer("\r\n+CME ERROR: 321\r\n"));
+    EXPECT_FALSE(IsEmptyLocationAnswer("\r\n+CMS ERROR: 500\r\n"));
 }
 
 TEST(Probe, EmptiesTheBoxAndAsksForTheModel) {

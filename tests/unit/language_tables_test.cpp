@@ -54,8 +54,10 @@ TEST(LanguageTables, EveryTextIsPresentValidUtf8AndWesternCodePage) {
 
 TEST(LanguageTables, PlaceholdersOnlyWhereTheCodeFillsThem) {
     for (const auto& [where, text] : AllTexts()) {
-        const bool isPortPermission = where.starts_with("Msg_Port_No_Permission/");
-        const bool isFolder = where.starts_with("Msg_Folder_Not_Writable/");
+        const bool isPortPermission = where.starts_with("Msg_Port_No_Permission/") ||
+                                      where.starts_with("Msg_Files_Elsewhere/");
+        const bool isFolder = where.starts_with("Msg_Folder_Not_Writable/") ||
+                              where.starts_with("Msg_Unreadable_Locations/");
         const std::string_view t = text;
         EXPECT_EQ(t.find("%1") != t.npos, isPortPermission || isFolder) << where;
         EXPECT_EQ(t.find("%2") != t.npos, isPortPermission) << where;

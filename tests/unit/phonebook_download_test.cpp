@@ -175,20 +175,60 @@ TEST(PhonebookDownload, CancelOnASilentPhoneClosesThePortAndKeepsTheSimEntries) 
     rig.form1().menu("Mn_Upload").click();
 }
 
-TEST(PhonebookDownload, ErrorEndsTheDialogueAndLeavesTheWindowToCancel) {
-    DownloadRig rig;
-    rig.host.duringModal = [&](Window& w) {
-        rig.answer();
-        rig.port.arrive(rig.command() + "\r\nERROR\r\n");
-        ASSERT_EQ(rig.host.boxes.size(), 1u);
-        EXPECT_EQ(rig.host.boxes[0].text, "Command didn't accept by mobile");
-        EXPECT_FALSE(rig.program->st.Phonebook_Download);
-        EXPECT_TRUE(w.shown());
-        EXPECT_EQ(rig.port.written, "");
-        w["Command1"].click();
+// Errors of the download: a phonebook refused by name is asked for again in quotes (and in quotes
+// from then on), "not found" is an empty listing, a phone without a phonebook of its own keeps
+// the SIM's entries, and a failed download leaves the picker and the port as they were.
+TEST(PhonebookDownload, ErrorsAreRetriedPassedOverOrUndoneWhole) {
+    struct Row {
+        const char* why;
+        std::vector<std::string> answers;  // to each command in turn; "" is a plain OK
+        std::string written;
+        Entries picker;
+        bool reported;
     };
-    rig.form1().menu("Mn_Upload").click();
-    EXPECT_FALSE(rig.form3().shown());
+    const std::string anna = "+CPBR: 1,\"3331234567\",129,\"Anna\"";
+    const Row rows[] = {
+        {"strict parser",
+         {"ERROR", "", anna, "", ""},
+         "AT+CPBS=SM\rAT+CPBS=\"SM\"\rAT+CPBR=1,200\rAT+CPBS=\"ME\"\rAT+CPBR=1,50\r",
+         {"Anna (3331234567)"},
+         false},
+        {"empty phone book",
+         {"", anna, "", "+CME ERROR: not found"},
+         "AT+CPBS=SM\rAT+CPBR=1,200\rAT+CPBS=ME\rAT+CPBR=1,50\r",
+         {"Anna (3331234567)"},
+         false},
+        {"no phone book of its own",
+         {"", anna, "+CME ERROR: 3", "+CME ERROR: 3"},
+         "AT+CPBS=SM\rAT+CPBR=1,200\rAT+CPBS=ME\rAT+CPBS=\"ME\"\r",
+         {"Anna (3331234567)"},
+         false},
+        {"SIM refused", {"", "+CME ERROR: 10"}, "AT+CPBS=SM\rAT+CPBR=1,200\r", {"Old (1)"}, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        DownloadRig rig;
+        rig.form1()["Combo2"].addItem("Old (1)");
+        rig.form1()["Combo2"].setEnabled(false);
+        std::string written;
+        rig.host.duringModal = [&](Window&) {
+            for (const std::string& answer : row.answers) {
+                written += rig.port.written;
+                const bool final = answer.starts_with("ERROR") || answer.starts_with("+CM");
+                if (final)
+                    rig.port.arrive(rig.command() + "\r\n" + answer + "\r\n");
+                else
+                    rig.answer(answer);
+            }
+        };
+        rig.form1().menu("Mn_Upload").click();
+        EXPECT_EQ(written, row.written);
+        EXPECT_EQ(rig.picker(), row.picker);
+        EXPECT_EQ(rig.form1()["Combo2"].enabled(), !row.reported);
+        EXPECT_EQ(rig.host.boxes.size(), row.reported ? 1u : 0u);
+        EXPECT_FALSE(rig.form3().shown() || rig.program->st.Phonebook_Download || rig.host.busy);
+        EXPECT_TRUE(rig.port.portOpen());
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "app/form1.h"
 #include "app/startup.h"
+#include "core/files.h"
 #include "link/form2.h"
 #include "link/settings_files.h"
 #include "test_support.h"
@@ -41,6 +42,44 @@ TEST(Startup, FirstStartWithoutFiles) {
     ASSERT_EQ(rig.host.boxes.size(), 1u);
     EXPECT_EQ(rig.host.boxes[0].text, "Vuoi salvare le impostazioni ?");
     EXPECT_EQ(rig.host.boxes[0].title, "Salvataggio automatico.");
+}
+
+// An installed program, whose folder its user cannot write, keeps its files in the user's data
+// folder and says so the first time; a program in a folder of the user's keeps them beside it.
+TEST(Startup, FilesGoWhereTheUserCanWriteThem) {
+    test::TempFolder tmp;
+    const auto own = tmp.path() / "bin";
+    tmp.write("bin", "a file where the folder would be: nothing can be made in it");
+    const auto data = tmp.path() / "data";
+    const struct {
+        std::string xdg, home;
+        std::filesystem::path folder;
+    } rows[] = {
+        {data.string(), "", data / "brenvik-sms"},
+        {"relative/path", tmp.path().string(), tmp.path() / ".local/share/brenvik-sms"},
+        {"", tmp.path().string(), tmp.path() / ".local/share/brenvik-sms"},
+        {"", "", own},  // nowhere else: start-up then says the files cannot be kept
+    };
+    for (const auto& row : rows) {
+        const ProgramFolder first = ChooseProgramFolder(own, row.xdg, row.home);
+        EXPECT_EQ(first.folder, row.folder) << row.xdg;
+        EXPECT_EQ(first.elsewhere, row.folder != own);
+        EXPECT_FALSE(ChooseProgramFolder(own, row.xdg, row.home).madeNow);
+    }
+    EXPECT_TRUE(ChooseProgramFolder(own, (tmp.path() / "new").string(), "").madeNow);
+    EXPECT_EQ(ChooseProgramFolder(tmp.path(), data.string(), "").folder, tmp.path());
+
+    Rig rig;
+    rig.start();  // a folder of the user's: nothing to say
+    EXPECT_TRUE(rig.host.boxes.empty());
+    rig.program->ownFolder = "/usr/local/bin";
+    rig.program->folderNew = true;
+    rig.program->Form1->onLoad();
+    ASSERT_EQ(rig.host.boxes.size(), 1u);
+    EXPECT_EQ(rig.host.boxes[0].text,
+              "Non è possibile scrivere nella cartella del programma /usr/local/bin: "
+              "impostazioni, contatore, log e rubrica sono conservati in " +
+                  rig.dir.path().string() + ".");
 }
 
 TEST(Startup, SettingsFileAppliesEverythingAndOpensThePort) {

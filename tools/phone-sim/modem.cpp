@@ -43,6 +43,18 @@ std::vector<std::string> SplitArgs(std::string_view s) {
     return args;
 }
 
+// Whether every parameter was written in double quotes, as TS 27.007 writes strings.
+bool AllQuoted(std::string_view s) {
+    bool quoted = false, fieldStart = true;
+    for (char c : s) {
+        if (fieldStart && c != ' ' && c != '"') return false;
+        if (c != ' ') fieldStart = false;
+        if (c == '"') quoted = !quoted;
+        if (c == ',' && !quoted) fieldStart = true;
+    }
+    return true;
+}
+
 // Digits only: anything else in a numeric parameter is a syntax error, answered ERROR; a number
 // out of range is the command's own +CMS ERROR.
 bool IsNumber(const std::string& s) {
@@ -63,6 +75,18 @@ std::string CmeText(int code) {
                                                   {21, "invalid index"},
                                                   {22, "not found"},
                                                   {100, "unknown"}};
+    auto it = texts.find(code);
+    return it != texts.end() ? it->second : std::to_string(code);
+}
+
+// TS 27.005 3.2.5, in words, for a phone that reports them so.
+std::string CmsText(int code) {
+    static const std::map<int, const char*> texts{{302, "operation not allowed"},
+                                                  {303, "operation not supported"},
+                                                  {304, "invalid PDU mode parameter"},
+                                                  {321, "invalid memory index"},
+                                                  {322, "memory full"},
+                                                  {500, "unknown error"}};
     auto it = texts.find(code);
     return it != texts.end() ? it->second : std::to_string(code);
 }
@@ -241,7 +265,8 @@ std::string Modem::FinalText(Result r) const {
         case Final::Unknown:
             return cfg_.unknownReply;
         case Final::Cms:  // TS 27.005 reports these whatever AT+CMEE says
-            return "+CMS ERROR: " + std::to_string(r.code);
+            return "+CMS ERROR: " +
+                   (cfg_.verboseCms && cmee_ == 2 ? CmsText(r.code) : std::to_string(r.code));
         case Final::Cme:
             if (cmee_ == 0) return "ERROR";
             return "+CME ERROR: " + (cmee_ == 1 ? std::to_string(r.code) : CmeText(r.code));
@@ -277,6 +302,7 @@ std::string Modem::Execute(const std::string& line) {
                 for (bool quoted = false; end < line.size() && (quoted || line[end] != ';'); ++end)
                     if (line[end] == '"') quoted = !quoted;
                 op = Op::Set, args = SplitArgs(std::string_view(line).substr(i, end - i));
+                argsQuoted_ = AllQuoted(std::string_view(line).substr(i, end - i));
                 i = end;
             }
             for (const auto& cmd : Commands())
@@ -306,7 +332,7 @@ std::string Modem::Execute(const std::string& line) {
                 out += (k ? "\r\n" : "") + info_[k];
             out += "\r\n";
         }
-        if (r.final == Final::Prompt) return out + "\r\n> ";
+        if (r.final == Final::Prompt) return out + "\r\n" + cfg_.prompt;
         if (r.final == Final::None) return out;
         if (r.final != Final::Ok) return out + "\r\n" + FinalText(r) + "\r\n";
     }
@@ -476,6 +502,7 @@ Modem::Result Modem::Cscs(Op op, const std::vector<std::string>& a) {
     static const std::vector<std::string> sets{"GSM", "IRA", "8859-1", "UCS2"};
     if (op == Op::Read) return Info("+CSCS: \"" + charset_ + "\"");
     if (op == Op::Test) return Info("+CSCS: (\"GSM\",\"IRA\",\"8859-1\",\"UCS2\")");
+    if (op == Op::Set && cfg_.strictStrings && !argsQuoted_) return {Final::Error};
     if (op == Op::Set && a.size() == 1 && std::count(sets.begin(), sets.end(), Upper(a[0]))) {
         charset_ = Upper(a[0]);
         return {};
@@ -520,11 +547,18 @@ Modem::Result Modem::Cpms(Op op, const std::vector<std::string>& a) {
             s += (k ? ",\"" : "\"") + memories_[k] + "\"," + counts(k);
         return Info(s);
     }
-    if (op == Op::Test)
-        return Info("+CPMS: (\"SM\",\"ME\",\"MT\"),(\"SM\",\"ME\",\"MT\"),(\"SM\",\"ME\",\"MT\")");
-    if (op != Op::Set || a.empty() || a.size() > 3) return {Final::Error};
+    const std::vector<std::string>& known = cfg_.messageMemories;
+    if (op == Op::Test) {
+        std::string list;
+        for (const auto& m : known)
+            list += (list.empty() ? "\"" : ",\"") + m + "\"";
+        return Info("+CPMS: (" + list + "),(" + list + "),(" + list + ")");
+    }
+    if (op != Op::Set || a.empty() || a.size() > 3 || (cfg_.strictStrings && !argsQuoted_))
+        return {Final::Error};
     for (const auto& m : a)
-        if (Upper(m) != "SM" && Upper(m) != "ME" && Upper(m) != "MT") return {Final::Cms, 302};
+        if (std::find(known.begin(), known.end(), Upper(m)) == known.end())
+            return {Final::Cms, 302};
     for (std::size_t k = 0; k < a.size(); ++k)
         memories_[k] = Upper(a[k]);
     return Info("+CPMS: " + counts(0) + "," + counts(1) + "," + counts(2));
@@ -572,7 +606,8 @@ Modem::Result Modem::Cmgr(Op op, const std::vector<std::string>& a) {
     if (!ToInt(a[0], 0, 100000, index) || !(store = Locate(0, index, slot)))
         return {Final::Cms, 321};
     auto it = store->slots.find(slot);
-    if (it == store->slots.end()) return cfg_.emptyReadError ? Result{Final::Cms, 321} : Result{};
+    if (it == store->slots.end())
+        return cfg_.emptyReadCode ? Result{Final::Cms, cfg_.emptyReadCode} : Result{};
     Info("+CMGR: " + std::to_string(it->second.stat) + ",," +
          std::to_string(TpduLength(it->second.pdu).value_or(0)));
     Info(it->second.pdu);
@@ -640,6 +675,7 @@ Modem::Result Modem::Cpbs(Op op, const std::vector<std::string>& a) {
                     std::to_string(pb.capacity));
     }
     if (op == Op::Test) return Info("+CPBS: (\"SM\",\"ME\")");
+    if (op == Op::Set && cfg_.strictStrings && !argsQuoted_) return {Final::Error};
     if (op == Op::Set && a.size() == 1 && (Upper(a[0]) == "SM" || Upper(a[0]) == "ME")) {
         phonebook_ = Upper(a[0]);
         return {};

@@ -111,6 +111,7 @@ class Modem {
     std::vector<bool> arrived_;
 
     std::vector<std::string> info_;  // information lines of the command being run
+    bool argsQuoted_ = false;        // every parameter of the command being run was quoted
     int messageRef_ = 0;
     std::size_t nextArrival_ = 0;
     bool vanished_ = false;

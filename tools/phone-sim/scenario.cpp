@@ -260,10 +260,19 @@ const std::map<std::string_view, Setter>& Setters() {
         {"cnmi", [](Config& c, const Args& a) { c.cnmi = Need(a, 0, "settings"); }},
         {"empty-read",
          [](Config& c, const Args& a) {
-             const std::string& s = Need(a, 0, "ok/error");
-             if (s != "ok" && s != "error")
-                 throw invalid_argument("empty-read must be ok or error");
-             c.emptyReadError = s == "error";
+             const std::string& s = Need(a, 0, "ok/error/code");
+             c.emptyReadCode = s == "ok" ? 0 : s == "error" ? 321 : ToInt(s, 300, 511);
+         }},
+        {"prompt", [](Config& c, const Args& a) { c.prompt = Need(a, 0, "text"); }},
+        {"verbose-cms",
+         [](Config& c, const Args& a) { c.verboseCms = ToBool(Need(a, 0, "yes/no")); }},
+        {"strict-strings",
+         [](Config& c, const Args& a) { c.strictStrings = ToBool(Need(a, 0, "yes/no")); }},
+        {"message-memories",
+         [](Config& c, const Args& a) {
+             c.messageMemories.clear();
+             for (const auto& m : a)
+                 c.messageMemories.push_back(m.text == "MT" ? "MT" : Memory(m.text));
          }},
         {"cpin-ok", [](Config& c, const Args& a) { c.cpinOk = ToBool(Need(a, 0, "yes/no")); }},
         {"unknown-reply", [](Config& c, const Args& a) { c.unknownReply = Rest(a); }},
@@ -386,13 +395,34 @@ const std::vector<Profile>& Profiles() {
     static const std::vector<Profile> profiles{
         {"standard", "a well-behaved phone (the default)", [](Config&) {}},
         {"empty-error", "answers \"+CMS ERROR: 321\" when an empty location is read",
-         [](Config& c) { c.emptyReadError = true, c.cmee = 1; }},
+         [](Config& c) {
+             c.emptyReadCode = 321;
+             c.cmee = 1;
+         }},
         {"cpin-no-ok", "answers AT+CPIN? with \"+CPIN: READY\" and no OK after it",
          [](Config& c) { c.cpinOk = false; }},
         {"usb-modem", "a USB modem: \"COMMAND NOT SUPPORT\" for commands it does not know",
          [](Config& c) { c.unknownReply = "COMMAND NOT SUPPORT"; }},
         {"prompt-pause", "loses what arrives within 200 ms after the \"> \" prompt",
          [](Config& c) { c.promptPauseMs = 200; }},
+        {"simcom", "a SIMCom module: the prompt is \">\" and a line end, with no blank",
+         [](Config& c) { c.prompt = ">\r\n"; }},
+        {"huawei", "a Huawei USB stick: \"+CMS ERROR: 500\" for an empty location",
+         [](Config& c) { c.emptyReadCode = 500; }},
+        {"wavecom", "a Wavecom modem: no memory MT, AT+CPMS=MT gets \"+CMS ERROR: 302\"",
+         [](Config& c) {
+             c.messageMemories = {"SM", "ME"};
+         }},
+        {"cinterion",
+         "a Cinterion module: errors in words (AT+CMEE=2), \"invalid memory index\" for an "
+         "empty location",
+         [](Config& c) {
+             c.cmee = 2;
+             c.verboseCms = true;
+             c.emptyReadCode = 321;
+         }},
+        {"quectel", "a Quectel module: ERROR for a string parameter without quotes",
+         [](Config& c) { c.strictStrings = true; }},
     };
     return profiles;
 }

@@ -78,10 +78,14 @@ struct Config {
     std::string cnmi = "2,1,0,0,0";
 
     // Quirks.
-    bool emptyReadError = false;  // "+CMS ERROR: 321" instead of "OK" for an empty location
-    bool cpinOk = true;           // "OK" after "+CPIN: READY"
+    int emptyReadCode = 0;  // "+CMS ERROR: <code>" instead of "OK" for an empty location
+    bool cpinOk = true;     // "OK" after "+CPIN: READY"
     std::string unknownReply = "ERROR";
-    int promptPauseMs = 0;  // characters arriving this soon after "> " are lost
+    int promptPauseMs = 0;       // characters arriving this soon after the prompt are lost
+    std::string prompt = "> ";   // what follows CR LF when a PDU is awaited
+    bool verboseCms = false;     // "+CMS ERROR:" in words too under AT+CMEE=2
+    bool strictStrings = false;  // ERROR for a string parameter written without quotes
+    std::vector<std::string> messageMemories{"SM", "ME", "MT"};  // what AT+CPMS takes
     std::vector<std::string> unsupported;
 
     // Line.

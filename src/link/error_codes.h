@@ -1,0 +1,25 @@
+// The codes of the phone's final error results, given as numbers or, under AT+CMEE=2, in words.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace bsms {
+
+// A "+CMS ERROR:" (TS 27.005, 3.2.5) or "+CME ERROR:" (TS 27.007, 9.2) line.
+struct ErrorResult {
+    enum class Kind { Cms, Cme };
+    Kind kind;
+    int code;
+    bool operator==(const ErrorResult&) const = default;
+};
+
+inline constexpr int kCmsInvalidMemoryIndex = 321;
+inline constexpr int kCmeNotFound = 22;
+
+// The kind and code of an extended error line, its number or its words read alike (any case,
+// blanks, hyphens and underscores aside: "invalid memory index" is 321). Nothing for any other
+// line, or for words neither table holds.
+std::optional<ErrorResult> ErrorCode(std::string_view line);
+
+}  // namespace bsms
