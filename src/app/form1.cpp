@@ -40,6 +40,8 @@ void AddControls(Window& w) {
     w.add(K::Label, "Label12", {3600, 2955, 600, 255}, "760");
     w.add(K::Label, "Label13", {120, 3225, 2000, 255}, "SMS necessari:");
     w.add(K::Label, "Label14", {1320, 3225, 600, 255}, "0");
+    // The encoding the message will use and what one SMS of it holds.
+    w.add(K::Label, "Label15", {3000, 3225, 2600, 255}, "GSM 7-bit: 160 per SMS");
     w.add(K::Label, "Label9", {5640, 3030, 1700, 255}, "SMS Inviati:");
     w.add(K::TextBox, "Text6", {7440, 2985, 1800, 315});
     w.add(K::Line, "Line1", {120, 3555, 9120, 15});

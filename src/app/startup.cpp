@@ -52,6 +52,7 @@ void Wire(Program& p) {
     f["Text6"].onGotFocus = on(Text6_GotFocus);
 
     f["Text5"].onChange = on(Text5_Change);
+    f["Text5"].fits = Text5_Fits;
     f["Text5"].onGotFocus = on(Text5_GotFocus);
     f["Command1"].onClick = on(Clear_Message);
     f["Command5"].onClick = on(Elabora);

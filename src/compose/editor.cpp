@@ -45,9 +45,6 @@ void Elabora(Program& p) {
         case BuildRefusal::BadRecipient:
             text = p.texts[MsgId::Bad_Recipient] + " " + CharList(outcome.offending);
             break;
-        case BuildRefusal::UnencodableText:
-            text = p.texts[MsgId::Unencodable_Text] + " " + CharList(outcome.offending);
-            break;
         case BuildRefusal::ServiceCentreTooLong:
         case BuildRefusal::RecipientTooLong:
             text = p.texts[MsgId::Number_Too_Long] + " " +
@@ -62,10 +59,21 @@ void Elabora(Program& p) {
 
 void Text5_Change(Program& p) {
     Window& f = *p.Form1;
-    const std::size_t n = CharCount(f["Text5"].text());
-    f["Label12"].setText(std::to_string(kMaxMessageChars - std::min(n, kMaxMessageChars)));
-    f["Label5"].setText(std::to_string(n));
-    f["Label14"].setText(std::to_string(SmsNeeded(n)));
+    // In the units of the text's encoding: characters of the 7-bit alphabet (an escaped one
+    // counts two), or UTF-16 units.
+    const MessagePlan plan = PlanMessage(f["Text5"].text());
+    f["Label12"].setText(std::to_string(plan.capacity - std::min(plan.units, plan.capacity)));
+    f["Label5"].setText(std::to_string(plan.units));
+    f["Label14"].setText(std::to_string(std::min(plan.parts, kMaxParts)));
+    std::string encoding = p.texts[MsgId::Encoding_Per_Sms];
+    encoding.replace(encoding.find("%1"), 2,
+                     plan.encoding == Encoding::Ucs2 ? "UCS2" : "GSM 7-bit");
+    encoding.replace(encoding.find("%2"), 2, std::to_string(plan.perPart));
+    f["Label15"].setText(encoding);
+}
+
+bool Text5_Fits(const std::string& text) {
+    return PlanMessage(text).fits();
 }
 
 void Text5_GotFocus(Program& p) {

@@ -2,6 +2,8 @@
 // PDUs and the three options of the settings menu.
 #pragma once
 
+#include <string>
+
 namespace bsms {
 
 class Program;
@@ -9,7 +11,11 @@ class Program;
 // Builds the SMS-SUBMIT PDUs of the message into Pdu_Parts and Text3. A text or number that
 // cannot be sent is refused with a box, and then no PDU exists.
 void Elabora(Program& p);
+// The counters (used, left, SMS needed) in the units of the text's encoding, and Label15 naming
+// the encoding and what one SMS holds.
 void Text5_Change(Program& p);
+// Whether a text fits in five parts of its encoding: the box takes no edit that would not.
+bool Text5_Fits(const std::string& text);
 void Text5_GotFocus(Program& p);
 // Command1 and Mn_Cancella.
 void Clear_Message(Program& p);

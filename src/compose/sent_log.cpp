@@ -1,9 +1,12 @@
 #include "compose/sent_log.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "base/text.h"
+#include "core/files.h"
 #include "core/program.h"
 
 namespace bsms {
@@ -38,12 +41,31 @@ fs::path LogPath(const Program& p) {
     return p.folder / kLogFile;
 }
 
-bool AppendBytes(const fs::path& file, const std::string& utf8) {
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+bool AppendRaw(const fs::path& file, const std::string& bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::app);
     if (!out) return false;
-    const std::string bytes = Utf8ToCp1252(utf8);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
+}
+
+// The log is Windows-1252 until a text holds a character that code page lacks; then it becomes
+// UTF-8 behind a byte-order mark, as the program's other files do, the entries already there
+// converted with it.
+bool AppendBytes(const fs::path& file, const std::string& utf8) {
+    const std::u32string chars = Utf8ToU32(utf8);
+    const bool western = std::all_of(chars.begin(), chars.end(), InCp1252);
+    std::ifstream in(file, std::ios::binary);
+    std::string head(kUtf8Bom.size(), '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    if (head == kUtf8Bom) return AppendRaw(file, utf8);
+    if (western) return AppendRaw(file, Utf8ToCp1252(utf8));
+    in.clear();
+    in.seekg(0);
+    const std::string old{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // ReplaceFile writes Windows-1252: bytes given as Windows-1252 go out unchanged.
+    return ReplaceFile(file, Cp1252ToUtf8(std::string(kUtf8Bom) + Cp1252ToUtf8(old) + utf8));
 }
 
 // A log that does not exist yet starts with its header; errors are ignored.

@@ -25,7 +25,9 @@ bool Control::userEdit(std::string text) {
     // Only an edit that grows the text can overflow: one that shortens a longer text the program
     // put there is taken.
     const std::size_t n = CharCount(text);
-    if (maxLength > 0 && n > maxLength && n > CharCount(text_)) return false;
+    const bool grows = n > CharCount(text_);
+    if (maxLength > 0 && n > maxLength && grows) return false;
+    if (fits && !fits(text) && (grows || fits(text_))) return false;
     setText(std::move(text));
     return true;
 }

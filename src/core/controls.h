@@ -76,7 +76,8 @@ class Control {
     const std::string& text() const { return text_; }
     void setText(std::string text);
     // The whole text after the user typed, pasted or deleted, from the binding. An edit that
-    // makes the text longer than maxLength is refused whole: false, and nothing changes.
+    // makes the text longer than maxLength, or that `fits` refuses, is refused whole: false,
+    // and nothing changes (a text the program set may be shortened all the same).
     bool userEdit(std::string text);
 
     bool enabled() const { return enabled_; }
@@ -90,6 +91,8 @@ class Control {
 
     // Text box.
     std::size_t maxLength = 0;  // characters the user may type; 0 is no limit
+    // Whether a text is one the box may hold, beyond its length (none: every text).
+    std::function<bool(const std::string&)> fits;
     bool multiLine = false;
     bool readOnly = false;
     std::size_t selStart() const { return selStart_; }

@@ -85,13 +85,6 @@ constexpr std::array<MessageTextRow, static_cast<int>(MsgId::Count)> kMessageTex
      {"Impossibile inviare il messaggio.", "Impossible to sent message.", "Nedá sa odoslat správa.",
       "Üzenet küldése nem lehetséges.", "Wiadomosc nie moze zostac wyslana."}},
     // Added texts keep to the letters of the Western code page, like the older ones.
-    {MsgId::Unencodable_Text,
-     "Msg_Unencodable_Text",
-     {"Il testo contiene caratteri che non si possono inviare via SMS:",
-      "The text holds characters that an SMS cannot carry:",
-      "Text obsahuje znaky, ktoré sa nedajú odoslat v SMS:",
-      "A szöveg olyan karaktereket tartalmaz, amelyeket SMS nem tud továbbítani:",
-      "Tekst zawiera znaki, których nie mozna wyslac w SMS:"}},
     {MsgId::Bad_Recipient,
      "Msg_Bad_Recipient",
      {"Il numero del destinatario può contenere solo cifre, * e # dopo un + facoltativo. "
@@ -168,6 +161,9 @@ constexpr std::array<MessageTextRow, static_cast<int>(MsgId::Count)> kMessageTex
       "helye: %2.",
       "Nie mozna zapisywac w folderze programu %1: ustawienia, licznik, log i ksiazka "
       "telefoniczna sa zapisywane w %2."}},
+    {MsgId::Encoding_Per_Sms,
+     "Msg_Encoding_Per_Sms",
+     {"%1: %2 per SMS", "%1: %2 per SMS", "%1: %2 na SMS", "%1: %2 / SMS", "%1: %2 na SMS"}},
 }};
 
 namespace {

@@ -37,7 +37,6 @@ enum class MsgId {
     Title_Confirm_Delete_Log,
     Title_Send_Impossible,
     // Texts this program adds to the original eighteen.
-    Unencodable_Text,      // followed by the characters that cannot be sent
     Bad_Recipient,         // followed by the character that is not allowed
     Bad_Service_Centre,    // followed by the character that is not allowed
     Port_No_Permission,    // "%1" is the device, "%2" the group that grants access
@@ -47,6 +46,7 @@ enum class MsgId {
     No_Answer,             // the phone left a command unanswered
     Unreadable_Locations,  // "%1" is how many locations the phone answered with an error
     Files_Elsewhere,       // "%1" is the program's folder, "%2" the folder its files are in
+    Encoding_Per_Sms,      // "%1" is the encoding, "%2" what one SMS of it holds
     Count
 };
 struct MessageTextRow {

@@ -178,9 +178,11 @@ const std::string& Buffer(Program& p) {
 }
 
 // The receive box as far as the dialogues judge it: to the end of the final result that answers
-// the last write, when it has come.
+// the last write, when it has come. A prompt at the end is the answer, whatever came before it
+// (a late answer to an earlier command, say).
 std::string_view Judged(Program& p) {
     const std::string_view b = Buffer(p);
+    if (HasPromptEnding(b)) return b;
     return b.substr(0, std::min(b.size(), EndOfAnswer(b, p.commandMark)));
 }
 

@@ -1,11 +1,14 @@
 #include "phonebook/download.h"
 
 #include <optional>
+#include <utility>
 
+#include "base/text.h"
 #include "core/program.h"
 #include "link/dispatcher.h"
 #include "link/error_codes.h"
 #include "phonebook/form3.h"
+#include "sms/alphabet.h"
 
 namespace bsms {
 
@@ -27,6 +30,25 @@ void ClearBuffer(Program& p) {
     (*p.Form1)["Text1"].setText("");
 }
 
+std::string AsText(std::string_view field, bool ucs2, bool number) {
+    if (!ucs2) return std::string(field);
+    const std::optional<std::string> text = Ucs2HexText(field);
+    if (!text || text->empty()) return std::string(field);
+    if (number && text->find_first_not_of("+0123456789*#pPwW,") != std::string::npos)
+        return std::string(field);
+    return *text;
+}
+
+// The quoted field of a "+CSCS:" line: the phone's character set.
+std::string CurrentCharset(std::string_view reply) {
+    const std::size_t at = reply.find("+CSCS:");
+    if (at == std::string_view::npos) return {};
+    std::string_view line = reply.substr(at, reply.find_first_of("\r\n", at) - at);
+    std::size_t from = 0;
+    const auto field = NextQuoted(line, from);
+    return field ? std::string(*field) : std::string();
+}
+
 void SelectBook(Program& p, const char* book) {
     ClearBuffer(p);
     p.WriteCommand("AT+CPBS=" + p.StringParameter(book));
@@ -37,13 +59,19 @@ bool InPhoneStep(const DialogueState& st) {
     return st.Phonebook_Ask_Me || st.Phonebook_Reading_Me;
 }
 
-// The download is over: the window closes; a failed one leaves the picker as it was before.
-void EndDownload(Program& p, bool failed) {
+// The download is over: the window closes; a failed one leaves the picker as it was before. The
+// phone gets its character set back, unless it has stopped answering.
+void EndDownload(Program& p, bool failed, bool answering = true) {
     DialogueState& st = p.st;
     st.Phonebook_Download = st.Phonebook_Ask_Sim = st.Phonebook_Reading_Sim = false;
     st.Phonebook_Ask_Me = st.Phonebook_Reading_Me = false;
+    PhonebookWindow& w = PhonebookForm(p);
+    w.charsetStep = PhonebookWindow::CharsetStep::None;
+    if (std::exchange(w.ucs2, false) && answering && !w.charsetBefore.empty() &&
+        w.charsetBefore != "UCS2" && p.Comm1.portOpen())
+        p.WriteCommand("AT+CSCS=\"" + w.charsetBefore + "\"");
     if (failed) {
-        const PhonebookWindow::Picker& before = PhonebookForm(p).pickerBefore;
+        const PhonebookWindow::Picker& before = w.pickerBefore;
         Control& picker = (*p.Form1)["Combo2"];
         picker.clearItems();
         picker.addItems(before.items);
@@ -70,11 +98,12 @@ void TakeOkReply(Program& p, const std::string& reply) {
         st.Phonebook_Reading_Me = true;
         return;
     }
+    const bool ucs2 = PhonebookForm(p).ucs2;  // until the end restores the phone's own set
     if (st.Phonebook_Download) {
         if (st.Phonebook_Reading_Me) EndDownload(p, false);
         if (st.Phonebook_Download) st.Phonebook_Reading_Sim = true;
     }
-    (*p.Form1)["Combo2"].addItems(ParseListing(reply));
+    (*p.Form1)["Combo2"].addItems(ParseListing(reply, ucs2));
     if (st.Phonebook_Reading_Sim) {
         SelectBook(p, "ME");
         st.Phonebook_Reading_Sim = false;
@@ -82,7 +111,53 @@ void TakeOkReply(Program& p, const std::string& reply) {
     }
 }
 
+// Before the listing: the character sets the phone offers, the one it uses, UCS2 chosen. Any
+// refusal here only means the names are read as they come.
+void TakeCharsetReply(Program& p, const std::string& reply) {
+    using Step = PhonebookWindow::CharsetStep;
+    PhonebookWindow& w = PhonebookForm(p);
+    const bool ok = !HasErrorResult(reply);
+    if (ok && w.charsetStep == Step::Offered && reply.find("\"UCS2\"") != std::string::npos) {
+        w.charsetStep = Step::Current;
+        ClearBuffer(p);
+        p.WriteCommand("AT+CSCS?");
+        return;
+    }
+    if (ok && w.charsetStep == Step::Current) {
+        w.charsetBefore = CurrentCharset(reply);
+        w.ucs2 = w.charsetBefore == "UCS2";
+        if (!w.ucs2 && !w.charsetBefore.empty()) {
+            w.charsetStep = Step::Select;
+            ClearBuffer(p);
+            p.WriteCommand("AT+CSCS=\"UCS2\"");
+            return;
+        }
+    }
+    if (w.charsetStep == Step::Select) w.ucs2 = ok;
+    w.charsetStep = Step::None;
+    SelectBook(p, "SM");
+}
+
 }  // namespace
+
+std::optional<std::string> Ucs2HexText(std::string_view hex) {
+    if (hex.size() % 4 != 0 || hex.find_first_not_of("0123456789ABCDEFabcdef") != hex.npos)
+        return std::nullopt;
+    std::u32string chars;
+    for (std::size_t i = 0; i < hex.size(); i += 4) {
+        const char32_t unit = static_cast<char32_t>(Hex_To_Byte(hex.substr(i, 2)) << 8 |
+                                                    Hex_To_Byte(hex.substr(i + 2, 2)));
+        if (unit >= 0xDC00 && unit <= 0xDFFF && !chars.empty() && chars.back() >= 0xD800 &&
+            chars.back() <= 0xDBFF) {
+            chars.back() = 0x10000 + ((chars.back() - 0xD800) << 10) + (unit - 0xDC00);
+        } else {
+            chars.push_back(unit);
+        }
+    }
+    for (char32_t& c : chars)
+        if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;  // half a pair
+    return U32ToUtf8(chars);
+}
 
 std::string PickerEntry(std::string_view number, std::string_view text) {
     std::string entry;
@@ -96,7 +171,7 @@ std::string PickerEntry(std::string_view number, std::string_view text) {
     return entry;
 }
 
-std::vector<std::string> ParseListing(std::string_view reply) {
+std::vector<std::string> ParseListing(std::string_view reply, bool ucs2) {
     std::vector<std::string> entries;
     for (std::size_t at = reply.find(kListingTag); at != std::string_view::npos;
          at = reply.find(kListingTag, at)) {
@@ -108,7 +183,8 @@ std::vector<std::string> ParseListing(std::string_view reply) {
         const auto number = NextQuoted(line, pos);
         const auto text = number ? NextQuoted(line, pos) : std::nullopt;
         // An entry without a number could never be chosen as a recipient.
-        if (text && !number->empty()) entries.push_back(PickerEntry(*number, *text));
+        if (text && !number->empty())
+            entries.push_back(PickerEntry(AsText(*number, ucs2, true), AsText(*text, ucs2, false)));
     }
     return entries;
 }
@@ -130,12 +206,21 @@ void Download_Phonebook(Program& p) {
     p.st.Phonebook_Download = true;
     p.st.Phonebook_Ask_Sim = true;
     p.st.Phonebook_Ask_Me = false;
-    SelectBook(p, "SM");
+    PhonebookWindow& w = PhonebookForm(p);
+    w.charsetStep = PhonebookWindow::CharsetStep::Offered;
+    w.charsetBefore.clear();
+    w.ucs2 = false;
+    ClearBuffer(p);
+    p.WriteCommand("AT+CSCS=?");
     p.host.showModal(*p.Form3);
 }
 
 bool Phonebook_Reply_Handler(Program& p, const std::string& reply) {
     DialogueState& st = p.st;
+    if (PhonebookForm(p).charsetStep != PhonebookWindow::CharsetStep::None) {
+        if (HasErrorResult(reply) || EndsWithOkLine(reply)) TakeCharsetReply(p, reply);
+        return true;
+    }
     if (!HasErrorResult(reply)) {
         // The rest of a listing is still on its way; the dispatcher hands the buffer on again.
         if (EndsWithOkLine(reply)) TakeOkReply(p, reply);
@@ -158,7 +243,7 @@ bool Phonebook_Reply_Handler(Program& p, const std::string& reply) {
 }
 
 void Phonebook_No_Answer(Program& p) {
-    if (p.st.Phonebook_Download) EndDownload(p, !InPhoneStep(p.st));
+    if (p.st.Phonebook_Download) EndDownload(p, !InPhoneStep(p.st), false);
 }
 
 }  // namespace bsms

@@ -2,6 +2,7 @@
 // state machine driven by the phone's OK replies, shown behind the progress window Form3.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,14 +15,19 @@ class Program;
 std::string PickerEntry(std::string_view number, std::string_view text);
 // The picker entries of a reply holding "+CPBR: " lines, in the order listed: the first quoted
 // field of a line is the number, the second the text. A line whose number is empty, or whose
-// text field is missing or unclosed, gives nothing.
-std::vector<std::string> ParseListing(std::string_view reply);
+// text field is missing or unclosed, gives nothing. With `ucs2`, fields in UCS2 hexadecimal are
+// read so (a number only when it reads as one).
+std::vector<std::string> ParseListing(std::string_view reply, bool ucs2 = false);
+// A UCS2 field (four hexadecimal digits per UTF-16 unit, surrogate pairs joined) as UTF-8;
+// nothing when it is not one.
+std::optional<std::string> Ucs2HexText(std::string_view hex);
 // Whether the reply ends in a final "OK" line of its own, rather than in a name that a slow line
 // cut short right after "OK" or "> ".
 bool EndsWithOkLine(std::string_view reply);
 
-// Mn_Upload: empties the picker, selects the SIM phonebook and shows Form3 until the download
-// ends or is cancelled.
+// Mn_Upload: empties the picker, asks for the character sets the phone offers (to read names in
+// UCS2 where it can), selects the SIM phonebook and shows Form3 until the download ends or is
+// cancelled.
 void Download_Phonebook(Program& p);
 // The dispatcher's route for replies ending in OK or an error while Phonebook_Download is set:
 // selects, reads and parses the SIM's and then the phone's phonebook; the last listing closes

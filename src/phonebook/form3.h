@@ -23,6 +23,12 @@ class PhonebookWindow : public Window {
         bool windowBackground = false;
     };
     Picker pickerBefore;
+    // Names in any script: where the phone offers UCS2, the listing is read in it and the
+    // phone's own character set is restored afterwards.
+    enum class CharsetStep { None, Offered, Current, Select };
+    CharsetStep charsetStep = CharsetStep::None;
+    std::string charsetBefore;
+    bool ucs2 = false;
 };
 
 std::unique_ptr<PhonebookWindow> MakeForm3();

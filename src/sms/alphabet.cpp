@@ -207,16 +207,31 @@ std::string_view Gsm_Extension(int septet) {
     }
 }
 
-std::vector<char32_t> UnencodableChars(std::string_view text) {
-    std::vector<char32_t> bad;
-    for (char32_t c : Utf8ToU32(text)) {
-        if (SeptetOf(c) >= 0) continue;
-        bool seen = false;
-        for (char32_t b : bad)
-            seen = seen || b == c;
-        if (!seen) bad.push_back(c);
+int ExtensionSeptetOf(char32_t c) {
+    switch (c) {
+        case U'\f':
+            return 0x0A;
+        case U'^':
+            return 0x14;
+        case U'{':
+            return 0x28;
+        case U'}':
+            return 0x29;
+        case U'\\':
+            return 0x2F;
+        case U'[':
+            return 0x3C;
+        case U'~':
+            return 0x3D;
+        case U']':
+            return 0x3E;
+        case U'|':
+            return 0x40;
+        case U'\u20AC':  // euro sign
+            return 0x65;
+        default:
+            return -1;
     }
-    return bad;
 }
 
 char* Pack_Septets_Hex(const std::uint8_t* septets, std::size_t count, char* out) {

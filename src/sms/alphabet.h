@@ -26,12 +26,11 @@ int SeptetOf(char32_t c);
 inline constexpr int kGsmEscape = 0x1B;
 
 // The character that the extension table gives for the septet after an escape (UTF-8), or the
-// empty text when the extension table has nothing there. Used by the decoder only: the
-// extension table is never used for sending.
+// empty text when the extension table has nothing there.
 std::string_view Gsm_Extension(int septet);
-
-// The distinct characters of a text that cannot be sent, in order of first appearance.
-std::vector<char32_t> UnencodableChars(std::string_view text);
+// The septet that follows an escape for a character of the extension table (TS 23.038 6.2.1.1:
+// form feed, ^ { } \ [ ~ ] | and the euro sign), or -1.
+int ExtensionSeptetOf(char32_t c);
 
 // TP-UDL followed by TP-UD of a text, both hexadecimal. The text should hold at most 160
 // characters, all of them in the table; characters outside it are left out, and packing stops

@@ -24,18 +24,23 @@ constexpr std::string_view kEncodeHelp =
     "\n"
     "Prints the SMS-SUBMIT PDUs that Brenvik SMS gives the phone for this message, one line\n"
     "per part: the length written after AT+CMGS= (or AT+CMGW=), a blank, the PDU.\n"
-    "Texts over 160 characters are sent in parts of 152; at most 760 characters.\n"
-    "The text is taken as given (the program itself sends a line break as CR LF).\n"
+    "A text in the GSM 7-bit alphabet goes in one SMS of 160 characters or in parts of 152;\n"
+    "each character of its extension table (form feed ^ { } \\ [ ~ ] | and the euro sign)\n"
+    "counts two. Any other text goes in UCS2: one SMS of 70 UTF-16 units or parts of 66.\n"
+    "At most 5 parts. The text is taken as given (the program sends a line break as CR LF).\n"
     "\n"
     "  --sc NUMBER        service centre, digits with or without a leading +\n"
     "  --to NUMBER        recipient: digits, * and #, optionally after a leading +\n"
     "                     (each number at most 20 digits)\n"
     "  --flash            class 0 (flash) message\n"
     "  --status-report    ask for a status report\n"
-    "  --text TEXT        message text, UTF-8, GSM 7-bit alphabet only\n"
+    "  --text TEXT        message text, UTF-8\n"
     "\n"
     "Exit status: 0 done, 1 the message cannot be encoded, 2 bad arguments.\n";
 static_assert(tp::kMaxAddressDigits == 20, "the help above gives the limit");
+static_assert(kSingleSmsChars == 160 && kCharsPerPart == 152 && kUcs2SingleUnits == 70 &&
+                  kUcs2UnitsPerPart == 66 && kMaxParts == 5,
+              "the help above gives these");
 
 constexpr std::string_view kDecodeHelp =
     "sms-pdu decode [--json]\n"
@@ -103,8 +108,8 @@ int Encode(const std::vector<std::string>& args, std::ostream& out, std::ostream
     request.recipient = *to;
     request.text = *text;
 
-    if (CharCount(request.text) > kMaxMessageChars) {
-        err << "sms-pdu: the text is longer than " << kMaxMessageChars << " characters\n";
+    if (const MessagePlan plan = PlanMessage(request.text); !plan.fits()) {
+        err << "sms-pdu: the text needs " << plan.parts << " SMS, more than " << kMaxParts << "\n";
         return 1;
     }
     const BuildOutcome outcome = BuildSubmit(request);
@@ -120,10 +125,6 @@ int Encode(const std::vector<std::string>& args, std::ostream& out, std::ostream
             return 1;
         case BuildRefusal::BadRecipient:
             err << "sms-pdu: the recipient number may hold only digits, * and #, not "
-                << CharList(outcome.offending) << "\n";
-            return 1;
-        case BuildRefusal::UnencodableText:
-            err << "sms-pdu: the text holds characters that cannot be sent: "
                 << CharList(outcome.offending) << "\n";
             return 1;
         case BuildRefusal::ServiceCentreTooLong:

@@ -27,6 +27,8 @@ inline constexpr int kMessageRef = 0xF3;
 inline constexpr int kPidPlain = 0x00;
 inline constexpr int kDcsDefault = 0x00;       // 7-bit default alphabet, no class
 inline constexpr int kDcsFlash = 0xF0;         // 7-bit default alphabet, class 0
+inline constexpr int kDcsUcs2 = 0x08;          // UCS2, no class
+inline constexpr int kDcsUcs2Flash = 0x18;     // UCS2, class 0
 inline constexpr int kValidityLongest = 0xFF;  // relative format: 63 weeks
 
 inline constexpr std::size_t kTimeStampOctets = 7;

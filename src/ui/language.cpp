@@ -1,5 +1,6 @@
 #include "ui/language.h"
 
+#include "compose/editor.h"
 #include "core/program.h"
 #include "ui/language_tables.h"
 
@@ -55,6 +56,8 @@ void Apply_Language(Program& p) {
     }
     for (const MessageTextRow& row : kMessageTexts)
         p.texts[row.id] = row.text[lang];
+    // The encoding label is made from a text of the language.
+    if (p.Form1) Text5_Change(p);
 }
 
 void Choose_Language(Program& p, const std::string& word) {

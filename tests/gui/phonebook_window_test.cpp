@@ -56,7 +56,7 @@ TEST(PhonebookWindow, SilentPhoneLeavesItOpenUntilCancel) {
     };
     p.Form1->menu("Mn_Upload").click();  // returns when the window has closed
 
-    EXPECT_EQ(port.written, "AT+CPBS=SM\rAT+CPBR=1,200\r");
+    EXPECT_EQ(port.written, "AT+CSCS=?\rAT+CPBS=SM\r");
     EXPECT_FALSE(w.isVisible() || port.portOpen() || Busy());
 }
 

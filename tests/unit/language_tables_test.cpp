@@ -55,7 +55,8 @@ TEST(LanguageTables, EveryTextIsPresentValidUtf8AndWesternCodePage) {
 TEST(LanguageTables, PlaceholdersOnlyWhereTheCodeFillsThem) {
     for (const auto& [where, text] : AllTexts()) {
         const bool isPortPermission = where.starts_with("Msg_Port_No_Permission/") ||
-                                      where.starts_with("Msg_Files_Elsewhere/");
+                                      where.starts_with("Msg_Files_Elsewhere/") ||
+                                      where.starts_with("Msg_Encoding_Per_Sms/");
         const bool isFolder = where.starts_with("Msg_Folder_Not_Writable/") ||
                               where.starts_with("Msg_Unreadable_Locations/");
         const std::string_view t = text;

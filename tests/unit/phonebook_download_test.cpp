@@ -30,6 +30,11 @@ struct DownloadRig : test::Rig {
         port.arrive(command() + "\r\n" + lines + (lines.empty() ? "" : "\r\n") + "\r\nOK\r\n");
     }
     bool showing(const char* label) { return form3()[label].visible(); }
+    // The phone offers the character sets given (the names then come as they are stored).
+    void charsets(const std::string& offered = "\"GSM\",\"IRA\"") {
+        EXPECT_EQ(port.written, "AT+CSCS=?\r");
+        answer("+CSCS: (" + offered + ")");
+    }
 };
 
 TEST(PhonebookDownload, ReadsTheSimThenThePhoneAndClosesTheWindow) {
@@ -64,6 +69,7 @@ TEST(PhonebookDownload, ReadsTheSimThenThePhoneAndClosesTheWindow) {
         rig.form1()["Combo2"].addItem("from an earlier download");
         std::string written;
         rig.host.duringModal = [&](Window& w) {
+            rig.charsets();
             w["Timer1"].tick();  // selecting the SIM
             EXPECT_TRUE(rig.showing("Label3") && !rig.showing("Label2"));
             written += rig.port.written;
@@ -89,6 +95,35 @@ TEST(PhonebookDownload, ReadsTheSimThenThePhoneAndClosesTheWindow) {
     }
 }
 
+// Where the phone offers UCS2, the names come in it, whatever their script, and the phone gets
+// its own character set back at the end.
+TEST(PhonebookDownload, NamesInAnyScriptComeInUcs2) {
+    DownloadRig rig;
+    std::string written;
+    rig.host.duringModal = [&](Window&) {
+        rig.charsets("\"GSM\",\"IRA\",\"UCS2\"");
+        for (const std::string& answer :
+             {std::string("+CSCS: \"GSM\""), std::string(), std::string(),
+              std::string("+CPBR: 1,\"+393331234567\",145,\"005A006F00EB\"\r\n"
+                          "+CPBR: 2,\"0033003300330031\",129,\"041E043B044C04330430\"\r\n"
+                          "+CPBR: 3,\"33312345\",129,\"01410075006B00610073007AD83DDE00\""),
+              std::string(), std::string()}) {
+            written += rig.port.written;
+            rig.answer(answer);
+        }
+        written += rig.port.written;
+    };
+    rig.form1().menu("Mn_Upload").click();
+    EXPECT_EQ(written,
+              "AT+CSCS?\rAT+CSCS=\"UCS2\"\rAT+CPBS=SM\rAT+CPBR=1,200\rAT+CPBS=ME\rAT+CPBR=1,50\r"
+              "AT+CSCS=\"GSM\"\r");
+    EXPECT_EQ(rig.picker(),
+              (Entries{"Zoë (+393331234567)", "Ольга (3331)", "Łukasz\U0001F600 (33312345)"}));
+    EXPECT_EQ(Ucs2HexText("D83D"), "\uFFFD");  // half a pair
+    EXPECT_EQ(Ucs2HexText("ABC"), std::nullopt);
+    EXPECT_EQ(Ucs2HexText("00G1"), std::nullopt);
+}
+
 TEST(PhonebookListing, GivesOneEntryPerUsableLine) {
     const std::pair<std::string, Entries> rows[] = {
         // The echo, blank lines and the final OK hold no quotes and are passed over.
@@ -112,6 +147,7 @@ TEST(PhonebookListing, GivesOneEntryPerUsableLine) {
 TEST(PhonebookDownload, ListingCutAfterOkOrPromptInANameIsAwaited) {
     DownloadRig rig;
     rig.host.duringModal = [&](Window& w) {
+        rig.charsets();
         rig.answer();
         // A slow line delivers the listing in pieces; two of them end like a final result.
         rig.port.arrive(rig.command() + "\r\n+CPBR: 1,\"111\",129,\"TOOK\"\r");
@@ -134,6 +170,7 @@ TEST(PhonebookDownload, ALongListingLosesNoEntry) {
                    "\",145,\"Contact number " + std::to_string(i) + "\"";
     listing += "\r\n\r\nOK\r\n";
     rig.host.duringModal = [&](Window& w) {
+        rig.charsets();
         rig.answer();
         const std::string echo = rig.command();
         for (std::size_t at = 0; at < listing.size(); at += 100)
@@ -148,6 +185,7 @@ TEST(PhonebookDownload, ALongListingLosesNoEntry) {
 TEST(PhonebookDownload, CancelOnASilentPhoneClosesThePortAndKeepsTheSimEntries) {
     DownloadRig rig;
     rig.host.duringModal = [&](Window& w) {
+        rig.charsets();
         EXPECT_FALSE(rig.host.busy);  // set on loading, reset by the language on activation
         rig.answer();
         rig.answer("+CPBR: 1,\"3331234567\",129,\"Anna\"");
@@ -169,9 +207,11 @@ TEST(PhonebookDownload, CancelOnASilentPhoneClosesThePortAndKeepsTheSimEntries) 
     EXPECT_FALSE(rig.program->st.Phonebook_Download || rig.program->st.Phonebook_Reading_Me);
     // Opened again, the window shows the SIM's label as at first.
     rig.host.duringModal = [&](Window& w) {
+        rig.charsets();
         EXPECT_TRUE(rig.showing("Label3") && !rig.showing("Label2"));
         w.unload();
     };
+    rig.port.written.clear();
     rig.form1().menu("Mn_Upload").click();
 }
 
@@ -212,6 +252,7 @@ TEST(PhonebookDownload, ErrorsAreRetriedPassedOverOrUndoneWhole) {
         rig.form1()["Combo2"].setEnabled(false);
         std::string written;
         rig.host.duringModal = [&](Window&) {
+            rig.charsets();
             for (const std::string& answer : row.answers) {
                 written += rig.port.written;
                 const bool final = answer.starts_with("ERROR") || answer.starts_with("+CM");

@@ -26,7 +26,16 @@ TEST(SmsAlphabet, TableAndReverseLookup) {
         EXPECT_TRUE(t[v].empty() || SeptetOf(Utf8ToU32(t[v]).at(0)) == v) << v;
     for (char32_t c : {U'Ç', U'€', U'`'})
         EXPECT_EQ(SeptetOf(c), -1);
-    EXPECT_EQ(UnencodableChars("a[b€\tá[€ok"), (std::vector<char32_t>{U'[', U'€', U'\t', U'á'}));
+    // The extension table both ways: every character it has leads back to its septet.
+    int extended = 0;
+    for (int v = 0; v < 128; ++v) {
+        const std::string c(Gsm_Extension(v));
+        if (c.empty()) continue;
+        ++extended;
+        EXPECT_EQ(ExtensionSeptetOf(Utf8ToU32(c).at(0)), v) << v;
+    }
+    EXPECT_EQ(extended, 10);
+    EXPECT_EQ(ExtensionSeptetOf(U'a'), -1);
 }
 
 TEST(SmsAlphabet, PacksSeptets) {

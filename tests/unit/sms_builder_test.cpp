@@ -4,7 +4,11 @@
 #include <tuple>
 #include <vector>
 
+#include "base/text.h"
+#include "pdu.h"
 #include "sms/address.h"
+#include "sms/alphabet.h"
+#include "sms/decoder.h"
 #include "sms/pdu_builder.h"
 
 namespace bsms {
@@ -92,7 +96,6 @@ TEST(SmsBuilder, RefusesWhatCannotBeSent) {
         {"++39", "1", "x", R::BadServiceCentre, {U'+'}},
         {"39", "+39a", "x", R::BadRecipient, {U'a'}},
         {"39", "3+3", "x", R::BadRecipient, {U'+'}},
-        {"39", "1", "5€ [x]\tá€", R::UnencodableText, {U'€', U'[', U']', U'\t', U'á'}},
         // An address holds at most 20 digits; "*" and "#" count, the "+" does not.
         {std::string(21, '3'), "1", "x", R::ServiceCentreTooLong, {}},
         {"+" + std::string(21, '3'), "1", "x", R::ServiceCentreTooLong, {}},
@@ -106,6 +109,81 @@ TEST(SmsBuilder, RefusesWhatCannotBeSent) {
         EXPECT_EQ(o.build.Text3(), "\r\r\r\r");
         EXPECT_EQ(o.build.partCount(), 0);
     }
+}
+
+// Every text goes out in the encoding it needs, split where the units of that encoding say,
+// never between an escape and its character or within a surrogate pair; each part reads back
+// through the decoder and is taken by the simulated phone's own check.
+TEST(SmsBuilder, EveryTextReadsBackInTheEncodingItNeeds) {
+    std::string alphabet;  // every character of both tables
+    for (const std::string& c : Gsm_Alphabet())
+        alphabet += c;
+    for (int v = 0; v < 128; ++v)
+        alphabet += Gsm_Extension(v);
+    const std::string a = "a", l = "ł", emoji = "\U0001F600";
+    const auto times = [](const std::string& s, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i)
+            out += s;
+        return out;
+    };
+    const struct {
+        const char* why;
+        std::string text;
+        bool flash;
+        Encoding encoding;
+        std::size_t parts, units, firstPartUnits;
+        const char* dcs;
+    } rows[] = {
+        {"the alphabet alone, as ever", times(a, 160), false, Encoding::Gsm7, 1, 160, 160, "00"},
+        {"one over a single SMS", times(a, 161), false, Encoding::Gsm7, 2, 161, 152, "00"},
+        {"every character of both tables", alphabet, false, Encoding::Gsm7Extended, 1, 138, 138,
+         "00"},
+        {"an escape at the last septet of a part moves on", times(a, 151) + "€" + times(a, 20),
+         false, Encoding::Gsm7Extended, 2, 173, 151, "00"},
+        {"an escaped character that ends a part stays", times(a, 150) + "€" + times(a, 20), true,
+         Encoding::Gsm7Extended, 2, 172, 152, "F0"},
+        {"seventy UCS2 units in one SMS", times(l, 70), false, Encoding::Ucs2, 1, 70, 70, "08"},
+        {"seventy-one in two", times(l, 71), false, Encoding::Ucs2, 2, 71, 66, "08"},
+        {"two full parts of 66", times(l, 132), false, Encoding::Ucs2, 2, 132, 66, "08"},
+        {"one more unit, a third part", times(l, 133), true, Encoding::Ucs2, 3, 133, 66, "18"},
+        {"a surrogate pair is never split", times(l, 65) + emoji + times(l, 10), false,
+         Encoding::Ucs2, 2, 77, 65, "08"},
+        {"five parts of 66", times(l, 330), false, Encoding::Ucs2, 5, 330, 66, "08"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        const MessagePlan plan = PlanMessage(row.text);
+        EXPECT_EQ(plan.encoding, row.encoding);
+        EXPECT_EQ(plan.parts, row.parts);
+        EXPECT_EQ(plan.units, row.units);
+        EXPECT_TRUE(plan.fits());
+        EXPECT_EQ(plan.keptChars, CharCount(row.text));
+        const BuildOutcome o =
+            BuildSubmit({"391234567890", "+393331234567", row.text, false, row.flash});
+        ASSERT_EQ(o.build.partCount(), static_cast<int>(row.parts));
+        EXPECT_EQ(o.build.Pdu_Dcs, row.dcs);
+        EXPECT_EQ(o.build.Pdu_First_Octet, row.parts > 1 ? "51" : "11");
+        std::string decoded;
+        for (std::size_t k = 0; k < row.parts; ++k) {
+            const PduPart& part = o.build.parts[k];
+            EXPECT_EQ(phonesim::CheckSubmit(part.Part_Pdu, part.Part_Length), "") << k;
+            decoded += Decode_Sms_Deliver(part.Part_Pdu, {}).Text;
+        }
+        EXPECT_EQ(decoded, row.text);
+        // TP-UDL of the first part: septets or octets, the header's included.
+        const std::size_t header = row.parts > 1 ? (row.encoding == Encoding::Ucs2 ? 7 : 8) : 0;
+        const std::size_t udl =
+            header + row.firstPartUnits * (row.encoding == Encoding::Ucs2 ? 2 : 1);
+        EXPECT_EQ(std::stoul(o.build.parts[0].Part_User_Data.substr(0, 2), nullptr, 16), udl);
+    }
+    // Past five parts the text does not fit, and what is sent stops at the fifth.
+    const MessagePlan over = PlanMessage(times(l, 331));
+    EXPECT_EQ(over.parts, 6u);
+    EXPECT_FALSE(over.fits());
+    EXPECT_EQ(over.keptChars, 330u);
+    EXPECT_EQ(PlanMessage(times(a, 759) + "€").parts, 6u);
+    EXPECT_EQ(BuildSubmit({"39", "1", times(l, 400)}).build.partCount(), 5);
 }
 
 TEST(SmsBuilder, TwentyDigitAddressesStillBuild) {

@@ -46,11 +46,10 @@ TEST(SmsPduTool, EncodesOneLinePerPart) {
 TEST(SmsPduTool, RefusesWithStatusOneAndRejectsWithTwo) {
     // Status 1: one line saying why, nothing on standard output.
     const std::pair<std::string, std::string> refused[] = {
-        {"encode --sc 39 --to 1 --text 5€[x]", "\"€\", \"[\", \"]\""},
         {"encode --sc 39 --to 3a3 --text x", "\"a\""},
         {"encode --sc 3*9 --to 1 --text x", "\"*\""},
         {"encode --sc= --to 1 --text x", "empty"},
-        {"encode --sc 1 --to 1 --text " + std::string(761, 'x'), "760"},
+        {"encode --sc 1 --to 1 --text " + std::string(761, 'x'), "needs 6 SMS"},
         {"encode --sc 39 --to +" + std::string(21, '3') + " --text x", "20 digits"},
         {"encode --sc " + std::string(21, '3') + " --to 1 --text x", "20 digits"},
     };
@@ -119,7 +118,10 @@ TEST(SmsPduTool, BinaryExitStatuses) {
     };
     EXPECT_EQ(run("encode --sc 39 --to 1 --text ok"),
               std::make_pair(0, std::string("11 02919311F30181F10000FF02EF35\n")));
-    EXPECT_EQ(run("encode --sc 39 --to 1 --text '[x]'").first, 1);
+    // The text is UTF-8 on the command line; this one goes in UCS2.
+    EXPECT_EQ(run("encode --sc 39 --to 1 --text 'Cześć'"),
+              std::make_pair(0, std::string("19 02919311F30181F10008FF0A0043007A0065015B0107\n")));
+    EXPECT_EQ(run("encode --sc 39 --to 1 --text " + std::string(761, 'x')).first, 1);
     EXPECT_EQ(run("encode --sc 39").first, 2);
     EXPECT_EQ(run("decode").first, 0);  // reads standard input
 }
