@@ -59,6 +59,39 @@ void BM_BuildSubmit760(benchmark::State& state) {
 }
 BENCHMARK(BM_BuildSubmit760);
 
+// Five parts in UCS2 (Cyrillic, 330 UTF-16 units) beside five parts in 7-bit (760 characters),
+// timed in alternating batches; "x_7bit" is how many times longer the UCS2 build takes.
+void BM_BuildSubmitUcs2Five_Vs7BitFive(benchmark::State& state) {
+    std::string cyrillic;
+    while (bsms::CharCount(cyrillic) < bsms::kUcs2UnitsPerPart * bsms::kMaxParts)
+        cyrillic += "Привет, увидимся завтра в 10.30 на площади? ";
+    const bsms::SubmitRequest ucs2{"391234567890", "+393331234567",
+                                   bsms::CharPrefix(cyrillic, 330), true, false};
+    const bsms::SubmitRequest gsm7 = Request(760);
+    using Clock = std::chrono::steady_clock;
+    constexpr int kBatch = 64;
+    Clock::duration ucs2Time{}, gsm7Time{};
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        for (int i = 0; i < kBatch; ++i)
+            benchmark::DoNotOptimize(bsms::BuildSubmit(ucs2));
+        const auto t1 = Clock::now();
+        for (int i = 0; i < kBatch; ++i)
+            benchmark::DoNotOptimize(bsms::BuildSubmit(gsm7));
+        const auto t2 = Clock::now();
+        ucs2Time += t1 - t0;
+        gsm7Time += t2 - t1;
+    }
+    const double calls = static_cast<double>(state.iterations()) * kBatch;
+    const auto ns = [calls](Clock::duration d) {
+        return std::chrono::duration<double, std::nano>(d).count() / calls;
+    };
+    state.counters["ucs2_ns"] = ns(ucs2Time);
+    state.counters["gsm7_ns"] = ns(gsm7Time);
+    state.counters["x_7bit"] = ns(ucs2Time) / ns(gsm7Time);
+}
+BENCHMARK(BM_BuildSubmitUcs2Five_Vs7BitFive);
+
 void BM_DecodeDeliver160(benchmark::State& state) {
     const std::string pdu = Deliver160();
     for (auto _ : state)

@@ -64,20 +64,19 @@ std::size_t DecodeOne(std::string_view s, std::size_t i, char32_t& out) {
 
 }  // namespace
 
+char32_t NextCodePoint(std::string_view utf8, std::size_t& i) {
+    char32_t cp = 0;
+    const std::size_t len = DecodeOne(utf8, i, cp);
+    if (len == 0) return Cp1252ByteToCp(static_cast<unsigned char>(utf8[i++]));
+    i += len;
+    return cp;
+}
+
 std::u32string Utf8ToU32(std::string_view utf8) {
     std::u32string out;
     out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        char32_t cp = 0;
-        const std::size_t len = DecodeOne(utf8, i, cp);
-        if (len == 0) {
-            out.push_back(Cp1252ByteToCp(static_cast<unsigned char>(utf8[i])));
-            ++i;
-        } else {
-            out.push_back(cp);
-            i += len;
-        }
-    }
+    for (std::size_t i = 0; i < utf8.size();)
+        out.push_back(NextCodePoint(utf8, i));
     return out;
 }
 

@@ -11,6 +11,8 @@ namespace bsms {
 
 // Code points of a UTF-8 text; malformed bytes are taken as Windows-1252 so that nothing is lost.
 std::u32string Utf8ToU32(std::string_view utf8);
+// The character at byte i, read as Utf8ToU32 reads it; i moves past it. i must be in the text.
+char32_t NextCodePoint(std::string_view utf8, std::size_t& i);
 std::string U32ToUtf8(std::u32string_view text);
 std::string CodePointToUtf8(char32_t cp);
 

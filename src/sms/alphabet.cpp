@@ -297,10 +297,11 @@ long Text_To_Septets(std::string_view text, std::uint8_t* out, std::size_t max) 
     }
     if (bad & 0x80U) return -1;
     if (p == end || n == max) return static_cast<long>(n);
-    const std::u32string rest = Utf8ToU32(
-        std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p)));
-    for (std::size_t i = 0; i < rest.size() && n < max; ++i, ++n) {
-        const int v = SeptetOf(rest[i]);
+    // The rest one character at a time: the first the table lacks ends it.
+    const std::string_view rest(reinterpret_cast<const char*>(p),
+                                static_cast<std::size_t>(end - p));
+    for (std::size_t i = 0; i < rest.size() && n < max; ++n) {
+        const int v = SeptetOf(NextCodePoint(rest, i));
         if (v < 0) return -1;
         out[n] = static_cast<std::uint8_t>(v);
     }

@@ -66,9 +66,10 @@ std::string Ucs2UserData(const std::uint8_t* header, std::size_t headerOctets,
     putOctet(static_cast<unsigned>(headerOctets + 2 * count));
     for (std::size_t i = 0; i < headerOctets; ++i)
         putOctet(header[i]);
-    for (std::size_t i = 0; i < count; ++i) {
-        putOctet(units[i] >> 8);
-        putOctet(units[i] & 0xFFU);
+    for (std::size_t i = 0; i < count; ++i, out += 4) {
+        const std::size_t unit = units[i];
+        std::memcpy(out, kHexPairText.data() + 2 * (unit >> 8), 2);
+        std::memcpy(out + 2, kHexPairText.data() + 2 * (unit & 0xFF), 2);
     }
     return ud;
 }
@@ -81,32 +82,85 @@ struct EncodedText {
     std::vector<std::uint8_t> widths;
 };
 
-EncodedText Encode(std::u32string_view text) {
+bool IsHighSurrogate(std::uint16_t u) {
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+
+// The UTF-16 units of a text. Well-formed UTF-8 is read here in one pass; anything else as
+// Utf8ToU32 reads it (malformed bytes as Windows-1252), so both agree on every text.
+std::vector<std::uint16_t> Utf16Of(std::string_view text) {
+    std::vector<std::uint16_t> out(text.size());  // never more units than bytes
+    std::uint16_t* o = out.data();
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* end = p + text.size();
+    const auto tail = [&](std::size_t k) { return (p[k] & 0xC0) == 0x80; };
+    while (p < end) {
+        const unsigned c = *p;
+        char32_t cp = 0;
+        std::size_t len = 0;
+        if (c < 0x80) {
+            cp = c, len = 1;
+        } else if ((c & 0xE0) == 0xC0 && end - p >= 2 && tail(1)) {
+            cp = (c & 0x1FU) << 6 | (p[1] & 0x3FU), len = cp >= 0x80 ? 2 : 0;
+        } else if ((c & 0xF0) == 0xE0 && end - p >= 3 && tail(1) && tail(2)) {
+            cp = (c & 0x0FU) << 12 | (p[1] & 0x3FU) << 6 | (p[2] & 0x3FU);
+            len = cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF) ? 3 : 0;
+        } else if ((c & 0xF8) == 0xF0 && end - p >= 4 && tail(1) && tail(2) && tail(3)) {
+            cp = (c & 0x07U) << 18 | (p[1] & 0x3FU) << 12 | (p[2] & 0x3FU) << 6 | (p[3] & 0x3FU);
+            len = cp >= 0x10000 && cp <= 0x10FFFF ? 4 : 0;
+        }
+        if (len == 0) {  // not well formed: the general reading, for the whole text
+            out.clear();
+            for (char32_t ch : Utf8ToU32(text)) {
+                if (ch >= 0x10000)
+                    out.push_back(static_cast<std::uint16_t>(0xD800 + ((ch - 0x10000) >> 10)));
+                out.push_back(static_cast<std::uint16_t>(
+                    ch >= 0x10000 ? 0xDC00 + ((ch - 0x10000) & 0x3FF) : ch));
+            }
+            return out;
+        }
+        if (cp >= 0x10000) {
+            *o++ = static_cast<std::uint16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            cp = 0xDC00 + ((cp - 0x10000) & 0x3FF);
+        }
+        *o++ = static_cast<std::uint16_t>(cp);
+        p += len;
+    }
+    out.resize(static_cast<std::size_t>(o - out.data()));
+    return out;
+}
+
+EncodedText Encode(std::string_view text, bool widths = true) {
     EncodedText e;
-    for (char32_t c : text) {
-        if (SeptetOf(c) >= 0) continue;
-        if (ExtensionSeptetOf(c) < 0) {
+    std::vector<std::uint16_t> utf16 = Utf16Of(text);
+    for (std::uint16_t u : utf16) {
+        if (u < 0xD800 && SeptetOf(u) >= 0) continue;
+        if (u >= 0xD800 || ExtensionSeptetOf(u) < 0) {
             e.encoding = Encoding::Ucs2;
             break;
         }
         e.encoding = Encoding::Gsm7Extended;
     }
-    e.units.reserve(text.size() + 8);
-    e.widths.reserve(text.size());
-    for (char32_t c : text) {
-        const std::size_t before = e.units.size();
-        if (e.encoding == Encoding::Ucs2 && c >= 0x10000) {
-            e.units.push_back(static_cast<std::uint16_t>(0xD800 + ((c - 0x10000) >> 10)));
-            e.units.push_back(static_cast<std::uint16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-        } else if (e.encoding == Encoding::Ucs2) {
-            e.units.push_back(static_cast<std::uint16_t>(c));
-        } else if (const int septet = SeptetOf(c); septet >= 0) {
+    if (e.encoding == Encoding::Ucs2) {
+        if (widths)
+            for (std::size_t i = 0; i < utf16.size(); ++i) {
+                const bool pair = IsHighSurrogate(utf16[i]) && i + 1 < utf16.size();
+                e.widths.push_back(pair ? 2 : 1);
+                i += pair ? 1 : 0;
+            }
+        e.units = std::move(utf16);
+        return e;
+    }
+    e.units.reserve(2 * utf16.size());
+    for (std::uint16_t u : utf16) {
+        const int septet = SeptetOf(u);
+        if (septet >= 0) {
             e.units.push_back(static_cast<std::uint16_t>(septet));
         } else {
             e.units.push_back(kGsmEscape);
-            e.units.push_back(static_cast<std::uint16_t>(ExtensionSeptetOf(c)));
+            e.units.push_back(static_cast<std::uint16_t>(ExtensionSeptetOf(u)));
         }
-        e.widths.push_back(static_cast<std::uint8_t>(e.units.size() - before));
+        if (widths) e.widths.push_back(septet >= 0 ? 1 : 2);
     }
     return e;
 }
@@ -124,7 +178,7 @@ std::vector<std::size_t> PartEnds(const EncodedText& e) {
     for (std::size_t start = 0; start < n;) {
         std::size_t end = std::min(start + each, n);
         const std::uint16_t last = e.units[end - 1];
-        if (end < n && (ucs2 ? last >= 0xD800 && last <= 0xDBFF : last == kGsmEscape)) --end;
+        if (end < n && (ucs2 ? IsHighSurrogate(last) : last == kGsmEscape)) --end;
         ends.push_back(end);
         start = end;
     }
@@ -187,8 +241,7 @@ int SmsNeeded(std::size_t chars) {
 }
 
 MessagePlan PlanMessage(std::string_view text) {
-    const std::u32string chars = Utf8ToU32(text);
-    const EncodedText e = Encode(chars);
+    const EncodedText e = Encode(text);
     MessagePlan plan;
     plan.encoding = e.encoding;
     plan.units = e.units.size();
@@ -198,7 +251,7 @@ MessagePlan PlanMessage(std::string_view text) {
     } else {
         plan.perPart = plan.units <= kSingleSmsChars ? kSingleSmsChars : kCharsPerPart;
     }
-    if (chars.empty()) return plan;
+    if (e.units.empty()) return plan;
     const std::vector<std::size_t> ends = PartEnds(e);
     plan.parts = ends.size();
     const std::size_t keptUnits = ends[std::min(ends.size(), kMaxParts) - 1];
@@ -239,13 +292,12 @@ BuildOutcome BuildSubmit(const SubmitRequest& request) {
     BuildOutcome outcome;
     outcome.refusal = Refusal(request, outcome.offending);
     if (outcome.refusal != BuildRefusal::None) return outcome;
-    std::uint8_t septets[kMaxMessageChars];
-    const long converted = Text_To_Septets(request.text, septets, kMaxMessageChars);
-    // The program's own alphabet, as ever; a text cut at the limit is judged whole.
-    const bool gsm7 = converted >= 0 && (static_cast<std::size_t>(converted) < kMaxMessageChars ||
-                                         CharCount(request.text) <= kMaxMessageChars);
+    // One septet more than fits tells a text too long for the program's own alphabet alone.
+    std::uint8_t septets[kMaxMessageChars + 1];
+    const long converted = Text_To_Septets(request.text, septets, kMaxMessageChars + 1);
+    const bool gsm7 = converted >= 0 && static_cast<std::size_t>(converted) <= kMaxMessageChars;
     EncodedText other;
-    if (!gsm7) other = Encode(Utf8ToU32(request.text));
+    if (!gsm7) other = Encode(request.text, false);
     const bool ucs2 = other.encoding == Encoding::Ucs2;
     const auto length = static_cast<std::size_t>(std::max(converted, 0L));
     const bool concatenated = gsm7 ? length > kSingleSmsChars : PartEnds(other).size() > 1;

@@ -499,9 +499,14 @@ Modem::Result Modem::Cmgf(Op op, const std::vector<std::string>& a) {
 }
 
 Modem::Result Modem::Cscs(Op op, const std::vector<std::string>& a) {
-    static const std::vector<std::string> sets{"GSM", "IRA", "8859-1", "UCS2"};
+    const std::vector<std::string>& sets = cfg_.charsets;
     if (op == Op::Read) return Info("+CSCS: \"" + charset_ + "\"");
-    if (op == Op::Test) return Info("+CSCS: (\"GSM\",\"IRA\",\"8859-1\",\"UCS2\")");
+    if (op == Op::Test) {
+        std::string list;
+        for (const auto& set : sets)
+            list += (list.empty() ? "\"" : ",\"") + set + "\"";
+        return Info("+CSCS: (" + list + ")");
+    }
     if (op == Op::Set && cfg_.strictStrings && !argsQuoted_) return {Final::Error};
     if (op == Op::Set && a.size() == 1 && std::count(sets.begin(), sets.end(), Upper(a[0]))) {
         charset_ = Upper(a[0]);

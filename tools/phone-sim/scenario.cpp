@@ -257,6 +257,15 @@ const std::map<std::string_view, Setter>& Setters() {
                  throw invalid_argument("character set must be GSM, IRA, 8859-1 or UCS2");
              c.charset = s;
          }},
+        {"charsets",
+         [](Config& c, const Args& a) {
+             c.charsets.clear();
+             for (const auto& s : a) {
+                 if (s.text != "GSM" && s.text != "IRA" && s.text != "8859-1" && s.text != "UCS2")
+                     throw invalid_argument("character sets are GSM, IRA, 8859-1 and UCS2");
+                 c.charsets.push_back(s.text);
+             }
+         }},
         {"cnmi", [](Config& c, const Args& a) { c.cnmi = Need(a, 0, "settings"); }},
         {"empty-read",
          [](Config& c, const Args& a) {

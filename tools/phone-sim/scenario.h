@@ -86,6 +86,7 @@ struct Config {
     bool verboseCms = false;     // "+CMS ERROR:" in words too under AT+CMEE=2
     bool strictStrings = false;  // ERROR for a string parameter written without quotes
     std::vector<std::string> messageMemories{"SM", "ME", "MT"};  // what AT+CPMS takes
+    std::vector<std::string> charsets{"GSM", "IRA", "8859-1", "UCS2"};  // what AT+CSCS takes
     std::vector<std::string> unsupported;
 
     // Line.
