@@ -104,9 +104,9 @@ TEST(Dispatcher, RoutesOkAndPromptEndingsByTheFlags) {
     EXPECT_TRUE(rig.host.boxes.empty());
 }
 
-// An error result, bare or with the phone's line, ends every dialogue and shows that line; while
-// the browser reads, an error is the answer to its read and ends nothing.
-TEST(Dispatcher, AnErrorEndsEveryDialogueOutsideBrowserReading) {
+// An error result, bare or with the phone's line, ends every dialogue and shows that line. (While
+// the browser reads, an error is the answer to its read: the browser's tests have that.)
+TEST(Dispatcher, AnErrorEndsEveryDialogueAndShowsThePhonesLine) {
     const std::pair<const char*, const char*> rows[] = {
         {"AT+CSCA?\r\r\nERROR\r\n", "Command didn't accept by mobile"},
         {"AT+CMGS=23\r\r\n> 0011\x1a\r\n+CMS ERROR: 304\r\n",
@@ -124,44 +124,7 @@ TEST(Dispatcher, AnErrorEndsEveryDialogueOutsideBrowserReading) {
         EXPECT_EQ(rig.host.boxes[0].icon, MsgIcon::Critical);
         EXPECT_FALSE(st.Csc_Query_Pending || st.Phonebook_Download || st.Sent_Confirm_Pending ||
                      st.Send_Job.active || st.Store_Job.active);
-
-        st.Browser_Reading = true;
-        st.Send_Job.start();
-        rig.fresh(reply);
-        EXPECT_EQ(rig.host.boxes.size(), 1u);
-        EXPECT_TRUE(st.Send_Job.active && st.Browser_Reading);
-        EXPECT_EQ(rig.toBrowser.size(), 1u);
     }
-}
-
-// A completed send is told once, adds its parts to the counter at once (a second send may follow
-// within a second), and the counter holds at its limit.
-TEST(Dispatcher, CompletesASendAddingThePartsToTheCounter) {
-    DispatchRig rig;
-    rig.form1()["Label14"].setText("3");
-    for (const auto& [before, after] : {std::pair{"10", 13}, std::pair{"32766", 32767}}) {
-        rig.form1()["Text6"].setText(before);
-        rig.program->st.Sent_Confirm_Pending = true;
-        rig.fresh("\r\n+CMGS: 12\r\n\r\nOK\r\n");
-        EXPECT_EQ(rig.program->st.Sent_Count, after);
-        EXPECT_EQ(rig.form1()["Text6"].text(), std::to_string(after));
-        EXPECT_EQ(rig.dir.read("Sent.txt"), " " + std::to_string(after) + " \r\n");
-        EXPECT_FALSE(rig.program->st.Sent_Confirm_Pending);
-    }
-    rig.fresh("AT\r\r\nOK\r\n");  // nothing pending: no box
-    ASSERT_EQ(rig.host.boxes.size(), 2u);
-    EXPECT_EQ(rig.host.boxes[0].text, "Messagge sent");
-    EXPECT_EQ(rig.host.boxes[0].icon, MsgIcon::Information);
-}
-
-TEST(Dispatcher, OneCharacterAtATimeGivesTheSameOutcome) {
-    const std::string reply = "AT+CSCA?\r\r\n+CSCA: \"+391234567890\",145\r\n\r\nOK\r\n";
-    DispatchRig whole, pieces;
-    whole.port.arrive(reply);
-    for (char c : reply)
-        pieces.port.arrive(std::string(1, c));
-    EXPECT_EQ(pieces.toContinuation, whole.toContinuation);
-    EXPECT_EQ(pieces.buffer(), reply);
 }
 
 TEST(Dispatcher, ArrivalsDuringAMessageBoxAreAppendedAndJudgedAfterwards) {

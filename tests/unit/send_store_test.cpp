@@ -86,25 +86,23 @@ TEST(SendAndStore, EachPartGoesOutOnItsPromptAndTheNextCommandOnItsOk) {
         EXPECT_FALSE(rig.program->st.Send_Job.active || rig.program->st.Store_Job.active ||
                      rig.program->st.Sent_Confirm_Pending);
         EXPECT_EQ(rig.host.boxes.size(), send ? 1u : 0u);
-        EXPECT_EQ(rig.dir.read("Sent.txt"),
-                  send ? " " + std::to_string(10 + c.parts) + " \r\n" : "");
+        // Counted at once, so that a send right behind it counts on from there.
+        const std::string count = send ? std::to_string(10 + c.parts) : "10";
+        EXPECT_EQ(rig.form1()["Text6"].text(), count);
+        EXPECT_EQ(rig.dir.read("Sent.txt"), send ? " " + count + " \r\n" : "");
         EXPECT_EQ(rig.dir.exists("LogSMS.txt"), send);
     }
 }
 
-// The question in the user's language; each option chosen adds a line after an empty one.
-TEST(SendAndStore, PromptInTheLanguageWithItsOptions) {
+// The question, in the user's language (Italian before one is chosen), carries the message and
+// each option chosen; Cancel is its default and sends nothing. A store keeps the one-shot flash
+// option, a send clears it.
+TEST(SendAndStore, TheQuestionCancelAndTheOneShotFlash) {
     const std::string ciao = "\r\r     \"Ciao\"\r\r";
     EXPECT_EQ(SendPrompt("english", "Ciao", "333", true, true),
               "Are you sure to send this SMS:" + ciao + "To: 333?\r\r- Flash SMS\r- Status report");
-    // No language chosen yet: Italian, like the windows, rather than an empty question.
     EXPECT_EQ(SendPrompt("", "Ciao", "333", false, false),
               "Sei sicuro di volere inviare il messaggio:" + ciao + "Al numero: 333?\r");
-}
-
-// The question carries the message and the options; Cancel is its default and sends nothing. The
-// flash option is kept by a store and cleared by a send; a refused build asks and logs nothing.
-TEST(SendAndStore, CancelRefusalAndTheOneShotFlash) {
     SendRig rig(true);
     Program& p = *rig.program;
     rig.message("Ciao");
@@ -112,10 +110,7 @@ TEST(SendAndStore, CancelRefusalAndTheOneShotFlash) {
     rig.form1().menu("Mn_Flash").click();
     EXPECT_EQ(rig.click("Command6"), "");
     ASSERT_EQ(rig.host.boxes.size(), 1u);
-    const MessageBoxSpec& box = rig.host.boxes[0];
-    EXPECT_EQ(box.text, SendPrompt("english", "Ciao", "+393331234567", true, false));
-    EXPECT_EQ(box.icon, MsgIcon::Question);
-    EXPECT_FALSE(rig.dir.exists("LogSMS.txt"));
+    EXPECT_EQ(rig.host.boxes[0].text, SendPrompt("english", "Ciao", "+393331234567", true, false));
     EXPECT_EQ(rig.form1()["Text1"].text(), "earlier traffic");
 
     EXPECT_TRUE(rig.opens("Command7", "AT+CMGW="));
@@ -126,13 +121,6 @@ TEST(SendAndStore, CancelRefusalAndTheOneShotFlash) {
     EXPECT_TRUE(rig.opens("Command6", "AT+CMGS="));
     EXPECT_EQ(rig.host.boxes.size(), 1u);
     EXPECT_FALSE(p.st.Opt_Flash || rig.form1().menu("Mn_Flash").checked());
-
-    rig.dir.write("LogSMS.txt", "kept");
-    rig.form1()["Text2"].setText("");
-    EXPECT_EQ(rig.click("Command6") + rig.click("Command7"), "");
-    EXPECT_EQ(rig.dir.read("LogSMS.txt"), "kept");
-    ASSERT_EQ(rig.host.boxes.size(), 3u);
-    EXPECT_EQ(rig.host.boxes[1].text, "Insert service centre !!!");
 }
 
 // A job moves only on its own replies: those of a job the phone left unanswered, an OK it did not
@@ -181,11 +169,8 @@ TEST(SentLog, HoldsEachMessageThePhoneTook) {
     rig.sendAccepted(std::string(760, 'k'), "0612345");
     rig.sendAccepted("caffè", "1");
     EXPECT_EQ(rig.program->st.Sent_Count, 7);
-    const std::string header = LogHeaderText();
-    EXPECT_EQ(header, "BrenvikSMS By Orvantelliq\r\nLog degli SMS inviati.\r\n" +
-                          std::string(44, '-') + "\r\n\r\n\r\n");
     const std::regex log(
-        header +
+        LogHeaderText() +
         "Sms:        first line\r\nsecond line\r\nAl numero:  \\+39333\r\n"
         "Data e ora: [^\r\n]+ [^\r\n]+\r\nN\\.sms:  1\r\n\r\n"
         "Sms:        k{760}\r\nAl numero:  0612345\r\nData e ora: [^\r\n]+\r\nN\\.sms:  5\r\n\r\n"
@@ -201,12 +186,11 @@ TEST(SentLog, ViewAndDeleteActOnTheProgramsFolder) {
     rig.form1().menu("Mn_Log").click();
     EXPECT_EQ(rig.host.documents,
               std::vector<std::string>{(rig.dir.path() / "LogSMS.txt").string()});
-    EXPECT_EQ(rig.dir.read("LogSMS.txt"),
-              LogHeaderText());  // an empty log to look at, not an error
+    // An empty log to look at, not an error.
+    EXPECT_EQ(rig.dir.read("LogSMS.txt"), LogHeaderText());
     rig.host.answers = {MsgResult::No, MsgResult::Yes, MsgResult::Yes};
     rig.form1().menu("Mn_DeleteLog").click();
     EXPECT_TRUE(rig.dir.exists("LogSMS.txt"));
-    EXPECT_EQ(rig.host.boxes[0].buttons, MsgButtons::YesNo);
     EXPECT_EQ(rig.host.boxes[0].defaultButton, 1);
     rig.form1().menu("Mn_DeleteLog").click();
     EXPECT_FALSE(rig.dir.exists("LogSMS.txt"));
