@@ -1,10 +1,10 @@
-// The receive dispatcher: endings, routing, errors, send completion, re-entrance, the box bound.
+// The receive dispatcher: endings, error codes, routing, errors, re-entrance, the reply view and
+// the receive box.
 #include <gtest/gtest.h>
 
 #include "app/form1.h"
 #include "link/dispatcher.h"
 #include "link/error_codes.h"
-#include "link/probe.h"
 #include "test_support.h"
 #include "ui/language.h"
 
