@@ -30,8 +30,6 @@ const std::string kOlder = Deliver("393471112223", "051130235959", "Prima");
 const std::string kOlderRow = "1|3|+393471112223|30/11/05  23.59:59|+391234500000\n";
 const std::string kCiaoRow = "2|1|Anna (3331234567)|05/12/05  10.15:30|+391234500000\n";
 const std::string kListed = kOlderRow + kCiaoRow;
-const char* const kUnreadable =
-    "Posizioni della memoria che il telefonino non ha potuto leggere: 1.";
 const std::string kCpmsOk = "\r\n+CPMS: 6,30,6,30,6,30\r\n\r\nOK\r\n";
 
 std::string Read(const std::string& pdu) {
@@ -39,11 +37,10 @@ std::string Read(const std::string& pdu) {
 }
 
 struct BrowserRig : test::Rig {
-    explicit BrowserRig(int count = 3) {
+    BrowserRig() {
         dir.write("Setting.sms",
                   " 1 \r\n19200,n,8,1\r\n 0 \r\n391234500000\r\nTrue\r\nFalse\r\n"
-                  "italiano\r\n 200 \r\n 50 \r\n " +
-                      std::to_string(count) + " \r\n");
+                  "italiano\r\n 200 \r\n 50 \r\n 3 \r\n");
         start();
         form1()["Combo2"].addItem("Anna (3331234567)");
         open();
@@ -144,7 +141,9 @@ TEST(Browser, EveryAnswerEndsItsReadAndErrorsAreCounted) {
         std::string told;
         for (const MessageBoxSpec& box : rig.host.boxes)
             told += box.text;
-        EXPECT_EQ(told, unreadable ? kUnreadable : "");
+        EXPECT_EQ(told, unreadable
+                            ? "Posizioni della memoria che il telefonino non ha potuto leggere: 1."
+                            : "");
         // "Progr." is the sorted position, "Id" the location; the newest is marked and shown.
         EXPECT_EQ(rig.rows(), kListed);
         EXPECT_EQ(std::pair(rig.grid().row(), rig.grid().col()), std::pair(2, 4));
@@ -248,6 +247,7 @@ TEST(Browser, SaveDeleteAndReplyTakeTheMarkedRowsOwnMessage) {
     rig.host.saveAnswers = {file, file};
     EXPECT_EQ(rig.click("Command5"), "");
     EXPECT_EQ(rig.dir.read("read.txt"), "+393331234567 05/12/05  10.15:30\r\nCiao\r\n");
+    EXPECT_TRUE(rig.host.saveDialogs.at(0).overwritePrompt);  // a file is replaced only if asked
 
     rig.grid().moveCurrent(1, 0);
     EXPECT_EQ(rig.shown(), "+393471112223|30/11/05  23.59:59|Prima");

@@ -34,7 +34,7 @@ TEST(Startup, AppliesEachItemOfTheFilesOnItsOwn) {
     } rows[] = {
         // A first start: no files, the port closed.
         {std::nullopt, "", kDefaults, "Flusso: Nessuno|Status: Disconnesso", 0, "Caratteri usati:"},
-        {kTenLines, " 12 \r\n", kTenLines, "Flusso: RTS Xon/Xoff|Status: Connesso", 12,
+        {kTenLines, " 19 \r\n", kTenLines, "Flusso: RTS Xon/Xoff|Status: Connesso", 19,
          "Caratteri usati:"},
         // Seven items: an empty language is English; only "True" is true.
         {" 1 \r\n9600,n,8,1\r\n 0 \r\n\r\ntrue\r\nTrue\r\n\r\n", "",
