@@ -22,8 +22,8 @@ const std::string kTenLines =
 const std::string kDefaults =
     " 1 \r\n19200,n,8,1\r\n 0 \r\n\r\nTrue\r\nFalse\r\n\r\n 200 \r\n 50 \r\n 20 \r\n";
 
-// Each item of the files applies on its own: one missing or refused keeps its default. A settings
-// file is written back as it was read.
+// Each item of the files applies on its own: one missing or refused keeps its default. Saved, a
+// settings file is written back as it was read.
 TEST(Startup, AppliesEachItemOfTheFilesOnItsOwn) {
     const struct {
         std::optional<std::string> settings;
@@ -40,8 +40,11 @@ TEST(Startup, AppliesEachItemOfTheFilesOnItsOwn) {
         {" 1 \r\n9600,n,8,1\r\n 0 \r\n\r\ntrue\r\nTrue\r\n\r\n", "",
          " 1 \r\n9600,n,8,1\r\n 0 \r\n\r\nFalse\r\nTrue\r\nenglish\r\n 200 \r\n 50 \r\n 20 \r\n",
          "Flusso: Nessuno|Status: Connesso", 0, "Used chars:"},
-        // A port, settings and flow the port refuses, sizes of 0 or less, an unknown language.
-        {" 0 \r\n9600,x,8,1\r\n 7 \r\n123\r\nTrue\r\nFalse\r\nklingon\r\n 0 \r\n-5 \r\n", "",
+        // A port, settings and flow the port refuses, a size of 0 and one of more digits than a
+        // number has, an unknown language; a counter that is no number.
+        {" 0 \r\n9600,x,8,1\r\n 7 \r\n123\r\nTrue\r\nFalse\r\nklingon\r\n 0 \r\n"
+         "1234567890123456789\r\n",
+         "\xff\xfe garbage",
          " 1 \r\n19200,n,8,1\r\n 0 \r\n123\r\nTrue\r\nFalse\r\nklingon\r\n 200 \r\n 50 \r\n 20 "
          "\r\n",
          "Flusso: Nessuno|Status: Connesso", 0, "Caratteri usati:"},
@@ -54,7 +57,8 @@ TEST(Startup, AppliesEachItemOfTheFilesOnItsOwn) {
         Program& p = rig.start();
         Window& f = rig.form1();
         Status_Refresh(p);
-        EXPECT_EQ(Settings_Text(p), row.saved);
+        ASSERT_TRUE(Save_Settings(p));
+        EXPECT_EQ(rig.dir.read("Setting.sms"), row.saved);
         EXPECT_EQ(f["StatusBar1"].panel(3) + "|" + f["StatusBar1"].panel(4), row.status);
         EXPECT_EQ(f["Text6"].text(), std::to_string(row.count));
         EXPECT_EQ(f["Label7"].text(), row.usedChars);

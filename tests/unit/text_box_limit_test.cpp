@@ -52,7 +52,7 @@ TEST(TextBoxLimit, ATwoDigitPortSurvivesTheOneCharacterPortBox) {
     rig.start();
     rig.port.setCommPort(12);
     rig.host.duringModal = [&](Window& w) {
-        EXPECT_EQ(w["Text1"].text(), "12");
+        EXPECT_EQ(w["Text1"].text() + " " + std::to_string(w["Combo1"].listIndex()), "12 0");
         EXPECT_FALSE(w["Text1"].userEdit("123"));
         w["Command1"].click();
     };
