@@ -171,7 +171,7 @@ TEST(Browser, ARefusedMemoryChoiceIsQuotedOnceThenLeft) {
 
 // Reading a complete read again lists the same rows; reopened, the window starts from its design
 // and lists only what it reads then; "Aggiorna" starts over from an empty list.
-TEST(Browser, ReadingAgainReopeningAndUpdate) {
+TEST(Browser, ReopeningStartsFromDesignAndListsOnlyWhatItReads) {
     BrowserRig rig;
     rig.readThree();
     rig.select(2);

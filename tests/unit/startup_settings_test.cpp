@@ -139,15 +139,17 @@ TEST(Startup, PortThatCannotBeOpenedIsReported) {
     }
 }
 
-// A settings file that cannot be written, on a full disk or because a folder stands in its place:
-// the user is told, and the old file stays whole. Start-up still goes on with what it can read.
+// A file that cannot be written, on a full disk or because a folder stands in its place: the user
+// is told, and the old file stays whole. Start-up still goes on with what it can read.
 TEST(Settings, AFileThatCannotBeWrittenIsToldAndKeptWhole) {
     for (bool fullDisk : {true, false}) {
         Rig rig;
         const fs::path settings = rig.dir.path() / "Setting.sms";
         if (fullDisk) {
             rig.dir.write("Setting.sms", kTenLines);
-            fs::create_symlink("/dev/full", rig.dir.path() / "Setting.sms.new");
+            rig.dir.write("Sent.txt", " 9 \r\n");
+            for (const char* file : {"Setting.sms.new", "Sent.txt.new"})
+                fs::create_symlink("/dev/full", rig.dir.path() / file);
         } else {
             fs::create_directory(settings);
         }
@@ -158,6 +160,14 @@ TEST(Settings, AFileThatCannotBeWrittenIsToldAndKeptWhole) {
         EXPECT_EQ(rig.host.boxes[0].text, "Impossibile scrivere il file:\r" + settings.string());
         EXPECT_TRUE(fullDisk ? rig.dir.read("Setting.sms") == kTenLines
                              : fs::is_directory(settings));
+        if (!fullDisk) continue;
+        // The counter, after a send, likewise.
+        p.st.Sent_Confirm_Pending = true;
+        rig.form1()["Label14"].setText("1");
+        rig.port.arrive("AT\r\r\nOK\r\n");
+        EXPECT_EQ(rig.host.boxes.back().text,
+                  "Impossibile scrivere il file:\r" + (rig.dir.path() / "Sent.txt").string());
+        EXPECT_EQ(rig.dir.read("Sent.txt"), " 9 \r\n");
     }
 }
 
