@@ -62,7 +62,6 @@ TEST(ReplyTimer, EveryDialogueLeftUnansweredEndsWithABox) {
         rig.quiet(kPduReplyMs);
         EXPECT_EQ(rig.host.boxes[0].text,
                   "The mobile does not answer: check the cable, the port and its speed.");
-        EXPECT_EQ(rig.host.boxes[0].icon, MsgIcon::Critical);
         const DialogueState& st = rig.program->st;
         EXPECT_FALSE(st.Csc_Query_Pending || st.Phonebook_Download || st.Send_Job.active ||
                      st.Store_Job.active || st.Sent_Confirm_Pending || st.Browser_Reading);
