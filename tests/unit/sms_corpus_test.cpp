@@ -28,29 +28,20 @@ std::string ReadFile(const fs::path& p) {
 // needed).
 using Entry = std::map<std::string, std::string>;
 
-// reference.json is an array of flat objects; members nested deeper are passed over. Escapes are
-// taken literally: the file writes every character as it is, apart from \" in its notes and one
-// \u0011 in the sender of ok/04, which is corrected below.
+// reference.json as it is written: an array of objects, one member a line, those of an object
+// indented by two blanks (deeper ones belong to nested members and are passed over). Values
+// are taken literally: no member read here holds an escape but the sender of ok/04, which is
+// corrected below.
 std::vector<Entry> Reference() {
-    const std::string s = ReadFile(kCorpus / "reference.json");
+    std::ifstream f(kCorpus / "reference.json");
     std::vector<Entry> entries;
-    std::string key;
-    int depth = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '{' || s[i] == '[') {
-            if (++depth == 2) entries.emplace_back();
-        } else if (s[i] == '}' || s[i] == ']') {
-            --depth;
-        } else if (s[i] == '"') {
-            std::string str;
-            for (++i; i < s.size() && s[i] != '"'; ++i)
-                str.push_back(s[i] == '\\' ? s[++i] : s[i]);
-            if (depth != 2) continue;
-            // A member's name, or its value.
-            (s[s.find_first_not_of(" \t\r\n", i + 1)] == ':' ? key : entries.back()[key]) = str;
-        } else if (depth == 2 && s.compare(i, 4, "null") == 0) {
-            entries.back()[key] = "";
-        }
+    for (std::string line; std::getline(f, line);) {
+        if (line == " {") entries.emplace_back();
+        const std::size_t colon = line.find("\": ");
+        if (!line.starts_with("  \"") || colon == std::string::npos) continue;
+        std::string value = line.substr(colon + 3, line.find_last_not_of(',') - colon - 2);
+        if (value.starts_with('"')) value = value.substr(1, value.size() - 2);
+        entries.back()[line.substr(3, colon - 3)] = value == "null" ? "" : value;
     }
     return entries;
 }
