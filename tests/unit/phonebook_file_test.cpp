@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "app/form1.h"
 #include "phonebook/phonebook_file.h"
+#include "phonebook/picker.h"
 #include "test_support.h"
 #include "ui/language.h"
 
@@ -14,26 +16,7 @@ namespace {
 
 using Entries = std::vector<std::string>;
 
-struct FileRig : test::Rig {
-    FileRig() {
-        start();
-        Choose_Language(*program, "english");
-        port.setPortOpen(true);  // the phonebook menu acts only then
-        Status_Refresh(*program);
-    }
-    Control& picker() { return form1()["Combo2"]; }
-    const Entries& load() {
-        form1().menu("Mn_Rub_Load").click();
-        return picker().items();
-    }
-    void save(const Entries& entries) {
-        picker().clearItems();
-        picker().addItems(entries);
-        form1().menu("Mn_Rub_Save").click();
-    }
-};
-
-TEST(PhonebookFile, LoadReadsDelimitedFields) {
+TEST(PhonebookFile, ReadsDelimitedFieldsInEitherEncoding) {
     const std::pair<std::string, Entries> rows[] = {
         // Empty lines and lines of blanks are no entries; every kind of line end counts.
         {"Anna (111)\r\n\r\n   \r\nBruno (222)\nCarlo (333)\rDora (444)",
@@ -50,18 +33,14 @@ TEST(PhonebookFile, LoadReadsDelimitedFields) {
         // One byte that is no UTF-8 makes the whole file Windows-1252.
         {"Zo\xC3\xAB (1)\r\nNicol\xF2 (2)\r\n", {"ZoÃ« (1)", "Nicolò (2)"}},
     };
-    for (const auto& [bytes, entries] : rows) {
-        FileRig rig;
-        rig.dir.write("Rubrica.txt", bytes);
-        EXPECT_EQ(rig.load(), entries) << bytes;
-        EXPECT_TRUE(rig.picker().enabled() && rig.picker().windowBackground);
-    }
+    for (const auto& [bytes, entries] : rows)
+        EXPECT_EQ(ReadFields(DecodeFileText(bytes)), entries) << bytes;
 }
 
-TEST(PhonebookFile, SaveWritesOneLineAnEntryAndLoadGivesThemBack) {
+TEST(PhonebookFile, WritesOneLineAnEntryThatReadsBack) {
     const std::pair<Entries, std::string> rows[] = {
         {{"A", "B"}, "A\r\nB\r\n"},
-        {{}, ""},  // an empty picker empties the file
+        {{}, ""},
         {{"Nicolò (333)", "Zoë (+3912)"}, "Nicol\xF2 (333)\r\nZo\xEB (+3912)\r\n"},
         // An entry with a comma is quoted so that it stays one entry.
         {{"Rossi, Mario (333)"}, "\"Rossi, Mario (333)\"\r\n"},
@@ -73,63 +52,78 @@ TEST(PhonebookFile, SaveWritesOneLineAnEntryAndLoadGivesThemBack) {
          "\" Casa (1)\"\r\n\"\"\"Bo\" (2)\r\n\"Rossi, \"\"Mario\" (3)\r\n"},
     };
     for (const auto& [entries, bytes] : rows) {
-        FileRig rig;
-        rig.save(entries);
-        EXPECT_EQ(rig.dir.read("Rubrica.txt"), bytes);
-        EXPECT_EQ(rig.load(), entries);
-        EXPECT_TRUE(rig.host.boxes.empty());
+        EXPECT_EQ(PhonebookFileBytes(entries), bytes);
+        EXPECT_EQ(ReadFields(DecodeFileText(bytes)), entries) << bytes;
     }
 }
 
-TEST(PhonebookFile, FailedSaveIsToldAndKeepsTheOldFile) {
-    FileRig rig;
-    rig.dir.write("Rubrica.txt", "Old (1)\r\n");
+TEST(PhonebookFile, MenusLoadAndSaveItAndAFailedSaveKeepsTheOldFile) {
+    test::Rig rig;
+    rig.dir.write("Rubrica.txt", "Anna (111)\r\n");
+    rig.start();  // without a settings file start-up leaves it unread
+    Control& picker = rig.form1()["Combo2"];
+    EXPECT_TRUE(picker.items().empty());
+    Choose_Language(*rig.program, "english");
+    rig.port.setPortOpen(true);  // the phonebook menu acts only then
+    Status_Refresh(*rig.program);
+    const auto click = [&rig](const char* item) { rig.form1().menu(item).click(); };
+    // A missing file: the picker stays empty, disabled and grey, without a box.
+    std::filesystem::remove(rig.dir.path() / "Rubrica.txt");
+    picker.addItem("stale");
+    click("Mn_Rub_Load");
+    EXPECT_TRUE(picker.items().empty());
+    EXPECT_FALSE(picker.enabled() || picker.windowBackground);
+    // Saved as UTF-8 (a name needs it), loaded back into an enabled picker.
+    const std::string utf8 = "\xEF\xBB\xBF\xC5\x81ukasz (48601)\r\nZo\xC3\xAB (1)\r\n";
+    picker.addItems({"Łukasz (48601)", "Zoë (1)"});
+    click("Mn_Rub_Save");
+    EXPECT_EQ(rig.dir.read("Rubrica.txt"), utf8);
+    picker.clearItems();
+    click("Mn_Rub_Load");
+    EXPECT_EQ(picker.items(), Entries({"Łukasz (48601)", "Zoë (1)"}));
+    EXPECT_TRUE(picker.enabled() && picker.windowBackground);
+    EXPECT_TRUE(rig.host.boxes.empty());
     // The temporary file cannot be made where a folder stands.
     std::filesystem::create_directory(rig.dir.path() / "Rubrica.txt.new");
-    rig.save({"New (2)"});
+    picker.addItem("New (2)");
+    click("Mn_Rub_Save");
     ASSERT_EQ(rig.host.boxes.size(), 1u);
     EXPECT_EQ(rig.host.boxes[0].icon, MsgIcon::Critical);
     EXPECT_NE(rig.host.boxes[0].text.find("Rubrica.txt"), std::string::npos);
-    EXPECT_EQ(rig.dir.read("Rubrica.txt"), "Old (1)\r\n");
-}
+    EXPECT_EQ(rig.dir.read("Rubrica.txt"), utf8);
 
-TEST(PhonebookFile, StartUpLoadsItOnlyWithASettingsFile) {
-    for (bool settings : {false, true}) {
-        test::Rig rig;
-        rig.dir.write("Rubrica.txt", "Anna (111)\r\n");
-        if (settings) rig.dir.write("Setting.sms", " 1 \r\n9600,n,8,1\r\n 0 \r\n\r\nTrue\r\n");
-        rig.start();
-        EXPECT_EQ(rig.form1()["Combo2"].items().size(), settings ? 1u : 0u);
-        EXPECT_EQ(rig.form1()["Combo2"].enabled(), settings);
-    }
-    FileRig rig;  // a missing file: the picker stays empty, disabled and grey, without a box
-    rig.picker().addItem("stale");
-    EXPECT_TRUE(rig.load().empty());
-    EXPECT_FALSE(rig.picker().enabled() || rig.picker().windowBackground);
-    EXPECT_TRUE(rig.host.boxes.empty());
+    test::Rig withSettings;  // start-up loads it when there are settings
+    withSettings.dir.write("Rubrica.txt", "Anna (111)\r\n");
+    withSettings.dir.write("Setting.sms", " 1 \r\n9600,n,8,1\r\n 0 \r\n\r\nTrue\r\n");
+    withSettings.start();
+    EXPECT_EQ(withSettings.form1()["Combo2"].items(), Entries{"Anna (111)"});
+    EXPECT_TRUE(withSettings.form1()["Combo2"].enabled());
 }
 
 TEST(Picker, ChoosingOrTypingAnEntryFillsTheRecipient) {
-    const std::pair<const char*, const char*> rows[] = {
-        {"Anna (3331234567)", "3331234567"},
-        {"(+39333)", "+39333"},
-        {"Anna (12", "old"},          // no closing parenthesis: the recipient stays
-        {"3331234567", "old"},        // a bare number: the same
-        {"Bob (work) (444)", "444"},  // a name holding parentheses: the last pair is the number
-        {"Anna (12) mobile", "12"},   // text after the number is not part of it
+    const std::pair<const char*, std::optional<std::string>> rows[] = {
+        {"Anna (3331234567)", "3331234567"}, {"(+39333)", "+39333"},
+        {"Anna (12", std::nullopt},    // no closing parenthesis
+        {"3331234567", std::nullopt},  // a bare number
+        {"Bob (work) (444)", "444"},   // a name holding parentheses: the last pair is the number
+        {"Anna (12) mobile", "12"},    // text after the number is not part of it
     };
-    for (const auto& [text, recipient] : rows) {
-        FileRig rig;
-        rig.form1()["Text4"].setText("old");
-        rig.picker().setText(text);  // typed, or set by other code
-        EXPECT_EQ(rig.form1()["Text4"].text(), recipient) << text;
-    }
-    FileRig rig;
-    rig.picker().addItems({"Anna (3331234567)", "(+39333)"});
-    rig.picker().setListIndex(1);
-    rig.form1()["Text4"].setText("typed over");
-    rig.picker().setListIndex(1);  // the same entry again: a click without a change
-    EXPECT_EQ(rig.form1()["Text4"].text(), "+39333");
+    for (const auto& [entry, number] : rows)
+        EXPECT_EQ(PickerNumber(entry), number) << entry;
+    test::Rig rig;
+    rig.start();
+    Control& picker = rig.form1()["Combo2"];
+    Control& recipient = rig.form1()["Text4"];
+    picker.addItems({"Anna (3331234567)", "(+39333)"});
+    recipient.setText("old");
+    picker.setText("Anna (12");  // typed, or set by other code: without a number nothing changes
+    EXPECT_EQ(recipient.text(), "old");
+    picker.setText("Bob (444)");
+    EXPECT_EQ(recipient.text(), "444");
+    picker.setListIndex(1);
+    recipient.setText("typed over");
+    picker.setListIndex(1);  // the same entry again: a click without a change
+    EXPECT_EQ(recipient.text(), "+39333");
 }
 
 }  // namespace
