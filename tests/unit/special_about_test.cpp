@@ -1,6 +1,7 @@
 // The special characters window and the About window.
 #include <gtest/gtest.h>
 
+#include "base/text.h"
 #include "test_support.h"
 #include "ui/about.h"
 #include "ui/form4.h"
@@ -9,67 +10,46 @@
 namespace bsms {
 namespace {
 
-// Opens the special characters window and does `inside` while it is shown.
-void WithForm4(test::Rig& rig, const std::function<void(Window&)>& inside) {
-    rig.host.duringModal = [&](Window& w) {
-        if (w.name() == "Form4") inside(w);
-    };
-    rig.form1().menu("Mn_Special").click();
-    rig.host.duringModal = nullptr;
-}
-
-TEST(SpecialChars, AClickedRowEndsTheMessageAndTheCaretFollows) {
-    test::Rig rig;
-    rig.start();
-    Control& text5 = rig.form1()["Text5"];
-    text5.setText("Stra");
-    text5.setSelection(1, 2);  // wherever the caret was, the character goes at the end
-    // A row's label; the first row; the last row's highlighted bar.
-    const std::pair<const char*, const char*> rows[] = {{"Label1(7)", "Stra\u00DF"},
-                                                        {"Label1(0)", "Stra\u00DF\u00A5"},
-                                                        {"Shape1(23)", "Stra\u00DF\u00A5\u00F9"}};
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        rig.form1().focusRequest = nullptr;
-        WithForm4(rig, [&](Window& f4) {
-            EXPECT_EQ(f4["Label1(7)"].text(), "->  \u00DF");
-            f4[rows[i].first].click();
-            EXPECT_FALSE(f4.shown());
-        });
-        EXPECT_EQ(text5.text(), rows[i].second);
-        EXPECT_EQ(rig.form1()["Label5"].text(), std::to_string(5 + i));  // counted like typing
-        EXPECT_EQ(rig.form1().focusRequest, &text5);
-        EXPECT_EQ(text5.selStart(), 5 + i);
-        EXPECT_EQ(text5.selLength(), 0u);
-        EXPECT_FALSE(rig.program->st.Special_Chars_Return);
-    }
-}
-
-TEST(SpecialChars, BarFollowsTheMouseAndCancelChangesNothing) {
+// Each row is clicked in the open window: a character's label or bar ends the message with it,
+// wherever the caret was; the cancel label or the background leave it alone. Either way the
+// window closes and the message box gets the focus back with the caret at the end.
+TEST(SpecialChars, AClickedRowEndsTheMessageAndCancelChangesNothing) {
     test::Rig rig;
     rig.start();
     rig.form1().setPosition(1000, 500);
     Control& text5 = rig.form1()["Text5"];
-    text5.setText("Ciao");
-    for (const char* cancel : {"Label2", "Shape2"}) {
+    text5.setText("Stra");
+    const std::pair<const char*, const char*> rows[] = {{"Label1(7)", "Straß"},
+                                                        {"Label2", "Straß"},
+                                                        {"Label1(0)", "Straß¥"},
+                                                        {"Shape2", "Straß¥"},
+                                                        {"Shape1(23)", "Straß¥ù"}};
+    for (const auto& [clickedName, text] : rows) {
+        const std::string clicked = clickedName;
+        text5.setSelection(1, 2);
         rig.form1().focusRequest = nullptr;
-        WithForm4(rig, [&](Window& f4) {
-            EXPECT_EQ(f4.left(), 1400);  // below the main window's message box
-            EXPECT_EQ(f4.top(), 8500);
+        rig.host.duringModal = [&](Window& f4) {
+            EXPECT_EQ(std::pair(f4.left(), f4.top()), std::pair(1400, 8500));  // below the box
+            EXPECT_EQ(f4["Label1(7)"].text(), "->  ß");
             f4["Label1(3)"].mouseMove();
-            f4["Label1(4)"].mouseMove();
+            f4["Label1(4)"].mouseMove();  // the bar follows the mouse
             for (int i = 0; i < kSpecialCharCount; ++i)
                 EXPECT_EQ(f4["Shape1(" + std::to_string(i) + ")"].visible(), i == 4) << i;
-            f4[cancel].click();
+            f4[clicked].click();
             EXPECT_FALSE(f4.shown());
-        });
-        EXPECT_EQ(text5.text(), "Ciao");
-        EXPECT_EQ(rig.form1().focusRequest, &text5);  // the focus comes back all the same
-        EXPECT_EQ(text5.selStart(), 4u);
+        };
+        rig.form1().menu("Mn_Special").click();
+        EXPECT_EQ(text5.text(), text) << clicked;
+        const std::size_t length = Utf8ToU32(text).size();
+        EXPECT_EQ(rig.form1()["Label5"].text(), std::to_string(length));  // counted like typing
+        EXPECT_EQ(rig.form1().focusRequest, &text5);
+        EXPECT_EQ(std::pair(text5.selStart(), text5.selLength()),
+                  std::pair(length, std::size_t{0}));
+        EXPECT_FALSE(rig.program->st.Special_Chars_Return);
     }
 }
 
 TEST(About, ShowsVersionAndTheTranslatorOfTheLanguage) {
-    EXPECT_EQ(VersionLine(6, 1, 4), "Ver. 6.1.4");
     EXPECT_EQ(VersionLine(10, 0, 12), "Ver. 10.0.12");
     const std::pair<const char*, const char*> rows[] = {
         {"english", ""},  // the author's own languages credit no one
@@ -80,7 +60,8 @@ TEST(About, ShowsVersionAndTheTranslatorOfTheLanguage) {
     };
     test::Rig rig;
     Program& p = rig.start();
-    for (const auto& [word, credit] : rows) {
+    for (const auto& row : rows) {
+        const std::string word = row.first, credit = row.second;
         Choose_Language(p, word);
         rig.host.duringModal = [&](Window& w) {
             EXPECT_EQ(w["Label6"].visible() ? w["Label6"].text() : "", credit) << word;
