@@ -1,12 +1,15 @@
-// Switching languages at run time: window texts, label positions, message texts, check marks.
+// The five languages: their tables, and switching at run time (window texts, label positions,
+// message texts, check marks).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 
 #include "app/form1.h"
+#include "base/text.h"
 #include "test_support.h"
 #include "ui/language.h"
+#include "ui/language_tables.h"
 
 namespace bsms {
 namespace {
@@ -44,7 +47,9 @@ TEST(Language, EveryWindowSpeaksEachLanguageWhenOpened) {
     rig.dir.write("Setting.sms", " 1 \r\n9600,n,8,1\r\n 0 \r\n\r\nTrue\r\nFalse\r\nitaliano\r\n");
     Program& p = rig.start();
     Window& f = rig.form1();
-    Status_Refresh(p);  // the port is open: its menu items are too
+    Status_Refresh(p);               // the port is open: its menu items are too
+    for (const char* item : kItems)  // the file's language is applied but not ticked
+        EXPECT_FALSE(f.menu(item).checked());
     for (const auto& row : rows) {
         SCOPED_TRACE(row[0]);
         Choose_Language(p, row[0]);
@@ -77,18 +82,6 @@ TEST(Language, EveryWindowSpeaksEachLanguageWhenOpened) {
     EXPECT_EQ(f["Label3"].text(), "PDU:");
 }
 
-TEST(Language, StartUpAppliesTheFileLanguageWithoutTicking) {
-    test::Rig rig;
-    rig.dir.write("Setting.sms", " 1 \r\n9600,n,8,1\r\n 0 \r\n\r\nTrue\r\nFalse\r\n\r\n");
-    Program& p = rig.start();
-    EXPECT_EQ(p.st.Current_Language, "english");
-    EXPECT_EQ(rig.form1().menu("Mn_Azzera").caption(), "Annul Sent");
-    for (const char* item : kItems)
-        EXPECT_FALSE(rig.form1().menu(item).checked());
-    Choose_Language(p, "klingon");  // no language of the program: nothing changes
-    EXPECT_EQ(rig.form1().menu("Mn_Azzera").caption(), "Annul Sent");
-}
-
 TEST(Language, WindowsTakeTheirTextsInTheOrderOfTheTables) {
     test::Rig rig;
     Program& p = rig.start();
@@ -111,6 +104,41 @@ TEST(Language, WindowsTakeTheirTextsInTheOrderOfTheTables) {
     EXPECT_LT(at("Form2.Label6"), at("arrow"));
     EXPECT_LT(at("arrow"), at("Form4.Label2"));
     EXPECT_EQ(std::count(order.begin(), order.end(), "arrow"), 1);
+}
+
+// Every text of every language is Western UTF-8 and holds the placeholders its code fills: %1
+// (and %2) in the message texts that are completed, in no other.
+TEST(LanguageTables, EveryTextIsWesternUtf8WithThePlaceholdersItsCodeFills) {
+    const auto check = [](std::string_view name, int lang, const char* text, int filled) {
+        SCOPED_TRACE(std::string(name) + "/" + std::string(kLanguageWords[lang]));
+        ASSERT_NE(text, nullptr);
+        const std::u32string cps = Utf8ToU32(text);
+        EXPECT_TRUE(!cps.empty() && U32ToUtf8(cps) == text);
+        EXPECT_TRUE(std::ranges::all_of(cps, [](char32_t c) { return InCp1252(c); }));
+        EXPECT_EQ(std::string_view(text).find("%1") != std::string_view::npos, filled >= 1);
+        EXPECT_EQ(std::string_view(text).find("%2") != std::string_view::npos, filled >= 2);
+    };
+    for (int lang = 0; lang < kLanguageCount; ++lang) {
+        for (const auto& row : kWindowTexts)
+            check(std::string(row.window) + "." + row.control, lang, row.text[lang], 0);
+        for (const auto& row : kMessageTexts) {
+            const std::string n = row.name;
+            const bool two = n == "Msg_Port_No_Permission" || n == "Msg_Files_Elsewhere" ||
+                             n == "Msg_Encoding_Per_Sms";
+            const bool one = n == "Msg_Folder_Not_Writable" || n == "Msg_Unreadable_Locations";
+            check(n, lang, row.text[lang], two ? 2 : one ? 1 : 0);
+        }
+        const auto& c = kSendConfirmTexts[lang];
+        for (const char* t : {c.question, c.recipientLabel, c.flashLine, c.statusReportLine})
+            check("confirm", lang, t, 0);
+    }
+}
+
+TEST(LanguageTables, LanguageIndexTakesOnlyTheExactWord) {
+    for (int i = 0; i < kLanguageCount; ++i)
+        EXPECT_EQ(LanguageIndex(kLanguageWords[i]), i);
+    for (const char* word : {"English", "", "polski "})
+        EXPECT_EQ(LanguageIndex(word), -1) << word;
 }
 
 }  // namespace

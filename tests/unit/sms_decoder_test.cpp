@@ -29,15 +29,20 @@ Sms_Record Decode(std::string_view pdu) {
 TEST(SmsDecoder, DeliverGivesCentreSenderTimeAndText) {
     const std::string reply = "AT+CMGR=1\r\r\n+CMGR: 0,,23\r\n" + kCiao + "\r\n\r\nOK\r\n";
     const Sms_Record r = Decode_Sms_Deliver(Extract_Pdu(reply), {"Bea (555)", "Anna (3331234567)"});
-    EXPECT_EQ(r.Kind, SmsKind::Deliver);
-    EXPECT_EQ(r.Service_Centre, "+391234500000");
-    EXPECT_EQ(r.Sender_Number, "+393331234567");
-    EXPECT_EQ(r.Sender, "Anna (3331234567)");
-    EXPECT_EQ(r.Date_Time, "05/12/05  10.15:30");
+    EXPECT_EQ(std::tuple(r.Kind, r.Service_Centre, r.Sender_Number, r.Sender, r.Date_Time, r.Text,
+                         r.octetsMissing),
+              std::tuple(SmsKind::Deliver, "+391234500000", "+393331234567", "Anna (3331234567)",
+                         "05/12/05  10.15:30", "Ciao", 0u));
     EXPECT_DOUBLE_EQ(r.Date_Key, 5377.3693);
-    EXPECT_EQ(r.Text, "Ciao");
-    EXPECT_EQ(r.octetsMissing, 0u);
     EXPECT_EQ(Decode(" \r\n").Kind, SmsKind::Empty);
+    // The sender is the first picker entry holding the number.
+    const std::vector<std::string> picker = {"Bob (0124)", "x23y", "Carl (+3912)", "ABC (7)"};
+    EXPECT_EQ(Find_Sender("+39123", picker), "x23y");         // without its first four characters
+    EXPECT_EQ(Find_Sender("+3912", picker), "Carl (+3912)");  // too short to lose them
+    EXPECT_EQ(Find_Sender("3331234567", picker), "3331234567");
+    EXPECT_EQ(Find_Sender("abc", picker), "ABC (7)");
+    EXPECT_EQ(Find_Sender("", picker), "");
+    EXPECT_EQ(Find_Sender("+39123", {}), "+39123");
 }
 
 TEST(SmsDecoder, ReplyWithoutPduLineHoldsNoPdu) {
@@ -84,27 +89,14 @@ TEST(SmsDecoder, AddressesHoldExactlyTheDigitsTheirLengthSays) {
     }
 }
 
-TEST(SmsDecoder, SenderIsThePickerEntryHoldingTheNumber) {
-    const std::vector<std::string> picker = {"Bob (0124)", "x23y", "Carl (+3912)", "ABC (7)"};
-    EXPECT_EQ(Find_Sender("+39123", picker), "x23y");         // without its first four characters
-    EXPECT_EQ(Find_Sender("+3912", picker), "Carl (+3912)");  // too short to lose them
-    EXPECT_EQ(Find_Sender("3331234567", picker), "3331234567");
-    EXPECT_EQ(Find_Sender("abc", picker), "ABC (7)");
-    EXPECT_EQ(Find_Sender("", picker), "");
-    EXPECT_EQ(Find_Sender("+39123", {}), "+39123");
-}
-
 TEST(SmsDecoder, ReadsCodingSchemesHeadersAndNationalTables) {
     using P = std::vector<std::uint8_t>;
     const auto ud = [](const P& header, const P& septets) {
         return Pack_User_Data(header, septets);
     };
     const std::string hi = ud({0x05, 0x00, 0x03, 0x07, 0x02, 0x01}, {0x48, 0x69});
-    const struct {
-        const char *firstOctet, *dcs;
-        std::string ud;
-        const char* text;
-    } rows[] = {
+    // First octet, coding scheme, user data, text.
+    const std::tuple<const char*, const char*, std::string, const char*> rows[] = {
         // Escape pairs: euro, bracket, one the extension table lacks, a trailing escape.
         {"04", "00", ud({}, {0x1B, 0x65, 0x1B, 0x3C, 0x1B, 0x41, 0x61, 0x1B}), "€[Aa"},
         {"04", "08", "0AD83DDE000041D8000042", "😀A\uFFFDB"},  // UCS2, then a lone surrogate
@@ -140,17 +132,13 @@ TEST(SmsDecoder, ReadsCodingSchemesHeadersAndNationalTables) {
         {"44", "00", ud({6, 0x24, 1, 13, 0x25, 1, 13}, {0x07, 0x1B, 0x3C}), "ì["},  // Urdu: lacking
         {"44", "00", ud({3, 0x25, 5, 1}, {0x07}), "ì"},  // an element past the header is none
     };
-    for (const auto& r : rows)
-        EXPECT_EQ(Decode(Deliver(r.firstOctet, r.dcs, r.ud)).Text, r.text) << r.ud;
+    for (const auto& [firstOctet, dcs, ud, text] : rows)
+        EXPECT_EQ(Decode(Deliver(firstOctet, dcs, ud)).Text, text) << ud;
 }
 
 TEST(SmsDecoder, CutStatusReportNeverClaimsDelivery) {
-    const struct {
-        std::string pdu;
-        int status;
-        const char* text;
-        bool cut;
-    } rows[] = {
+    // The report, its status, its text, whether it is flagged as cut.
+    const std::tuple<std::string, int, const char*, bool> rows[] = {
         {kReport + "00", 0, "Delivered 05/12/05  10.20:30", false},
         {kReport + "41", 0x41, "Not delivered 05/12/05  10.20:30", false},
         // FF where the parameter indicator stands is some phones' padding.
@@ -162,13 +150,13 @@ TEST(SmsDecoder, CutStatusReportNeverClaimsDelivery) {
         {kReport, -1, "Status unknown 05/12/05  10.20:30", true},
         {kReport.substr(0, kReport.size() - 6), -1, "Status unknown 05/12/05  10.00:00", true},
     };
-    for (const auto& r : rows) {
-        const Sms_Record rec = Decode(r.pdu);
-        EXPECT_EQ(std::tuple(rec.Kind, rec.Sender_Number, rec.Date_Time),
-                  std::tuple(SmsKind::StatusReport, "+46708251358", "05/12/05  10.15:30"));
-        EXPECT_EQ(std::tuple(rec.Delivery_Status, rec.Text, rec.octetsMissing > 0),
-                  std::tuple(r.status, r.text, r.cut))
-            << r.pdu;
+    for (const auto& [pdu, status, text, cut] : rows) {
+        const Sms_Record r = Decode(pdu);
+        EXPECT_EQ(std::tuple(r.Kind, r.Sender_Number, r.Date_Time, r.Delivery_Status, r.Text,
+                             r.octetsMissing > 0),
+                  std::tuple(SmsKind::StatusReport, "+46708251358", "05/12/05  10.15:30", status,
+                             text, cut))
+            << pdu;
     }
 }
 

@@ -38,13 +38,13 @@ TEST(SmsPduTool, ExitStatusOutputAndMessagesAsDocumented) {
         {"encode --sc 1 --to 1 --text " + x761, "", 1, "", "needs 6 SMS", 0},
         {"encode --sc 39 --to +" + d21 + " --text x", "", 1, "", "recipient number has more", 0},
         {"encode --sc " + d21 + " --to 1 --text x", "", 1, "", "centre number has more", 0},
-        // Status 2: the usage.
+        // Status 2: the usage, for a missing or unknown command, argument or value.
         {"", "", 2, "", "usage: sms-pdu", 0},
+        {"transmit", "", 2, "", "usage: sms-pdu", 0},
         {"encode --sc 1 --to 1", "", 2, "", "usage: sms-pdu", 0},
+        {"encode --sc 1 --to 1 --text x --bogus", "", 2, "", "usage: sms-pdu", 0},
         {"encode --to", "", 2, "", "usage: sms-pdu", 0},
         {"decode --xml", "", 2, "", "usage: sms-pdu", 0},
-        {"transmit", "", 2, "", "usage: sms-pdu", 0},
-        {"encode --sc 1 --to 1 --text x --bogus", "", 2, "", "usage: sms-pdu", 0},
         {"--help", "", 0, "usage: sms-pdu", "", -1},
         {"encode -h", "", 0, "sms-pdu encode", "", -1},
         {"decode --help", "", 0, "sms-pdu decode", "", -1},
@@ -62,9 +62,7 @@ TEST(SmsPduTool, ExitStatusOutputAndMessagesAsDocumented) {
          5},
         {"decode", kCiao.substr(0, kCiao.size() - 2), 0, "Ci", "lacks 1 octet;", 5},
         // A reply without a PDU line holds no message.
-        {"decode --json", "AT+CMGR=4\r\nOK\r\n", 1, "", "no PDU", 0},
-        {"decode", "+CMS ERROR: 321\r\nERROR\r\n", 1, "", "no PDU", 0},
-        {"decode", "AT+CMGR=4\r\r\n+CMGR: 0,,0\r\nOK\r\n", 1, "", "no PDU", 0},
+        {"decode --json", "AT+CMGR=4\r\r\n+CMGR: 0,,0\r\n+CMS ERROR: 321\r\n", 1, "", "no PDU", 0},
     };
     for (const auto& row : rows) {
         std::istringstream words(row.line), in(row.input);
@@ -82,22 +80,20 @@ TEST(SmsPduTool, ExitStatusOutputAndMessagesAsDocumented) {
 TEST(SmsPduTool, ProgramTakesUtf8ArgumentsAndExitsWithItsStatus) {
     const std::string bin = std::string(BSMS_BIN_DIR) + "/sms-pdu";
     if (!std::filesystem::exists(bin)) GTEST_SKIP() << "sms-pdu not built at " << bin;
+    // The text is UTF-8 on the command line; this one goes in UCS2. Bad arguments exit with 2.
     const std::pair<std::string, std::pair<int, std::string>> rows[] = {
-        // The text is UTF-8 on the command line; this one goes in UCS2.
         {"encode --sc 39 --to 1 --text 'Cześć'",
          {0, "19 02919311F30181F10008FF0A0043007A0065015B0107\n"}},
-        {"encode --sc 39 --to 1 --text " + std::string(761, 'x'), {1, ""}},
         {"encode --sc 39", {2, ""}},
-        {"decode", {0, "Text:           Ciao\n"}},  // reads standard input
     };
     for (const auto& [args, expected] : rows) {
-        const std::string cmd = "echo " + kCiao + " | " + bin + " " + args + " 2>/dev/null";
+        const std::string cmd = bin + " " + args + " 2>/dev/null";
         FILE* p = popen(cmd.c_str(), "r");
         char buf[4096];
         const std::string out(buf, std::fread(buf, 1, sizeof buf, p));
         const int raw = pclose(p);
         EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, expected.first) << args;
-        EXPECT_TRUE(out.ends_with(expected.second)) << out;
+        EXPECT_EQ(out, expected.second);
     }
 }
 
