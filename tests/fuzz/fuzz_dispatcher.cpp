@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "fuzz_support.h"
 #include "link/dispatcher.h"
+#include "sms/pdu_builder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 3) return 0;
@@ -20,16 +21,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const auto program = bsms::MakeProgram(desktop, port, "/nonexistent/bsms-fuzz");
     bsms::Program& p = *program;
     bsms::Window& f = *p.Form1;
-    static const auto builds = [&] {
-        std::array<bsms::PduBuild, 5> b;
+    static const auto builds = [&f] {
         f.load();
-        f["Text2"].setText("391234567890");
-        f["Text4"].setText("+393331234567");
-        for (std::size_t k = 0; k < b.size(); ++k) {
-            f["Text5"].setText(std::string(1 + k * 152, 'x'));
-            f["Command5"].click();
-            b[k] = p.Pdu_Parts;
-        }
+        std::array<bsms::PduBuild, 5> b;
+        for (std::size_t k = 0; k < b.size(); ++k)
+            b[k] =
+                bsms::BuildSubmit({"391234567890", "+393331234567", std::string(1 + k * 152, 'x')})
+                    .build;
         return b;
     }();
     desktop.answers = bsms::fuzz::Text(data + 2, 1);
@@ -42,11 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     bsms::DialogueState& st = p.st;
     const auto bit = [flags](int n) { return ((flags >> n) & 1) != 0; };
-    st.Csc_Query_Pending = bit(0);
-    st.Phonebook_Download = bit(1);
-    st.Phonebook_Ask_Sim = bit(2);
-    st.Browser_Reading = bit(3);
-    st.Sent_Confirm_Pending = bit(4);
+    bool* const waiting[] = {&st.Csc_Query_Pending, &st.Phonebook_Download, &st.Phonebook_Ask_Sim,
+                             &st.Browser_Reading, &st.Sent_Confirm_Pending};
+    for (int n = 0; n < 5; ++n)
+        *waiting[n] = bit(n);
     if (bit(5)) st.Send_Job.start();
     if (bit(6)) st.Store_Job.start();
     if (bit(7)) st.Send_Job.step = bsms::JobStep::WaitOk;

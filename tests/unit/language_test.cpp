@@ -8,6 +8,7 @@
 #include "app/form1.h"
 #include "base/text.h"
 #include "test_support.h"
+#include "ui/about.h"
 #include "ui/language.h"
 #include "ui/language_tables.h"
 
@@ -18,30 +19,33 @@ const char* const kItems[] = {"Mn_Italiano", "Mn_English", "Mn_Slovak", "Mn_Hung
                               "Mn_polski"};
 
 // Texts as users read them, quoted rather than taken from the tables that set them. Each window
-// is looked at while it is open.
+// is looked at while it is open; the About window also shows the version and opens its link.
 TEST(Language, EveryWindowSpeaksEachLanguageWhenOpened) {
     const std::pair<std::string, const char*> looked[] = {
-        {"Form1", "Mn_Azzera"}, {"Form1", "Command7"}, {"Form2", ""},      {"Form3", "Command1"},
-        {"Form4", "Label2"},    {"About", "Label3"},   {"Form5", "Check1"}};  // "": the caption
+        {"Form1", "Mn_Azzera"}, {"Form1", "Command7"}, {"Form2", ""},       {"Form3", "Command1"},
+        {"Form4", "Label2"},    {"About", "Label3"},   {"About", "Label6"}, {"Form5", "Check1"}};
+    // "": the caption; the About window's Label6 credits the translator, shown only for some.
     // Each row: the language, the texts looked at, a message text, the save dialog's title, the
     // browser's sender column, and the counter's left edge (a longer caption pushes it right).
     const std::vector<std::string> rows[] = {
         {"italiano", "Azzera inviati", "Salva", "Impostazioni porta di comunicazione", "Annulla",
-         "- Annulla -",
-         "Programma ideato e realizzato da:", "Elimina messaggio dopo il salvataggio",
-         "Messaggio inviato", "Salva SMS con nome...", "Mittente", "3600"},
-        {"english", "Annul Sent", "Store", "Setting communications", "Cancel", "- Cancel -",
-         "Developed by:", "Delete SMS after saving", "Messagge sent", "Save SMS as...", "Sender",
-         "2900"},
+         "- Annulla -", "Programma ideato e realizzato da:", "",
+         "Elimina messaggio dopo il salvataggio", "Messaggio inviato", "Salva SMS con nome...",
+         "Mittente", "3600"},
         // The message browser's texts are English in Slovak and Magyar.
-        {"slovak", "Zruš odoslanie", "Ulož", "Nastavenie komunikácie", "Zruš", "- Zruš -", "Autor:",
-         "Delete SMS after saving", "Správa odoslaná", "Save SMS as...", "Sender", "3300"},
+        {"slovak", "Zruš odoslanie", "Ulož", "Nastavenie komunikácie", "Zruš", "- Zruš -",
+         "Autor:", "Slovenský preklad: Martin Horák", "Delete SMS after saving", "Správa odoslaná",
+         "Save SMS as...", "Sender", "3300"},
         {"magyar", "Annul küldés", "Mentés", "Kapcsolati beállítások", "Mégsem", "- Mégsem -",
-         "Fejlesztette:", "Delete SMS after saving", "Üzenet elküldve", "Save SMS as...", "Sender",
-         "4900"},
+         "Fejlesztette:", "Magyar fordítás: Kovács Eszter", "Delete SMS after saving",
+         "Üzenet elküldve", "Save SMS as...", "Sender", "4900"},
         {"polski", "Anuluj wyslanie", "Zachowaj", "Ustawienia polaczenia", "Kasuj", "- Kasuj -",
-         "Autor:", "Skasuj SMS po wyslaniu", "Wiadomosc wyslana", "Zachowaj SMS jako...", "Nadawca",
-         "3000"},
+         "Autor:", "Tlumaczenie: Anna Kowalska", "Skasuj SMS po wyslaniu", "Wiadomosc wyslana",
+         "Zachowaj SMS jako...", "Nadawca", "3000"},
+        // After a credit the author's own language hides it again.
+        {"english", "Annul Sent", "Store", "Setting communications", "Cancel", "- Cancel -",
+         "Developed by:", "", "Delete SMS after saving", "Messagge sent", "Save SMS as...",
+         "Sender", "2900"},
     };
     test::Rig rig;
     rig.dir.write("Setting.sms", " 1 \r\n9600,n,8,1\r\n 0 \r\n\r\nTrue\r\nFalse\r\nitaliano\r\n");
@@ -58,9 +62,15 @@ TEST(Language, EveryWindowSpeaksEachLanguageWhenOpened) {
             for (std::size_t i = 0; i < std::size(looked); ++i) {
                 const auto& [window, control] = looked[i];
                 if (w.name() != window) continue;
-                shown[i + 1] = !*control             ? w.caption()
-                               : w.findMenu(control) ? w.menu(control).caption()
-                                                     : w[control].text();
+                shown[i + 1] = !*control              ? w.caption()
+                               : w.findMenu(control)  ? w.menu(control).caption()
+                               : w[control].visible() ? w[control].text()
+                                                      : "";
+            }
+            if (w.name() == "About") {  // with the version, and a link to the author's page
+                EXPECT_EQ(w["Label2"].text(),
+                          VersionLine(BSMS_VERSION_MAJOR, BSMS_VERSION_MINOR, BSMS_VERSION_PATCH));
+                w["Label5"].click();
             }
             if (w.name() == "Form5") sender.push_back(w["Grid1"].cell(0, 2));
         };
@@ -77,6 +87,8 @@ TEST(Language, EveryWindowSpeaksEachLanguageWhenOpened) {
         for (std::size_t i = 0; i < std::size(kItems); ++i)
             EXPECT_EQ(f.menu(kItems[i]).checked(), kLanguageWords[i] == row[0]) << kItems[i];
     }
+    EXPECT_EQ(rig.host.urls, std::vector<std::string>(std::size(rows), kAuthorPage));
+    EXPECT_EQ(VersionLine(10, 0, 12), "Ver. 10.0.12");
     // Texts of no language stay.
     EXPECT_EQ(f.caption(), "SMS - Brenvik");
     EXPECT_EQ(f["Label3"].text(), "PDU:");

@@ -1,11 +1,9 @@
-// The special characters window and the About window.
+// The special characters window.
 #include <gtest/gtest.h>
 
 #include "base/text.h"
 #include "test_support.h"
-#include "ui/about.h"
 #include "ui/form4.h"
-#include "ui/language.h"
 
 namespace bsms {
 namespace {
@@ -47,31 +45,6 @@ TEST(SpecialChars, AClickedRowEndsTheMessageAndCancelChangesNothing) {
                   std::pair(length, std::size_t{0}));
         EXPECT_FALSE(rig.program->st.Special_Chars_Return);
     }
-}
-
-TEST(About, ShowsVersionAndTheTranslatorOfTheLanguage) {
-    EXPECT_EQ(VersionLine(10, 0, 12), "Ver. 10.0.12");
-    const std::pair<const char*, const char*> rows[] = {
-        {"english", ""},  // the author's own languages credit no one
-        {"polski", "Tlumaczenie: Anna Kowalska"},
-        {"italiano", ""},  // hidden again after a credit
-        {"magyar", "Magyar fordítás: Kovács Eszter"},
-        {"slovak", "Slovenský preklad: Martin Horák"},
-    };
-    test::Rig rig;
-    Program& p = rig.start();
-    for (const auto& row : rows) {
-        const std::string word = row.first, credit = row.second;
-        Choose_Language(p, word);
-        rig.host.duringModal = [&](Window& w) {
-            EXPECT_EQ(w["Label6"].visible() ? w["Label6"].text() : "", credit) << word;
-            EXPECT_EQ(w["Label2"].text(),
-                      VersionLine(BSMS_VERSION_MAJOR, BSMS_VERSION_MINOR, BSMS_VERSION_PATCH));
-            w["Label5"].click();
-        };
-        rig.form1().menu("Mn_About").click();
-    }
-    EXPECT_EQ(rig.host.urls, std::vector<std::string>(5, kAuthorPage));
 }
 
 }  // namespace
