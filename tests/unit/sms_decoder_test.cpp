@@ -170,6 +170,20 @@ TEST(SmsDecoder, CutPduIsFlagged) {
 }
 
 TEST(SmsDecoder, ReadsBackWhatTheBuilderBuilds) {
+    const auto readBack = [](const std::string& text, bool flash, bool report) {
+        const BuildOutcome o = BuildSubmit({"+4470", "+39333*1#", text, report, flash});
+        EXPECT_EQ(o.refusal, BuildRefusal::None);
+        std::string decoded;
+        for (int k = 0; k < o.build.partCount(); ++k) {
+            const Sms_Record r = Decode(o.build.parts[k].Part_Pdu);
+            // Read back as a whole stored SUBMIT: the recipient as typed, and no time.
+            EXPECT_EQ(std::tuple(r.Kind, r.Service_Centre, r.Sender_Number, r.Date_Time, r.Date_Key,
+                                 r.octetsMissing),
+                      std::tuple(SmsKind::Submit, "+4470", "+39333*1#", "", 0.0, 0u));
+            decoded += r.Text;
+        }
+        return decoded;
+    };
     // The 7-bit alphabet; with its extension table; with characters only UCS2 carries, U+0100
     // (just past the alphabet's flat look-up) among them. Lengths that five parts hold.
     std::u32string pools[3];
@@ -180,24 +194,15 @@ TEST(SmsDecoder, ReadsBackWhatTheBuilderBuilds) {
     const std::size_t lengths[] = {kMaxMessageChars + 1, kMaxMessageChars / 2, 165};
     std::mt19937 rng(7);
     for (int i = 0; i < 240; ++i) {
-        const std::u32string& pool = pools[i % 3];
         std::u32string text(rng() % lengths[i % 3], U' ');
         for (char32_t& c : text)
-            c = pool[rng() % pool.size()];
-        const std::string utf8 = U32ToUtf8(text);
-        const BuildOutcome o = BuildSubmit({"+4470", "+39333*1#", utf8, i % 2 == 0, i % 5 == 0});
-        ASSERT_EQ(o.refusal, BuildRefusal::None);
-        std::string decoded;
-        for (int k = 0; k < o.build.partCount(); ++k) {
-            const Sms_Record r = Decode(o.build.parts[k].Part_Pdu);
-            // Read back as a whole stored SUBMIT: the recipient as typed, and no time.
-            EXPECT_EQ(std::tuple(r.Kind, r.Service_Centre, r.Sender_Number, r.Date_Time, r.Date_Key,
-                                 r.octetsMissing),
-                      std::tuple(SmsKind::Submit, "+4470", "+39333*1#", "", 0.0, 0u));
-            decoded += r.Text;
-        }
-        EXPECT_EQ(decoded, utf8) << i;
+            c = pools[i % 3][rng() % pools[i % 3].size()];
+        EXPECT_EQ(readBack(U32ToUtf8(text), i % 2 == 0, i % 5 == 0), U32ToUtf8(text)) << i;
     }
+    // Malformed UTF-8 in a UCS2 text goes as Utf8ToU32 reads it: a stray byte, an overlong
+    // form, an encoded surrogate and a cut sequence as Windows-1252.
+    for (const std::string bad : {"Ж\x80", "Ж\xF0\x80\x80\x80", "Ж\xED\xBF\xBF", "Ж\xC3"})
+        EXPECT_EQ(readBack(bad, false, false), U32ToUtf8(Utf8ToU32(bad))) << bad;
 }
 
 }  // namespace
