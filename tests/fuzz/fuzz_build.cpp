@@ -40,7 +40,7 @@ bsms::SubmitRequest AlphabetRequest(std::string_view in, bool wider) {
             c += bsms::Utf8ToU32(e);
         return c;
     }();
-    static const std::u32string wide = narrow + U"\f^{}\\[~]|€łЖ\U0001F600\t";
+    static const std::u32string wide = narrow + U"\f^{}\\[~]|€\u0100łЖ\U0001F600\t";
     const std::u32string& chars = wider ? wide : narrow;
     bsms::SubmitRequest r{Number(in, false), Number(in, true), ""};
     const std::size_t length = (Next(in) | Next(in) << 8) % (bsms::kMaxMessageChars + 1);
