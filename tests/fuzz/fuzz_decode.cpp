@@ -3,51 +3,34 @@
 // every text is valid UTF-8, a status is claimed only when the report held its status octet
 // (missing octets never turn into one), and the PDU line is part of the reply. Reading past the
 // input is caught by AddressSanitizer: libFuzzer hands it over in a buffer of exactly its size.
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-#include <string_view>
-#include <vector>
 
-#include "base/text.h"
+#include "fuzz_support.h"
 #include "sms/decoder.h"
 
 namespace {
 
-void Check(bool ok, const char* what) {
-    if (ok) return;
-    std::fprintf(stderr, "property broken: %s\n", what);
-    std::abort();
-}
-
-bool ValidUtf8(const std::string& s) {
-    return bsms::U32ToUtf8(bsms::Utf8ToU32(s)) == s;
-}
+using bsms::fuzz::Check;
 
 void CheckRecord(std::string_view pdu, const bsms::Sms_Record& r) {
     for (const std::string* s :
          {&r.Service_Centre, &r.Sender, &r.Date_Time, &r.Text, &r.Sender_Number})
-        Check(ValidUtf8(*s), "every text is valid UTF-8");
+        Check(bsms::fuzz::ValidUtf8(*s), "every text is valid UTF-8");
     Check(r.Delivery_Status >= -1 && r.Delivery_Status <= 255, "TP-ST is one octet or unknown");
-    if (r.Kind == bsms::SmsKind::Empty) Check(r.Text.empty(), "the empty record has no text");
+    Check(r.Kind != bsms::SmsKind::Empty || r.Text.empty(), "the empty record has no text");
     if (r.Kind != bsms::SmsKind::StatusReport) return;
     // A status comes from the report itself: more octets after it change nothing. An unknown
     // one is a report that lacked it.
-    if (r.Delivery_Status < 0) {
-        Check(r.octetsMissing > 0, "an unknown status is a cut report");
-    } else {
-        const std::string longer = std::string(pdu) + "00";
-        Check(bsms::Decode_Sms_Deliver(longer, {}).Delivery_Status == r.Delivery_Status,
-              "a claimed status was read, not made up");
-    }
+    Check(r.Delivery_Status >= 0 || r.octetsMissing > 0, "an unknown status is a cut report");
+    Check(r.Delivery_Status < 0 ||
+              bsms::Decode_Sms_Deliver(std::string(pdu) + "00", {}).Delivery_Status ==
+                  r.Delivery_Status,
+          "a claimed status was read, not made up");
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::string_view input = bsms::fuzz::Text(data, size);
     static const std::vector<std::string> picker = {"Anna (3331234567)", "O2", ""};
     for (const std::string& line : {bsms::Extract_Pdu(input), bsms::Pdu_From_Input(input)}) {
         Check(line.empty() || input.find(line) != std::string_view::npos,

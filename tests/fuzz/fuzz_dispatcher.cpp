@@ -1,32 +1,17 @@
 // Whatever the line brings, in pieces of any size, in any state of the dialogues: the dispatcher
 // and every reply handler behind it keep their state sound and the receive box bounded.
 #include <array>
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <string_view>
 
 #include "app/startup.h"
 #include "fuzz_support.h"
 #include "link/dispatcher.h"
-
-namespace {
-
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
-
-bool Bit(std::uint8_t flags, int n) {
-    return ((flags >> n) & 1) != 0;
-}
-
-}  // namespace
+#include "sms/pdu_builder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 3) return 0;
     const std::uint8_t flags = data[0];
     const std::uint8_t job = data[1];
-    std::string_view line(reinterpret_cast<const char*>(data + 3), size - 3);
+    std::string_view line = bsms::fuzz::Text(data + 3, size - 3);
 
     // One program for the whole run (making its windows costs more than the dispatching), and
     // the builds of one to five parts made once; each input starts from a fresh dialogue.
@@ -34,22 +19,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static bsms::fuzz::Desktop desktop;
     // A folder no file can be written to: the handlers meet failing saves too.
     static const auto program = bsms::MakeProgram(desktop, port, "/nonexistent/bsms-fuzz");
-    static const auto builds = [] {
-        std::array<bsms::PduBuild, 5> b;
-        bsms::Program& p = *program;
-        p.Form1->load();
-        (*p.Form1)["Text2"].setText("391234567890");
-        (*p.Form1)["Text4"].setText("+393331234567");
-        for (std::size_t k = 0; k < b.size(); ++k) {
-            (*p.Form1)["Text5"].setText(std::string(1 + k * 152, 'x'));
-            (*p.Form1)["Command5"].click();
-            b[k] = p.Pdu_Parts;
-        }
-        return b;
-    }();
     bsms::Program& p = *program;
     bsms::Window& f = *p.Form1;
-    desktop.answers = std::string_view(reinterpret_cast<const char*>(data + 2), 1);
+    static const auto builds = [&f] {
+        f.load();
+        std::array<bsms::PduBuild, 5> b;
+        for (std::size_t k = 0; k < b.size(); ++k)
+            b[k] =
+                bsms::BuildSubmit({"391234567890", "+393331234567", std::string(1 + k * 152, 'x')})
+                    .build;
+        return b;
+    }();
+    desktop.answers = bsms::fuzz::Text(data + 2, 1);
     if (!port.portOpen()) port.setPortOpen(true);
     p.Pdu_Parts = builds[job % builds.size()];
     p.st = {};
@@ -58,14 +39,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (*p.Form5)["Grid1"].setRows(1);  // a completed read lists its messages below the others
 
     bsms::DialogueState& st = p.st;
-    st.Csc_Query_Pending = Bit(flags, 0);
-    st.Phonebook_Download = Bit(flags, 1);
-    st.Phonebook_Ask_Sim = Bit(flags, 2);
-    st.Browser_Reading = Bit(flags, 3);
-    st.Sent_Confirm_Pending = Bit(flags, 4);
-    if (Bit(flags, 5)) st.Send_Job.start();
-    if (Bit(flags, 6)) st.Store_Job.start();
-    if (Bit(flags, 7)) st.Send_Job.step = bsms::JobStep::WaitOk;
+    const auto bit = [flags](int n) { return ((flags >> n) & 1) != 0; };
+    bool* const waiting[] = {&st.Csc_Query_Pending, &st.Phonebook_Download, &st.Phonebook_Ask_Sim,
+                             &st.Browser_Reading, &st.Sent_Confirm_Pending};
+    for (int n = 0; n < 5; ++n)
+        *waiting[n] = bit(n);
+    if (bit(5)) st.Send_Job.start();
+    if (bit(6)) st.Store_Job.start();
+    if (bit(7)) st.Send_Job.step = bsms::JobStep::WaitOk;
 
     // Piece lengths come from the stream itself: a byte below 32 ends a piece.
     while (!line.empty()) {
@@ -74,9 +55,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ++n;
         port.arrive(line.substr(0, n));
         line.remove_prefix(n);
-        Check(f["Text1"].text().size() <= bsms::kReceiveBoxLimit);
+        bsms::fuzz::Check(f["Text1"].text().size() <= bsms::kReceiveBoxLimit, "a bounded box");
         for (const bsms::JobState* j : {&st.Send_Job, &st.Store_Job})
-            Check(!j->active || (j->part >= 1 && j->part <= 5));
+            bsms::fuzz::Check(!j->active || (j->part >= 1 && j->part <= 5),
+                              "a part of one to five");
     }
     return 0;
 }

@@ -1,31 +1,45 @@
-// A port and a desktop for the fuzz targets: the port keeps what is written, the desktop answers
-// every box and window at once with answers taken from the input.
+// What the fuzz targets share: a property check that stops the run, the input as text, a port
+// fed from the input, and a desktop that answers every box and window at once from the input.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
+#include "base/text.h"
 #include "core/comm_port.h"
 #include "core/host.h"
 
 namespace bsms::fuzz {
 
+inline void Check(bool ok, const char* property) {
+    if (ok) return;
+    std::fprintf(stderr, "property broken: %s\n", property);
+    std::abort();
+}
+
+inline std::string_view Text(const std::uint8_t* data, std::size_t size) {
+    return {reinterpret_cast<const char*>(data), size};
+}
+
+inline bool ValidUtf8(std::string_view s) {
+    return U32ToUtf8(Utf8ToU32(s)) == s;
+}
+
 class Port : public CommPort {
   public:
     bool portOpen() const override { return open_; }
-    void output(const std::string& bytes) override {
-        written += bytes;
-        if (written.size() > 1 << 16) written.erase(0, written.size() / 2);
-    }
-    std::string input() override { return std::exchange(pending, {}); }
+    void output(const std::string&) override {}
+    std::string input() override { return std::exchange(pending_, {}); }
     void arrive(std::string_view bytes) {
-        pending += bytes;
+        pending_ += bytes;
         raiseComm();
     }
-    std::string pending;
-    std::string written;
 
   protected:
     void open() override { open_ = true; }
@@ -33,6 +47,7 @@ class Port : public CommPort {
 
   private:
     bool open_ = false;
+    std::string pending_;
 };
 
 class Desktop : public Host {

@@ -1,168 +1,156 @@
-// Switching languages at run time: window texts, label positions, message texts, check marks.
+// The five languages: their tables, and switching at run time (window texts, label positions,
+// message texts, check marks).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
-#include <map>
 
 #include "app/form1.h"
+#include "base/text.h"
 #include "test_support.h"
+#include "ui/about.h"
 #include "ui/language.h"
 #include "ui/language_tables.h"
 
 namespace bsms {
 namespace {
 
-// Texts as users read them, a few per window and language, quoted rather than taken from the
-// tables that set them. Each window is looked at while it is open.
-TEST(Language, EveryWindowSpeaksEachLanguageWhenOpened) {
-    struct Sample {
-        const char* window;
-        const char* control;  // "" for the window caption
-        std::array<const char*, 5> text;
-    };
-    const Sample samples[] = {
-        {"Form1",
-         "Mn_Azzera",
-         {"Azzera inviati", "Annul Sent", "Zruš odoslanie", "Annul küldés", "Anuluj wyslanie"}},
-        {"Form1",
-         "Label9",
-         {"SMS inviati:", "SMS sents:", "SMS odoslaná:", "Küldött SMS-ek:", "Wyslanych SMS:"}},
-        {"Form1", "Command7", {"Salva", "Store", "Ulož", "Mentés", "Zachowaj"}},
-        {"Form2",
-         "",
-         {"Impostazioni porta di comunicazione", "Setting communications", "Nastavenie komunikácie",
-          "Kapcsolati beállítások", "Ustawienia polaczenia"}},
-        {"Form2", "Label4", {"Velocità", "Speed", "Rýchlost", "Sebesség", "Predkosc"}},
-        {"Form3",
-         "Label1",
-         {"Attendere lo scaricamento della rubrica", "Please wait the upload of phonebook",
-          "Prosím cakajte, nahráva sa telefónny zoznam", "Kérem várjon, a feltöltés folyamatban",
-          "Czekaj. Trwa zapisywanie ksiazki."}},
-        {"Form3", "Command1", {"Annulla", "Cancel", "Zruš", "Mégsem", "Kasuj"}},
-        {"Form4", "Label2", {"- Annulla -", "- Cancel -", "- Zruš -", "- Mégsem -", "- Kasuj -"}},
-        {"About",
-         "",
-         {"Informazioni su Brenvik SMS", "About Brenvik SMS", "O Brenvik SMS", "Brenvik SMS-rol",
-          "O Brenvik SMS"}},
-        {"About",
-         "Label3",
-         {"Programma ideato e realizzato da:", "Developed by:", "Autor:", "Fejlesztette:",
-          "Autor:"}},
-        {"Form5", "", {"Browser SMS", "Browser SMS", "Browser SMS", "Browser SMS", "Browser SMS"}},
-        {"Form5", "Command1", {"Leggi SMS", "Read SMS", "Read SMS", "Read SMS", "Czytaj SMS"}},
-        {"Form5",
-         "Label4",
-         {"Data e Ora:", "Date and Time: (DD/MM/YY)", "Date and Time: (DD/MM/YY)",
-          "Date and Time: (DD/MM/YY)", "Data i czas: (DD/MM/YY)"}},
-        {"Form5",
-         "Check1",
-         {"Elimina messaggio dopo il salvataggio", "Delete SMS after saving",
-          "Delete SMS after saving", "Delete SMS after saving", "Skasuj SMS po wyslaniu"}},
-    };
-    const char* const saveTitle[] = {"Salva SMS con nome...", "Save SMS as...", "Save SMS as...",
-                                     "Save SMS as...", "Zachowaj SMS jako..."};
-    const char* const senderColumn[] = {"Mittente", "Sender", "Sender", "Sender", "Nadawca"};
-    const char* const sent[] = {"Messaggio inviato", "Messagge sent", "Správa odoslaná",
-                                "Üzenet elküldve", "Wiadomosc wyslana"};
-    const int label12[] = {3600, 2900, 3300, 4900, 3000};
-    const char* const words[] = {"italiano", "english", "slovak", "magyar", "polski"};
-    const char* const opener[][2] = {{"Form2", "Mn_Comm"},
-                                     {"Form3", "Mn_Upload"},
-                                     {"Form4", "Mn_Special"},
-                                     {"About", "Mn_About"}};
-    std::string shownSender;
+const char* const kItems[] = {"Mn_Italiano", "Mn_English", "Mn_Slovak", "Mn_Hungarian",
+                              "Mn_polski"};
 
+// Texts as users read them, quoted rather than taken from the tables that set them. Each window
+// is looked at while it is open; the About window also shows the version and opens its link.
+TEST(Language, EveryWindowSpeaksEachLanguageWhenOpened) {
+    const std::pair<std::string, const char*> looked[] = {
+        {"Form1", "Mn_Azzera"}, {"Form1", "Command7"}, {"Form2", ""},       {"Form3", "Command1"},
+        {"Form4", "Label2"},    {"About", "Label3"},   {"About", "Label6"}, {"Form5", "Check1"}};
+    // "": the caption; the About window's Label6 credits the translator, shown only for some.
+    // Each row: the language, the texts looked at, a message text, the save dialog's title, the
+    // browser's sender column, and the counter's left edge (a longer caption pushes it right).
+    const std::vector<std::string> rows[] = {
+        {"italiano", "Azzera inviati", "Salva", "Impostazioni porta di comunicazione", "Annulla",
+         "- Annulla -", "Programma ideato e realizzato da:", "",
+         "Elimina messaggio dopo il salvataggio", "Messaggio inviato", "Salva SMS con nome...",
+         "Mittente", "3600"},
+        // The message browser's texts are English in Slovak and Magyar.
+        {"slovak", "Zruš odoslanie", "Ulož", "Nastavenie komunikácie", "Zruš", "- Zruš -",
+         "Autor:", "Slovenský preklad: Martin Horák", "Delete SMS after saving", "Správa odoslaná",
+         "Save SMS as...", "Sender", "3300"},
+        {"magyar", "Annul küldés", "Mentés", "Kapcsolati beállítások", "Mégsem", "- Mégsem -",
+         "Fejlesztette:", "Magyar fordítás: Kovács Eszter", "Delete SMS after saving",
+         "Üzenet elküldve", "Save SMS as...", "Sender", "4900"},
+        {"polski", "Anuluj wyslanie", "Zachowaj", "Ustawienia polaczenia", "Kasuj", "- Kasuj -",
+         "Autor:", "Tlumaczenie: Anna Kowalska", "Skasuj SMS po wyslaniu", "Wiadomosc wyslana",
+         "Zachowaj SMS jako...", "Nadawca", "3000"},
+        // After a credit the author's own language hides it again.
+        {"english", "Annul Sent", "Store", "Setting communications", "Cancel", "- Cancel -",
+         "Developed by:", "", "Delete SMS after saving", "Messagge sent", "Save SMS as...",
+         "Sender", "2900"},
+    };
     test::Rig rig;
     rig.dir.write("Setting.sms", " 1 \r\n9600,n,8,1\r\n 0 \r\n\r\nTrue\r\nFalse\r\nitaliano\r\n");
     Program& p = rig.start();
-    Status_Refresh(p);  // the port is open: its menu items are too
-    for (int lang = 0; lang < 5; ++lang) {
-        SCOPED_TRACE(words[lang]);
-        Choose_Language(p, words[lang]);
-        std::map<std::string, std::vector<std::string>> shown;
+    Window& f = rig.form1();
+    Status_Refresh(p);               // the port is open: its menu items are too
+    for (const char* item : kItems)  // the file's language is applied but not ticked
+        EXPECT_FALSE(f.menu(item).checked());
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row[0]);
+        Choose_Language(p, row[0]);
+        std::vector<std::string> shown(std::size(looked) + 1, row[0]), sender;
         const auto look = [&](Window& w) {
-            for (const Sample& s : samples)
-                if (w.name() == s.window)
-                    shown[s.window].push_back(!*s.control             ? w.caption()
-                                              : w.findMenu(s.control) ? w.menu(s.control).caption()
-                                                                      : w[s.control].text());
+            for (std::size_t i = 0; i < std::size(looked); ++i) {
+                const auto& [window, control] = looked[i];
+                if (w.name() != window) continue;
+                shown[i + 1] = !*control              ? w.caption()
+                               : w.findMenu(control)  ? w.menu(control).caption()
+                               : w[control].visible() ? w[control].text()
+                                                      : "";
+            }
+            if (w.name() == "About") {  // with the version, and a link to the author's page
+                EXPECT_EQ(w["Label2"].text(),
+                          VersionLine(BSMS_VERSION_MAJOR, BSMS_VERSION_MINOR, BSMS_VERSION_PATCH));
+                w["Label5"].click();
+            }
+            if (w.name() == "Form5") sender.push_back(w["Grid1"].cell(0, 2));
         };
-        look(*p.Form1);
-        rig.host.duringModal = [&](Window& w) {
-            look(w);
-            if (w.name() == "Form5") shownSender = w["Grid1"].cell(0, 2);
-            w.unload();
-        };
-        for (const auto& [window, item] : opener)
-            p.Form1->menu(item).click();
+        look(f);
+        rig.host.duringModal = look;
+        for (const char* item : {"Mn_Comm", "Mn_Upload", "Mn_Special", "Mn_About"})
+            f.menu(item).click();
         p.st.Reset_Dialogue_Flags();  // the download that opened Form3 is not the point here
-        p.Form1->operator[]("Command4").click();  // the message browser
-        std::map<std::string, std::vector<std::string>> expected;
-        for (const Sample& s : samples)
-            expected[s.window].push_back(s.text[lang]);
-        EXPECT_EQ(shown, expected);
-        EXPECT_EQ(p.texts[MsgId::Message_Sent], sent[lang]);
-        EXPECT_EQ(p.saveDialogTitle, saveTitle[lang]);
-        EXPECT_EQ(shownSender, senderColumn[lang]);
-        EXPECT_EQ(p.texts[MsgId::Title_Error], p.texts[MsgId::Title_Port_Error]);
-        EXPECT_EQ(p.Form1->operator[]("Label12").geometry().left, label12[lang]);
+        f["Command4"].click();        // the message browser
+        shown.insert(shown.end(), {p.texts[MsgId::Message_Sent], p.saveDialogTitle});
+        shown.insert(shown.end(), sender.begin(), sender.end());
+        shown.push_back(std::to_string(f["Label12"].geometry().left));
+        EXPECT_EQ(shown, row);
+        for (std::size_t i = 0; i < std::size(kItems); ++i)
+            EXPECT_EQ(f.menu(kItems[i]).checked(), kLanguageWords[i] == row[0]) << kItems[i];
     }
-    // Texts no language changes.
-    Window& f = rig.form1();
+    EXPECT_EQ(rig.host.urls, std::vector<std::string>(std::size(rows), kAuthorPage));
+    EXPECT_EQ(VersionLine(10, 0, 12), "Ver. 10.0.12");
+    // Texts of no language stay.
     EXPECT_EQ(f.caption(), "SMS - Brenvik");
-    EXPECT_EQ(f["Command4"].text(), "Browse SMS");
     EXPECT_EQ(f["Label3"].text(), "PDU:");
-    EXPECT_EQ(f.menu("Mn_Upload").caption(), "&Upload");
-    EXPECT_EQ((*p.Form2)["Command1"].text(), "Ok");
-    EXPECT_EQ((*p.About)["Label4"].text(), "Orvantelliq");
 }
 
-TEST(Language, SlovakAndMagyarBrowserTextsAreEnglish) {
+TEST(Language, WindowsTakeTheirTextsInTheOrderOfTheTables) {
     test::Rig rig;
     Program& p = rig.start();
-    Choose_Language(p, "english");
-    const std::string english = p.texts[MsgId::Ask_Delete_Message];
-    const std::string sender = p.texts[MsgId::Caption_Sender_Column];
-    for (const char* word : {"slovak", "magyar"}) {
-        Choose_Language(p, word);
-        EXPECT_EQ(p.texts[MsgId::Ask_Delete_Message], english);
-        EXPECT_EQ(p.texts[MsgId::Caption_Sender_Column], sender);
-        EXPECT_EQ(p.texts[MsgId::Caption_Centre_Column], "Service C. used");
-        EXPECT_EQ(p.saveDialogTitle, "Save SMS as...");
+    std::vector<std::string> order;
+    for (Window* w : p.allWindows())
+        w->observer = [&order, w](Control& c, Prop prop) {
+            if (prop == Prop::Text || prop == Prop::Geometry)
+                order.push_back(w->name() + "." + c.name());
+        };
+    p.Form2->windowObserver = [&order](Window&, Prop) { order.push_back("Form2"); };
+    rig.host.onBusy = [&order](bool on) { order.push_back(on ? "busy" : "arrow"); };
+    Choose_Language(p, "magyar");
+    const auto at = [&order](const std::string& what) {
+        return std::find(order.begin(), order.end(), what) - order.begin();
+    };
+    // The counter labels move right after the main window's texts, before the port window's.
+    EXPECT_LT(at("Form1.Command2"), at("Form1.Label12"));
+    EXPECT_LT(at("Form1.Label12"), at("Form2"));
+    // The pointer comes back right after the phonebook window's texts.
+    EXPECT_LT(at("Form2.Label6"), at("arrow"));
+    EXPECT_LT(at("arrow"), at("Form4.Label2"));
+    EXPECT_EQ(std::count(order.begin(), order.end(), "arrow"), 1);
+}
+
+// Every text of every language is Western UTF-8 and holds the placeholders its code fills: %1
+// (and %2) in the message texts that are completed, in no other.
+TEST(LanguageTables, EveryTextIsWesternUtf8WithThePlaceholdersItsCodeFills) {
+    const auto check = [](std::string_view name, int lang, const char* text, int filled) {
+        SCOPED_TRACE(std::string(name) + "/" + std::string(kLanguageWords[lang]));
+        ASSERT_NE(text, nullptr);
+        const std::u32string cps = Utf8ToU32(text);
+        EXPECT_TRUE(!cps.empty() && U32ToUtf8(cps) == text);
+        EXPECT_TRUE(std::ranges::all_of(cps, [](char32_t c) { return InCp1252(c); }));
+        EXPECT_EQ(std::string_view(text).find("%1") != std::string_view::npos, filled >= 1);
+        EXPECT_EQ(std::string_view(text).find("%2") != std::string_view::npos, filled >= 2);
+    };
+    for (int lang = 0; lang < kLanguageCount; ++lang) {
+        for (const auto& row : kWindowTexts)
+            check(std::string(row.window) + "." + row.control, lang, row.text[lang], 0);
+        for (const auto& row : kMessageTexts) {
+            const std::string n = row.name;
+            const bool two = n == "Msg_Port_No_Permission" || n == "Msg_Files_Elsewhere" ||
+                             n == "Msg_Encoding_Per_Sms";
+            const bool one = n == "Msg_Folder_Not_Writable" || n == "Msg_Unreadable_Locations";
+            check(n, lang, row.text[lang], two ? 2 : one ? 1 : 0);
+        }
+        const auto& c = kSendConfirmTexts[lang];
+        for (const char* t : {c.question, c.recipientLabel, c.flashLine, c.statusReportLine})
+            check("confirm", lang, t, 0);
     }
 }
 
-TEST(Language, OneItemTickedAndLabelPositions) {
-    test::Rig rig;
-    Program& p = rig.start();
-    Window& f = rig.form1();
-    Choose_Language(p, "magyar");
-    EXPECT_EQ(f["Label12"].geometry().left, 4900);
-    EXPECT_EQ(f["Label5"].geometry().left, 2100);
-    Choose_Language(p, "english");
-    EXPECT_EQ(f["Label12"].geometry().left, 2900);
-    int ticked = 0;
-    for (const char* item : {"Mn_Italiano", "Mn_English", "Mn_Slovak", "Mn_Hungarian", "Mn_polski"})
-        ticked += f.menu(item).checked() ? 1 : 0;
-    EXPECT_EQ(ticked, 1);
-    EXPECT_TRUE(f.menu("Mn_English").checked());
-    EXPECT_EQ(f.menu("Mn_Azzera").caption(), "Annul Sent");
-}
-
-TEST(Language, StartUpAppliesTheFileLanguageWithoutTicking) {
-    test::Rig rig;
-    rig.dir.write("Setting.sms", " 1 \r\n9600,n,8,1\r\n 0 \r\n\r\nTrue\r\nFalse\r\n\r\n");
-    Program& p = rig.start();
-    EXPECT_EQ(p.st.Current_Language, "english");
-    EXPECT_EQ(rig.form1().menu("Mn_Azzera").caption(), "Annul Sent");
-    for (const char* item : {"Mn_Italiano", "Mn_English", "Mn_Slovak", "Mn_Hungarian", "Mn_polski"})
-        EXPECT_FALSE(rig.form1().menu(item).checked());
-    // The port settings window takes the language when it opens.
-    rig.host.duringModal = [](Window& w) {
-        EXPECT_EQ(w.caption(), "Setting communications");
-        EXPECT_EQ(w["Label5"].text(), "SIM capacity:");
-    };
-    rig.form1().menu("Mn_Comm").click();
+TEST(LanguageTables, LanguageIndexTakesOnlyTheExactWord) {
+    for (int i = 0; i < kLanguageCount; ++i)
+        EXPECT_EQ(LanguageIndex(kLanguageWords[i]), i);
+    for (const char* word : {"English", "", "polski "})
+        EXPECT_EQ(LanguageIndex(word), -1) << word;
 }
 
 }  // namespace
