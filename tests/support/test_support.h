@@ -33,13 +33,10 @@ class FakeCommPort : public CommPort {
         raiseComm();
         inEvent_ = false;
     }
-    // Characters arrive without the event having run yet.
-    void queue(const std::string& bytes) { pending_ += bytes; }
 
     std::string written;
     bool failOpen = false;
     bool denyOpen = false;
-    int openCount = 0;
 
   protected:
     void open() override {
@@ -47,7 +44,6 @@ class FakeCommPort : public CommPort {
             throw CommError(CommError::Kind::NoPermission, "Permission denied", "/dev/ttyUSB0");
         if (failOpen) throw CommError(CommError::Kind::OpenFailed, "No such device");
         open_ = true;
-        ++openCount;
     }
     void close() override { open_ = false; }
 
@@ -66,7 +62,6 @@ class ScriptedHost : public Host {
     std::function<void(const MessageBoxSpec&)> duringBox;
     // Runs while a modal window is shown; the window is unloaded afterwards unless already.
     std::function<void(Window&)> duringModal;
-    std::vector<std::string> modals;
     std::vector<std::pair<std::string, std::vector<std::string>>> started;
     std::vector<std::string> urls;
     std::vector<std::string> documents;
