@@ -1,0 +1,290 @@
+// The simulated phone through its pseudo-terminal, as a client meets it: its start and stop, a
+// real phone's line discipline, what it answers and keeps, and what its scenario makes it do.
+// (What the program relies on runs through it in every end-to-end test of the program.)
+#include <fstream>
+#include <regex>
+#include <thread>
+
+#include "phone_sim_client.h"
+
+namespace phonesim_test {
+namespace {
+
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using ::testing::Pair;
+using ::testing::StartsWith;
+
+constexpr char kCtrlZ = 26;
+constexpr char kEscape = 27;
+// "Ciao" from +393331234567: the textbook example, and the default content's first message.
+const std::string kCiao = "0791932143050000040C9193331332547600005021500151034004C374F80D";
+// To +391234567890, "hellohello": 23 octets after the service-centre field.
+const std::string kHello = "079193214365870911F30C919321436587090000FF0AE8329BFD4697D9EC37";
+
+// An answer to AT+CMGL listing these locations, in this order.
+MATCHER_P(Lists, locations, std::string("lists ") + locations) {
+    static const std::regex entry("\\+CMGL: (\\d+),");
+    std::string at;
+    for (std::sregex_iterator i(arg.begin(), arg.end(), entry), end; i != end; ++i)
+        at += (at.empty() ? "" : " ") + (*i)[1].str();
+    return at == locations;
+}
+
+TEST(PhoneSim, ReplacesAStaleLinkAndRemovesItWhenStopped) {
+    for (int sig : {SIGTERM, SIGINT}) {
+        bsms::test::TempFolder dir;
+        const fs::path link = dir.path() / "port";
+        fs::create_symlink("/dev/pts/nothing-here", link);
+        PhoneSim sim({"--link", link.string()});
+        EXPECT_THAT(sim.device(), StartsWith("/dev/pts/"));
+        EXPECT_EQ(fs::read_symlink(link).string(), sim.device());
+        EXPECT_EQ(Line(link).Command("AT"), "AT\r\r\nOK\r\n");
+        EXPECT_EQ(sim.Stop(sig), 0) << sig;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(link))) << sig;
+    }
+}
+
+TEST(PhoneSim, RefusesToStartOnWhatItCannotServeSayingWhy) {
+    bsms::test::TempFolder dir;
+    dir.write("file", "keep me");
+    dir.write("bad.txt", "echo on\nbogus 1\n");
+    const std::string at = dir.path().string() + "/";
+    const std::pair<std::string, std::string> starts[] = {
+        {"--link " + at + "file", "file exists and is not a symbolic link"},  // left alone
+        {"--link " + at + "x --profile nope", "unknown profile nope"},
+        {"--bogus", "unknown option --bogus"},
+        {"--set \"cmee 7\"", "cmee 7: \"7\" is not a number from 0 to 2"},
+        {"--check --scenario " + at + "bad.txt", "bad.txt:2: unknown keyword"},  // by its line
+    };
+    for (const auto& [args, why] : starts)
+        EXPECT_THAT(RunTool(args), Pair(2, HasSubstr(why))) << args;
+    EXPECT_EQ(dir.read("file"), "keep me");
+}
+
+// One phone with the default content through what a client asks and sets; each row shows what
+// the rows before it did.
+TEST(PhoneSim, AnswersAsAPhoneAndKeepsWhatTheClientSets) {
+    PhoneSim sim({"--echo", "off"});
+    Line line(sim.link());
+    ExpectAnswers(
+        line,
+        {{"AT+CGMI;+CGMR", Ok({"Brenvik\r\n\r\n1.0.0"})},  // several commands answer in turn
+         {"AT+CSCA=\"0612\"", Ok()},
+         {"AT+CSCA?", Ok({"+CSCA: \"0612\",129"})},  // no "+": a national number
+         // Phonebooks: used locations only; names in the character set the client chose.
+         {"AT+CPBS?", Ok({"+CPBS: \"SM\",4,250"})},
+         {"AT+CPBR=2,4", Ok({"+CPBR: 2,\"3471112233\",129,\"Bruno Rossi\"",
+                             "+CPBR: 4,\"+393337654321\",145,\"\""})},
+         {"AT+CPBR=3", Fail("+CME ERROR: 22")},  // one empty location: not found
+         {"AT+CPBS=FD", Fail("+CME ERROR: 4")},
+         {"AT+CPBS=\"ME\"", Ok()},
+         {"AT+CSCS=\"ucs2\"", Ok()},
+         {"AT+CSCS?", Ok({"+CSCS: \"UCS2\""})},
+         {"AT+CPBR=2", Ok({"+CPBR: 2,\"+447700900123\",145,\"005A006F00EB\""})},
+         // CME errors follow AT+CMEE, CMS errors do not, and a command written wrong or unknown
+         // is a plain ERROR.
+         {"AT+CPBR=0", Fail("+CME ERROR: 21")},
+         {"AT+CMEE=2", Ok()},
+         {"AT+CPBR=0", Fail("+CME ERROR: invalid index")},
+         {"AT+CMGR=0", Fail("+CMS ERROR: 321")},
+         {"AT+CMEE=0", Ok()},
+         {"AT+CPBR=0", Fail("ERROR")},
+         {"AT+CMGR=0", Fail("+CMS ERROR: 321")},
+         {"AT+CMGS=0", Fail("+CMS ERROR: 304")},
+         {"AT+CPMS=\"XX\"", Fail("+CMS ERROR: 302")},
+         {"AT+CMGF=1", Fail("+CMS ERROR: 303")},  // PDU mode only
+         {"AT+CMGR", Fail("ERROR")},              // no location
+         {"AT+CMGR=", Fail("ERROR")},
+         {"AT+CMGR=1,0", Fail("ERROR")},  // one parameter too many
+         {"AT+CMGR=x", Fail("ERROR")},    // not a number
+         {"AT+CMGD=1,2,3", Fail("ERROR")},
+         {"AT+CMGS=23,1", Fail("ERROR")},
+         {"AT+CMGL?", Fail("ERROR")},
+         {"AT+CNMI=x", Fail("ERROR")},
+         {"AT+XYZZY", Fail("ERROR")},
+         {"HELLO", Fail("ERROR")},
+         // A line too long to hold runs none of it: cut at the limit, this would delete message 1.
+         {"AT+CMGD=1" + std::string(1100, ' ') + ",4", Fail("ERROR")},
+         {"AT" + std::string(1000, ' '), Ok()},  // the next line is one of its own again
+         // Messages: an unread one is read once read or listed; stored ones go to the next free
+         // location; deleting by flag takes the read (1), and sent (2), ones.
+         {"AT+CMGR=1", Ok({"+CMGR: 1,,23", kCiao})},
+         {"AT+CMGR=3", StartsWith("\r\n+CMGR: 0,,")},
+         {"AT+CMGL=0", Lists("4 5")},
+         {"AT+CMGL=0", Lists("")},
+         {"AT+CMGS=23", "\r\n> "},
+         {kHello + kCtrlZ, Ok({"+CMGS: 0"})},
+         {"AT+CMGW=23,3", "\r\n> "},
+         {kHello + kCtrlZ, Ok({"+CMGW: 7"})},
+         {"AT+CMGW=23", "\r\n> "},
+         {kHello + kCtrlZ, Ok({"+CMGW: 8"})},
+         {"AT+CMGR=7", Ok({"+CMGR: 3,,23", kHello})},
+         {"AT+CMGL=2", Lists("8")},
+         {"AT+CMGD=0,2", Ok()},
+         {"AT+CMGL=4", Lists("8")},
+         {"AT+CMGD=8", Ok()},
+         {"AT+CMGR=8", Ok()},                      // an empty location
+         {"AT+CMGR=31", Fail("+CMS ERROR: 321")},  // past the SIM's 30
+         // MT as the program writes it, unquoted: the SIM's locations, then the phone's.
+         {"AT+CPMS=MT,MT,MT", Ok({"+CPMS: 0,130,0,130,0,130"})},
+         {"AT+CMGR=131", Fail("+CMS ERROR: 321")}});
+
+    // A PDU that is not a complete SMS-SUBMIT of the length given is refused, and the phone is
+    // back in command mode for the next.
+    const std::pair<int, std::string> malformed[] = {
+        {22, kHello},                                           // length one short
+        {24, kHello},                                           // length one long
+        {23, kHello.substr(0, 60) + "XY"},                      // not hexadecimal
+        {23, kHello + "7"},                                     // an odd number of digits
+        {23, kHello.substr(0, 16) + "04" + kHello.substr(18)},  // an SMS-DELIVER
+        {22, kHello.substr(0, kHello.size() - 2)},              // user data cut short
+        {24, kHello + "00"},                                    // user data longer than told
+        {23, kHello.substr(0, 16) + "51" + kHello.substr(18)},  // a header flag, no room for it
+        {1, ""},
+    };
+    for (const auto& [length, pdu] : malformed) {
+        EXPECT_EQ(line.Command("AT+CMGS=" + std::to_string(length)), "\r\n> ");
+        line.Send(pdu + kCtrlZ);
+        EXPECT_EQ(line.Reply(), Fail("+CMS ERROR: 304")) << pdu;
+    }
+    EXPECT_EQ(sim.sent(), "23 " + kHello + "\n");  // neither the stored nor the refused
+}
+
+// Faults, quirks and messages a scenario asks for, one line each.
+TEST(PhoneSim, DoesWhatItsScenarioSays) {
+    PhoneSim sim({}, R"(echo off
+fault silent AT+CGMM
+fault error AT+CSCA?
+fault cms AT+CMGS=* 500 once
+fault cme at+cpbs=me 10
+unsupported AT+CSQ*
+unknown-reply COMMAND NOT SUPPORT
+empty-read error
+cpin-ok no
+sms-capacity SM 5
+message from=+39 sc="" time=25/01/15,08:00:00-20 text="€"
+message from=Brenvik sc="" time=25/01/15,08:00:00+04 text=@ flash=yes
+)" + std::string("message from=+39 sc=\"\" time=25/01/15,08:00:00+04 ref=66 text=") +
+                         std::string(160, 'a') + "b\n");
+    Line line(sim.link());
+    ExpectAnswers(
+        line,
+        {{"AT+CGMM\rAT", Ok()},  // silent: only the second line is answered
+         {"AT+CSCA?", Fail("ERROR")},
+         {"AT+CSCA?", Fail("ERROR")},  // every time
+         {"AT+CMGS=23", Fail("+CMS ERROR: 500")},
+         {"AT+CMGS=23", "\r\n> "},  // once, then spent
+         {std::string(1, kEscape), Ok()},
+         {"AT+CPBS=ME", Fail("+CME ERROR: 10")},  // verbatim, whatever AT+CMEE says
+         {"AT+CSQ", Fail("COMMAND NOT SUPPORT")},
+         {"AT^FOO", Fail("COMMAND NOT SUPPORT")},
+         {"AT+CPIN?\rAT+CGMI", Ok({"+CPIN: READY\r\n\r\nBrenvik"})},  // no OK after READY
+         // Escape 1B 65, a time zone of -5 h; an alphanumeric sender's septets; a flash message;
+         // 161 characters as parts of 153 and 8 septets behind a header, with a fill bit.
+         {"AT+CMGR=1", EndsWith("\r\n000402919300005210518000000A029B32\r\n\r\nOK\r\n")},
+         {"AT+CMGR=2", EndsWith("\r\n00040DD04279D96D4FAF010010521051800000400100\r\n\r\nOK\r\n")},
+         {"AT+CMGR=3", HasSubstr("\r\n0044029193000052105180000040A0050003420201C2")},
+         {"AT+CMGR=4",
+          EndsWith("\r\n00440291930000521051800000400F050003420202C2E170381C0E8B01\r\n\r\nOK\r\n")},
+         {"AT+CMGR=5", Fail("+CMS ERROR: 321")},  // an empty location, as told
+         {"AT+CMGW=23", "\r\n> "},
+         {kHello + kCtrlZ, Ok({"+CMGW: 5"})},
+         {"AT+CMGW=23", "\r\n> "},
+         {kHello + kCtrlZ, Fail("+CMS ERROR: 322")}});  // the memory is full
+}
+
+TEST(PhoneSim, EchoesEachCharacterAsItArrivesUntilTurnedOff) {
+    PhoneSim sim;
+    {
+        Line line(sim.link());
+        // A terminal shows what is typed before the line ends.
+        line.Send("AT+CG");
+        EXPECT_EQ(line.ReadUntil("AT+CG"), "AT+CG");
+        line.Send("MX\bM\r");  // a backspace is echoed as it comes and edits the line
+        EXPECT_EQ(line.Reply(), "MX\bM\r\r\nBX-1 Simulated Phone\r\n\r\nOK\r\n");
+        // NUL bytes are dropped; an LF after the CR is no part of the next line.
+        line.Send(std::string("A\0T\0\r\n", 6));
+        EXPECT_EQ(line.Reply(), "AT\r\r\nOK\r\n");
+        // So is a PDU, until Escape cancels it.
+        EXPECT_EQ(line.Command("AT+CMGS=23"), "AT+CMGS=23\r\r\n> ");
+        line.Send(kHello.substr(0, 10) + kEscape);
+        EXPECT_EQ(line.Reply(), kHello.substr(0, 10) + "\r\nOK\r\n");
+        EXPECT_EQ(line.Command("ATE1E0"), "ATE1E0\r\r\nOK\r\n");  // the last E wins
+        EXPECT_EQ(line.Command("ATZ"), "\r\nOK\r\n");
+        EXPECT_EQ(line.Command("ATE0"), "ATE0\r\r\nOK\r\n");  // the reset turned it on again
+    }
+    // A client that reopens the device finds the phone as it left it.
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(Line(sim.link()).Command("AT"), "\r\nOK\r\n");
+}
+
+// Read and write system calls the process has made so far; -1 when the system does not say.
+long long SystemCalls(pid_t pid) {
+    std::ifstream io("/proc/" + std::to_string(pid) + "/io");
+    std::string key;
+    long long value = 0, total = 0;
+    int found = 0;
+    while (io >> key >> value) {
+        if (key != "syscr:" && key != "syscw:") continue;
+        total += value;
+        ++found;
+    }
+    return found == 2 ? total : -1;
+}
+
+TEST(PhoneSim, WaitsQuietlyWhileTheClientDoesNotRead) {
+    PhoneSim sim({"--echo", "off"});
+    if (SystemCalls(sim.pid()) < 0) GTEST_SKIP() << "no /proc/PID/io here";
+    Line line(sim.link());
+    // Far more answer than the pseudo-terminal holds, none of it read yet.
+    const std::string listing = line.Command("AT+CPBR=1,250");
+    const std::size_t commands = 400;
+    for (std::size_t i = 0; i < commands; ++i)
+        line.Send("AT+CPBR=1,250\r");
+    // Once the line is full the phone has nothing to do but wait: a phone that polls instead
+    // makes thousands of calls in the meantime.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const long long before = SystemCalls(sim.pid());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_LT(SystemCalls(sim.pid()) - before, 50);
+    // Nothing was lost while it waited.
+    const std::string all =
+        line.ReadUntil([&](const std::string& s) { return s.size() >= listing.size() * commands; });
+    EXPECT_EQ(all.size(), listing.size() * commands);
+    EXPECT_THAT(all, EndsWith(listing));
+}
+
+TEST(PhoneSim, VanishesAfterTheAnswer) {
+    PhoneSim sim({"--set", "fault vanish AT+CGMM"});
+    Line line(sim.link());
+    EXPECT_EQ(line.Command("AT+CGMM"), "AT+CGMM\r\r\nBX-1 Simulated Phone\r\n\r\nOK\r\n");
+    EXPECT_TRUE(line.WaitGone());
+    EXPECT_EQ(sim.Stop(0), 0);  // it has gone by itself
+    EXPECT_FALSE(fs::exists(fs::symlink_status(sim.link())));
+}
+
+// Messages that arrive after a command or on SIGUSR1 are announced with +CMTI, behind a code the
+// scenario adds; with indications off they are stored quietly.
+TEST(PhoneSim, ArrivalsAndUnsolicitedCodesFollowTheirCommand) {
+    PhoneSim sim({"--echo", "off"}, R"(
+urc AT+CGMI RING
+arrival after=AT+CGMI from=+393330000001 text="Dopo il comando"
+arrival from=+393330000002 text="Su richiesta"
+arrival after=AT+CGMR from=+393330000003 text="Non annunciato"
+)");
+    Line line(sim.link());
+    line.Send("AT+CGMI\r");
+    EXPECT_EQ(line.ReadUntil("\r\n+CMTI: \"SM\",1\r\n"),
+              Ok({"Brenvik"}) + "\r\nRING\r\n\r\n+CMTI: \"SM\",1\r\n");
+    EXPECT_THAT(line.Command("AT+CMGR=1"), StartsWith("\r\n+CMGR: 0,,"));
+    kill(sim.pid(), SIGUSR1);
+    EXPECT_EQ(line.ReadUntil("\r\n"), "\r\n+CMTI: \"SM\",2\r\n");
+    EXPECT_THAT(line.Command("AT+CMGR=2"), HasSubstr("0C919333030000200000"));
+    line.Command("AT+CNMI=2,0");
+    EXPECT_EQ(line.Command("AT+CGMR"), Ok({"1.0.0"}));
+    EXPECT_THAT(line.Command("AT+CMGR=3"), StartsWith("\r\n+CMGR: 0,,"));
+}
+
+}  // namespace
+}  // namespace phonesim_test
