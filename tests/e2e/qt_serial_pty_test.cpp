@@ -1,52 +1,24 @@
-// The Qt serial port against a real pseudo-terminal: bytes both ways, the arrival event on the
-// window thread, port numbers through the "comN" link, and an unplugged device.
+// The Qt serial port on its own: what it refuses, and the dispatcher on a real pseudo-terminal,
+// where Qt raises no second arrival while one is handled, so what the phone sends while a box of
+// the dispatcher is open must be fetched when it closes. (Bytes both ways, the comN link and an
+// unplugged phone: every end-to-end test of the program.)
 #ifdef BSMS_HAVE_QT
 
-#include <gtest/gtest.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
 
-#include "pty.h"
+#include <gtest/gtest.h>
+#include <QDeadlineTimer>
+
+#include "app/startup.h"
 #include "qt/qt_comm_port.h"
+#include "qt_loop.h"
 #include "test_support.h"
 
 namespace bsms {
 namespace {
-
-using test::Pty;
-
-TEST(QtSerialPort, BytesBothWaysThroughTheComLinkAndUnplug) {
-    test::QtApp();
-    test::TempFolder dir;
-    Pty pty;
-    std::filesystem::create_symlink(pty.slave, dir.path() / "com3");
-
-    qt::QtCommPort port(dir.path());
-    port.setCommPort(3);
-    port.setSettings("115200,n,8,1");
-    EXPECT_EQ(port.device(), (dir.path() / "com3").string());
-    std::string received;
-    int events = 0;
-    port.onComm = [&] {
-        ++events;
-        received += port.input();
-    };
-    port.setPortOpen(true);
-    ASSERT_TRUE(port.portOpen());
-
-    port.output("AT+CGMM\r");
-    EXPECT_EQ(pty.readSome(), "AT+CGMM\r");
-
-    const std::string reply = "AT+CGMM\r\r\nSIM900 \xE8\r\n\r\nOK\r\n";
-    ASSERT_EQ(::write(pty.master, reply.data(), reply.size()), static_cast<ssize_t>(reply.size()));
-    ASSERT_TRUE(test::RunUntil([&] { return received.size() >= reply.size(); }));
-    EXPECT_EQ(received, reply);
-    EXPECT_GE(events, 1);
-
-    // The other side goes away: the port closes itself instead of spinning on read errors.
-    ::close(pty.master);
-    pty.master = -1;
-    EXPECT_TRUE(test::RunUntil([&] { return !port.portOpen(); }));
-    port.setPortOpen(false);  // closing a closed port is harmless
-}
 
 TEST(QtSerialPort, OpenFailuresAreCommErrors) {
     test::QtApp();
@@ -54,10 +26,79 @@ TEST(QtSerialPort, OpenFailuresAreCommErrors) {
     qt::QtCommPort port(dir.path());
     port.setCommPort(9);
     std::filesystem::create_symlink(dir.path() / "missing-device", dir.path() / "com9");
+    EXPECT_EQ(port.device(), (dir.path() / "com9").string());
     EXPECT_THROW(port.setPortOpen(true), CommError);
     EXPECT_FALSE(port.portOpen());
     EXPECT_THROW(port.setSettings("9600,q,8,1"), CommError);
     EXPECT_THROW(port.setHandshaking(4), CommError);
+}
+
+// A pseudo-terminal standing in for the phone: the test writes the phone's side, the program
+// opens the other by its path.
+struct Pty {
+    int master = -1;
+    int slave = -1;  // kept open only to look at its input queue
+    char name[256] = {};
+    Pty() {
+        EXPECT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+        termios t{};
+        tcgetattr(slave, &t);
+        cfmakeraw(&t);
+        tcsetattr(slave, TCSANOW, &t);
+    }
+    ~Pty() {
+        close(master);
+        close(slave);
+    }
+    void send(const std::string& bytes) const {
+        ASSERT_EQ(write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+    // Bytes sent to the program that it has not read yet.
+    int unread() const {
+        int n = 0;
+        ioctl(slave, FIONREAD, &n);
+        return n;
+    }
+};
+
+// Answers every box after running its own event loop, as a real box does, until the port has
+// taken in everything the phone sent while it was open.
+class LoopingHost : public test::ScriptedHost {
+  public:
+    explicit LoopingHost(const Pty& pty) : pty_(pty) {}
+    MsgResult msgBox(const MessageBoxSpec& box) override {
+        if (boxes.empty()) pty_.send("RING\r\n");
+        QDeadlineTimer deadline(10000);
+        while (pty_.unread() > 0 && !deadline.hasExpired())
+            test::QtApp().processEvents(QEventLoop::AllEvents, 10);
+        test::QtApp().processEvents();
+        return ScriptedHost::msgBox(box);
+    }
+
+  private:
+    const Pty& pty_;
+};
+
+TEST(DispatcherOnPort, WhatArrivesDuringABoxIsJudgedWhenItCloses) {
+    test::QtApp();
+    test::TempFolder dir;
+    Pty pty;
+    std::filesystem::create_symlink(pty.name, dir.path() / "com1");
+    LoopingHost host(pty);
+    qt::QtCommPort port(dir.path());
+    const auto program = MakeProgram(host, port, dir.path());
+    program->Form1->load();
+    program->Form1->menu("Mn_Apri").click();
+    ASSERT_TRUE(port.portOpen());
+
+    pty.send("AT\r\r\nERROR\r\n");
+    const Control& box = (*program->Form1)["Text1"];
+    ASSERT_TRUE(test::RunUntil([&] { return !host.boxes.empty(); }));
+    EXPECT_EQ(host.boxes[0].text, "Comando non accettato dal telefonino");
+    // No byte follows the RING, so nothing but the dispatcher itself can bring it in.
+    EXPECT_TRUE(test::RunUntil([&] { return box.text().ends_with("RING\r\n"); })) << box.text();
+    EXPECT_EQ(box.text(), "AT\r\r\nERROR\r\nRING\r\n");
+    EXPECT_EQ(host.boxes.size(), 1u);
 }
 
 }  // namespace
