@@ -1,12 +1,11 @@
-// The Qt binding of the window models: widgets follow the model and user input reaches it.
+// The Qt binding of the window models: widgets follow the model and user input reaches it, on
+// the real desktop host.
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -28,15 +27,10 @@ class ScriptedQtHost : public qt::QtHost {
   public:
     std::vector<MessageBoxSpec> boxes;
     std::deque<MsgResult> answers;
-    std::function<void()> duringBox;
     MsgResult msgBox(const MessageBoxSpec& box) override {
         boxes.push_back(box);
-        if (duringBox) duringBox();
-        MsgResult r = MsgResult::Ok;
-        if (!answers.empty()) {
-            r = answers.front();
-            answers.pop_front();
-        }
+        const MsgResult r = answers.empty() ? MsgResult::Ok : answers.front();
+        if (!answers.empty()) answers.pop_front();
         return r;
     }
 };
@@ -55,24 +49,16 @@ struct GuiRig {
     }
 };
 
-TEST(Binder, DrawsTheMainWindowWithMenusAndShortcuts) {
-    GuiRig rig;
-    EXPECT_EQ(rig.main.windowTitle(), "SMS - Brenvik");
-    auto* label = rig.widget<QLabel>("Label7");
-    ASSERT_NE(label, nullptr);
-    EXPECT_EQ(label->text(), "Caratteri usati:");
-    QAction* apri = rig.main.actionFor("Mn_Apri");
-    ASSERT_NE(apri, nullptr);
-    EXPECT_EQ(apri->text(), "&Apri");
-    EXPECT_EQ(apri->shortcut(), QKeySequence("Shift+F1"));
-    EXPECT_EQ(rig.main.actionFor("Mn_Flash")->shortcut(), QKeySequence("Ctrl+F"));
-    EXPECT_FALSE(rig.widget<QPushButton>("Command6")->isEnabled());  // port closed
-    EXPECT_TRUE(rig.main.actionFor("Mn_Conferma")->isChecked());
-}
-
 TEST(Binder, ModelAndWidgetsStayInStepBothWays) {
     GuiRig rig;
     Window& f = *rig.program.Form1;
+    EXPECT_EQ(rig.main.windowTitle(), "SMS - Brenvik");
+    EXPECT_EQ(rig.main.actionFor("Mn_Apri")->text(), "&Apri");
+    EXPECT_EQ(rig.main.actionFor("Mn_Apri")->shortcut(), QKeySequence("Shift+F1"));
+    EXPECT_EQ(rig.main.actionFor("Mn_Flash")->shortcut(), QKeySequence("Ctrl+F"));
+    EXPECT_FALSE(rig.widget<QPushButton>("Command6")->isEnabled());  // the port is closed
+    EXPECT_TRUE(rig.main.actionFor("Mn_Conferma")->isChecked());
+
     auto* recipient = rig.widget<QLineEdit>("Text4");
     int changes = 0;
     f["Text4"].onChange = [&] { ++changes; };
@@ -91,15 +77,10 @@ TEST(Binder, ModelAndWidgetsStayInStepBothWays) {
     f["Text5"].setText("x\r\ny");
     EXPECT_EQ(text5->toPlainText(), "x\ny");
 
-    // Menu check marks belong to the model.
-    f.menu("Mn_Flash").onClick = [&] {
-        f.menu("Mn_Flash").setChecked(!f.menu("Mn_Flash").checked());
-    };
-    rig.main.actionFor("Mn_Flash")->trigger();
-    EXPECT_TRUE(f.menu("Mn_Flash").checked());
-    EXPECT_TRUE(rig.main.actionFor("Mn_Flash")->isChecked());
-    rig.main.actionFor("Mn_Flash")->trigger();
-    EXPECT_FALSE(rig.main.actionFor("Mn_Flash")->isChecked());
+    // Menu check marks belong to the model, which the program's handler toggles.
+    rig.main.actionFor("Mn_Conferma")->trigger();
+    EXPECT_FALSE(f.menu("Mn_Conferma").checked());
+    EXPECT_FALSE(rig.main.actionFor("Mn_Conferma")->isChecked());
 
     f["Label5"].setLeft(2100);
     EXPECT_EQ(rig.main.widgetFor("Label5")->x(), qt::Px(2100));
@@ -213,24 +194,6 @@ TEST(Binder, AnEditInTheReceiveBoxKeepsThePhonesLineBreaks) {
     EXPECT_EQ(box->textCursor().position(), box->toPlainText().size());
 }
 
-TEST(Binder, ModalWindowRunsItsOwnLoopWithTimersGoingOn) {
-    GuiRig rig;
-    Window& f2 = *rig.program.Form2;
-    int ticks = 0;
-    (*rig.program.Form1)["Timer1"].onTick = [&] { ++ticks; };
-    QTimer::singleShot(0, [&] {
-        // Inside the modal loop: the window is shown and filled, arrivals still run.
-        EXPECT_TRUE(f2.shown());
-        EXPECT_EQ(f2["Text2"].text(), "19200,n,8,1");
-        rig.port.arrive("RING\r\n");
-        QTimer::singleShot(1100, [&] { f2["Command1"].click(); });
-    });
-    rig.program.Form1->menu("Mn_Comm").click();
-    EXPECT_FALSE(f2.shown());
-    EXPECT_NE((*rig.program.Form1)["Text1"].text().find("RING"), std::string::npos);
-    EXPECT_GE(ticks, 1);
-}
-
 TEST(Binder, WidgetsMayOutliveTheirWindowModels) {
     test::TempFolder dir;
     test::FakeCommPort port;
@@ -282,6 +245,45 @@ TEST(Binder, CloseBoxAsksAndCancelKeepsTheWindow) {
     rig.host.answers = {MsgResult::No};
     rig.main.close();
     EXPECT_FALSE(rig.main.isVisible());
+}
+
+// The borderless progress window's own loop keeps arrivals, its timer and the pointer going until
+// Cancel ends a download the phone never answers; the picker shows a loaded file.
+TEST(PhonebookWindow, SilentPhoneLeavesItOpenUntilCancel) {
+    GuiRig rig;
+    Program& p = rig.program;
+    rig.dir.write("Rubrica.txt", "Anna (111)\r\nBob (work) (222)\r\n");
+    rig.port.setPortOpen(true);
+    Status_Refresh(p);
+    p.Form1->menu("Mn_Rub_Load").click();
+    auto* picker = rig.widget<QComboBox>("Combo2");
+    ASSERT_TRUE(picker && picker->isEnabled() && picker->count() == 2);
+    emit picker->activated(1);  // as the user's choice
+    EXPECT_EQ((*p.Form1)["Text4"].text(), "222");
+
+    const auto busy = [] { return QApplication::overrideCursor() != nullptr; };
+    Window& f3 = *p.Form3;
+    qt::BoundWindow& w = rig.host.bind(f3);
+    QTimer::singleShot(0, [&] {
+        EXPECT_TRUE(w.isVisible() && (w.windowFlags() & Qt::FramelessWindowHint));
+        EXPECT_TRUE(busy());  // no language applied: the hourglass of loading stays
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(w.widgetFor("Command1"), &enter);
+        EXPECT_FALSE(busy());
+        QApplication::sendEvent(w.widgetFor("Frame1"), &enter);
+        EXPECT_TRUE(busy());
+        rig.port.arrive(rig.port.written + "\r\nOK\r\n");  // then the phone falls silent
+    });
+    int ticks = 0;
+    const auto tick = f3["Timer1"].onTick;
+    f3["Timer1"].onTick = [&] {
+        tick();
+        if (++ticks == 2) qobject_cast<QPushButton*>(w.widgetFor("Command1"))->click();
+    };
+    p.Form1->menu("Mn_Upload").click();  // returns when the window has closed
+
+    EXPECT_EQ(rig.port.written, "AT+CPBS=SM\rAT+CPBR=1,200\r");
+    EXPECT_FALSE(w.isVisible() || rig.port.portOpen() || busy());
 }
 
 }  // namespace
