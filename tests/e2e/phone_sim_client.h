@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -23,8 +22,6 @@
 #include <gmock/gmock.h>
 
 #include "test_support.h"
-
-extern char** environ;
 
 namespace phonesim_test {
 
@@ -68,54 +65,43 @@ inline std::pair<int, std::string> RunTool(const std::string& args) {
 // after these (a later --link wins), a scenario before them.
 class PhoneSim {
   public:
-    explicit PhoneSim(std::vector<std::string> args = {}, const std::string& scenario = "") {
+    explicit PhoneSim(const std::vector<std::string>& args = {}, const std::string& scenario = "") {
+        // The shell's pid is the simulator's once it is replaced by it; then the device's path.
+        std::string command = "echo $$; exec " BSMS_BIN_DIR "/phone-sim --link " + link().string() +
+                              " --sent-log " + (dir_.path() / "sent.log").string();
         if (!scenario.empty()) {
             dir_.write("scenario.txt", scenario);
-            args.insert(args.begin(), {"--scenario", (dir_.path() / "scenario.txt").string()});
+            command += " --scenario " + (dir_.path() / "scenario.txt").string();
         }
-        args.insert(args.begin(), {BSMS_BIN_DIR "/phone-sim", "--link", link().string(),
-                                   "--sent-log", (dir_.path() / "sent.log").string()});
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        // The device's path, the first line of its output, says it serves.
-        int out[2];
-        EXPECT_EQ(pipe(out), 0);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        if (pid_ < 0 || ReadFor(out[0], device_, [](auto& s) { return s.ends_with('\n'); }) != 1)
-            ADD_FAILURE() << "phone-sim printed no device";
-        close(out[0]);
-        device_ = device_.substr(0, device_.find('\n'));
+        for (const std::string& a : args)
+            command += " '" + std::regex_replace(a, std::regex("'"), "'\\''") + "'";
+        out_ = popen(command.c_str(), "r");
+        char device[256] = {};
+        if (fscanf(out_, "%d %255s", &pid_, device) != 2)
+            ADD_FAILURE() << "phone-sim did not start";
+        device_ = device;
     }
     ~PhoneSim() { Stop(); }
 
     const std::string& device() const { return device_; }
     fs::path link() const { return dir_.path() / "com1"; }
-    pid_t pid() const { return pid_; }
+    int pid() const { return pid_; }
     std::string sent() const { return ReadFile(dir_.path() / "sent.log"); }
 
     // Sends a signal (0: none) and waits for the exit; the exit status, -1 when killed.
     int Stop(int sig = SIGTERM) {
-        if (pid_ > 0) {
-            kill(pid_, sig);
-            int status = 0;
-            waitpid(pid_, &status, 0);
+        if (out_ != nullptr) {
+            if (pid_ > 0) kill(pid_, sig);
+            const int status = pclose(std::exchange(out_, nullptr));
             exit_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            pid_ = -1;
         }
         return exit_;
     }
 
   private:
     bsms::test::TempFolder dir_;
-    pid_t pid_ = -1;
+    FILE* out_ = nullptr;
+    int pid_ = -1;
     int exit_ = 0;
     std::string device_;
 };

@@ -61,30 +61,21 @@ struct Pty {
     }
 };
 
-// Answers every box after running its own event loop, as a real box does, until the port has
-// taken in everything the phone sent while it was open.
-class LoopingHost : public test::ScriptedHost {
-  public:
-    explicit LoopingHost(const Pty& pty) : pty_(pty) {}
-    MsgResult msgBox(const MessageBoxSpec& box) override {
-        if (boxes.empty()) pty_.send("RING\r\n");
-        QDeadlineTimer deadline(10000);
-        while (pty_.unread() > 0 && !deadline.hasExpired())
-            test::QtApp().processEvents(QEventLoop::AllEvents, 10);
-        test::QtApp().processEvents();
-        return ScriptedHost::msgBox(box);
-    }
-
-  private:
-    const Pty& pty_;
-};
-
 TEST(DispatcherOnPort, WhatArrivesDuringABoxIsJudgedWhenItCloses) {
     test::QtApp();
     test::TempFolder dir;
     Pty pty;
     std::filesystem::create_symlink(pty.name, dir.path() / "com1");
-    LoopingHost host(pty);
+    // Each box runs its own event loop, as a real box does, until the port has taken in what the
+    // phone sent while it was open.
+    test::ScriptedHost host;
+    host.duringBox = [&](const MessageBoxSpec&) {
+        if (host.boxes.size() == 1) pty.send("RING\r\n");
+        QDeadlineTimer deadline(10000);
+        while (pty.unread() > 0 && !deadline.hasExpired())
+            test::QtApp().processEvents(QEventLoop::AllEvents, 10);
+        test::QtApp().processEvents();
+    };
     qt::QtCommPort port(dir.path());
     const auto program = MakeProgram(host, port, dir.path());
     program->Form1->load();

@@ -1,10 +1,9 @@
 #include "test_support.h"
 
+#include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
-
-#include <unistd.h>
 
 #include "app/startup.h"
 
@@ -57,15 +56,12 @@ TempFolder::~TempFolder() {
 }
 
 void TempFolder::write(const std::string& name, const std::string& bytes) const {
-    std::ofstream out(path_ / name, std::ios::binary);
-    out << bytes;
+    std::ofstream(path_ / name, std::ios::binary) << bytes;
 }
 
 std::string TempFolder::read(const std::string& name) const {
     std::ifstream in(path_ / name, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 bool TempFolder::exists(const std::string& name) const {
@@ -76,12 +72,6 @@ Program& Rig::start() {
     program = MakeProgram(host, port, dir.path());
     program->Form1->load();
     return *program;
-}
-
-std::filesystem::path SharedDir() {
-    const std::filesystem::path p = BSMS_SHARED_DIR;
-    std::error_code ec;
-    return std::filesystem::is_directory(p / "corpus", ec) ? p : std::filesystem::path();
 }
 
 }  // namespace bsms::test

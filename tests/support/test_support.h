@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/comm_port.h"
@@ -19,11 +20,7 @@ class FakeCommPort : public CommPort {
   public:
     bool portOpen() const override { return open_; }
     void output(const std::string& bytes) override { written += bytes; }
-    std::string input() override {
-        std::string out;
-        out.swap(pending_);
-        return out;
-    }
+    std::string input() override { return std::exchange(pending_, {}); }
     // Characters arrive and the arrival event runs, as on the window thread. As with Qt Serial
     // Port, no second event is raised while one is being handled: the bytes only wait.
     void arrive(const std::string& bytes) {
@@ -111,8 +108,5 @@ struct Rig {
     Program& start();
     Window& form1() { return *program->Form1; }
 };
-
-// Where the shared corpus of real phone replies lies; empty when this checkout has none.
-std::filesystem::path SharedDir();
 
 }  // namespace bsms::test
