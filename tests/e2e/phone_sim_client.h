@@ -135,18 +135,13 @@ class Line {
     }
     // Up to a final result code or the "> " prompt.
     std::string Reply() {
-        static const std::regex final(
-            "(\r\n(OK|ERROR)|\\+CM[ES] ERROR: [^\r\n]*|COMMAND NOT SUPPORT)\r\n$|\r\n> $");
+        static const std::regex final("(\r\n(OK|ERROR)|\\+CM[ES] ERROR: [^\r\n]*)\r\n$|\r\n> $");
         return ReadUntil([](const std::string& s) { return std::regex_search(s, final); });
     }
     // Sends a command line (CR added) and returns the answer.
     std::string Command(const std::string& command) {
         Send(command + "\r");
         return Reply();
-    }
-    // Waits until the other side has gone: true when it has.
-    bool WaitGone() {
-        return ReadFor(fd_, pending_, [](auto&) { return false; }) == 0;
     }
 
   private:
