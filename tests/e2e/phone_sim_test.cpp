@@ -31,8 +31,6 @@ TEST(PhoneSim, StartsOnlyWhereItCanAndRemovesItsLinkWhenStopped) {
     const std::string at = dir.path().string() + "/";
     const std::pair<std::string, std::string> starts[] = {
         {"--link " + at + "file", "file exists and is not a symbolic link"},
-        {"--link " + at + "x --profile nope", "unknown profile nope"},
-        {"--bogus", "unknown option --bogus"},
         {"--set \"cmee 7\"", "cmee 7: \"7\" is not a number from 0 to 2"},
         {"--check --scenario " + at + "bad.txt", "bad.txt:2: unknown keyword"},  // by its line
     };

@@ -5,14 +5,20 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <functional>
+#include <regex>
 
 #include "browser/form5.h"
 #include "link/reply_timer.h"
 #include "program_on_sim.h"
 #include "scenario.h"
+
+namespace phonesim {
+void PrintTo(const Profile& profile, std::ostream* out) {
+    *out << profile.name;
+}
+}  // namespace phonesim
 
 namespace bsms {
 namespace {
@@ -60,11 +66,9 @@ void EveryDialogue(ProgramOnSim& rig, const std::string& profile = "standard") {
     for (int row = 7; row <= stored; ++row)
         parts += Browser(*rig.program).entryOfRow(row).Text;
     EXPECT_EQ(parts, takesMessages ? Text(400) : "");
-    const std::size_t before = rig.host.boxes.size();
     rig.host.answers = {MsgResult::Ok};
     rig.form5()["Command7"].click();
     EXPECT_TRUE(RunUntil([&] { return rig.form5()["Grid1"].rows() == stored; })) << rig.received();
-    EXPECT_EQ(rig.host.boxes.size(), before + 1);  // the question, and no error
 
     // Boxes: a send's "sent" or its refusal each, the store's refusal, the delete question,
     // and where the phone answers an empty location with an error, the count of those.
@@ -79,25 +83,17 @@ void EveryDialogue(ProgramOnSim& rig, const std::string& profile = "standard") {
     EXPECT_EQ(texts, expected);
 }
 
-std::vector<std::string> AllProfiles() {
-    std::vector<std::string> names;
-    for (const phonesim::Profile& p : phonesim::Profiles())
-        names.emplace_back(p.name);
-    return names;
-}
-
-class ProgramOnEveryPhone : public ::testing::TestWithParam<std::string> {};
+// Every kind of phone the simulator knows, so that a new one joins by itself.
+class ProgramOnEveryPhone : public ::testing::TestWithParam<phonesim::Profile> {};
 
 TEST_P(ProgramOnEveryPhone, EveryDialogueGoesThrough) {
-    ProgramOnSim rig({"--profile", GetParam()});
-    EveryDialogue(rig, GetParam());
+    ProgramOnSim rig({"--profile", GetParam().name});
+    EveryDialogue(rig, GetParam().name);
 }
 
-INSTANTIATE_TEST_SUITE_P(All, ProgramOnEveryPhone, ::testing::ValuesIn(AllProfiles()),
+INSTANTIATE_TEST_SUITE_P(All, ProgramOnEveryPhone, ::testing::ValuesIn(phonesim::Profiles()),
                          [](const auto& info) {
-                             std::string name = info.param;
-                             std::replace(name.begin(), name.end(), '-', '_');
-                             return name;
+                             return std::regex_replace(info.param.name, std::regex("-"), "_");
                          });
 
 TEST(ProgramUnderFaults, EveryDialogueWithRepliesCutAtEveryByte) {

@@ -82,13 +82,6 @@ struct ProgramOnSim {
         if (!RunUntil([&] { return form5()["Command7"].enabled(); }, waitMs)) return -1;
         return form5()["Grid1"].rows() - 1;
     }
-    // The text of the message at one location of the phone's memory, read back.
-    std::string readBack(int index) {
-        form1()["Text1"].setText("");
-        program->WriteCommand("AT+CMGR=" + std::to_string(index));
-        EXPECT_TRUE(answered()) << received();
-        return Decode_Sms_Deliver(Extract_Pdu(received()), {}).Text;
-    }
     // The texts of the messages the phone sent, decoded from its log in turn.
     std::string sentText() {
         std::istringstream log(sim.sent());

