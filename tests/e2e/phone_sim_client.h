@@ -130,9 +130,6 @@ class Line {
             ADD_FAILURE() << "no complete answer, got " << ::testing::PrintToString(pending_);
         return std::exchange(pending_, {});
     }
-    std::string ReadUntil(const std::string& ending) {
-        return ReadUntil([&](const std::string& s) { return s.ends_with(ending); });
-    }
     // Up to a final result code or the "> " prompt.
     std::string Reply() {
         static const std::regex final("(\r\n(OK|ERROR)|\\+CM[ES] ERROR: [^\r\n]*)\r\n$|\r\n> $");
