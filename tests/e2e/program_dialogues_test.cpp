@@ -1,12 +1,16 @@
-// The browser and the phonebooks through the real serial port where the values matter: every
-// message at its location with its text and its sender's name from the downloaded phonebooks,
-// also when the read is asked for again mid-answer; a delete on the phone; the number a send to
-// a picked entry goes to.
+// The program through the real serial port where the values matter: every message the browser
+// lists at its location, with its text and its sender's name from the downloaded phonebooks, also
+// when the read is asked for again mid-answer; a delete on the phone; the number a send to a
+// picked entry goes to. And the port itself: a device it cannot open, and what arrives while the
+// dispatcher's box is up (Qt raises no second arrival while one is handled, so the dispatcher
+// must fetch it when the box closes).
 #ifdef BSMS_HAVE_QT
 
-#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/ioctl.h>
 
-#include <sstream>
+#include <gtest/gtest.h>
+#include <QThread>
 
 #include "browser/form5.h"
 #include "program_on_sim.h"
@@ -95,6 +99,43 @@ TEST(BrowserOnSim, ListsEveryMessageAtItsLocationNamedFromThePhonebooks) {
     ASSERT_TRUE(rig.send()) << rig.received();
     // +393401234567 as a destination address: 12 digits, international, semi-octets swapped.
     EXPECT_NE(rig.sim.sent().find("0C91934310325476"), std::string::npos) << rig.sim.sent();
+}
+
+TEST(QtSerialPort, AMissingDeviceIsACommErrorAndLeavesThePortClosed) {
+    test::QtApp();
+    test::TempFolder dir;
+    qt::QtCommPort port(dir.path());
+    std::filesystem::create_symlink(dir.path() / "missing-device", dir.path() / "com1");
+    EXPECT_THROW(port.setPortOpen(true), CommError);
+    EXPECT_FALSE(port.portOpen());
+}
+
+TEST(DispatcherOnPort, WhatArrivesDuringABoxIsJudgedWhenItCloses) {
+    test::ProgramOnSim rig({"--set", "arrival from=+393330000002 text=Ciao"});
+    // The device's input queue: what the phone sent that the port has not read yet.
+    const int tty = open(rig.sim.device().c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    const auto unread = [&] {
+        int n = 0;
+        ioctl(tty, FIONREAD, &n);
+        return n;
+    };
+    // The message arrives while the box is up; the box runs its own event loop, as a real one
+    // does, until the port has taken it in. No byte follows, so only the dispatcher itself can
+    // then bring it into the receive box.
+    rig.host.duringBox = [&](const MessageBoxSpec&) {
+        kill(rig.sim.pid(), SIGUSR1);
+        for (QDeadlineTimer wait(10000); unread() == 0 && !wait.hasExpired();)
+            QThread::msleep(1);
+        EXPECT_TRUE(test::RunUntil([&] { return unread() == 0; }));
+    };
+    rig.program->WriteCommand("AT+XYZZY");
+    ASSERT_TRUE(test::RunUntil([&] { return !rig.host.boxes.empty(); }));
+    EXPECT_EQ(rig.host.boxes[0].text, "Command didn't accept by mobile");
+    EXPECT_TRUE(test::RunUntil([&] { return rig.received().ends_with("+CMTI: \"SM\",7\r\n"); }))
+        << rig.received();
+    EXPECT_EQ(rig.received(), "AT+XYZZY\r\r\nERROR\r\n\r\n+CMTI: \"SM\",7\r\n");
+    EXPECT_EQ(rig.host.boxes.size(), 1u);
+    close(tty);
 }
 
 }  // namespace

@@ -46,7 +46,6 @@ TEST(Binder, ModelAndWidgetsStayInStepBothWays) {
     auto* recipient = rig.widget<QLineEdit>("Text4");
     int changes = 0;
     f["Text4"].onChange = [&] { ++changes; };
-    recipient->setFocus();
     recipient->insert("+39333");  // as typed
     EXPECT_EQ(f["Text4"].text(), "+39333");
     EXPECT_EQ(changes, 1);
@@ -179,7 +178,6 @@ TEST(Binder, TheGridsCurrentRowIsTheOneTheUserMarked) {
     qt::BoundWindow& bound = host.bind(w);
     bound.show();
     auto* table = qobject_cast<QTableWidget*>(bound.widgetFor("Grid1"));
-    ASSERT_NE(table, nullptr);
     grid.setCurrent(1, 0);
     EXPECT_EQ(table->currentRow(), 0);
     table->setFocus();
