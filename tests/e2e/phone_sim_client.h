@@ -50,7 +50,7 @@ inline std::string ReadFile(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Runs phone-sim to its end (--help, --check, a refused start): the exit status and both streams.
+// Runs phone-sim to its end (--check, a refused start): the exit status and both streams.
 inline std::pair<int, std::string> RunTool(const std::string& args) {
     FILE* p = popen((BSMS_BIN_DIR "/phone-sim " + args + " 2>&1").c_str(), "r");
     std::string out;
@@ -62,17 +62,13 @@ inline std::pair<int, std::string> RunTool(const std::string& args) {
 }
 
 // One running simulator on DIR/com1, logging what it sends to DIR/sent.log; the arguments come
-// after these (a later --link wins), a scenario before them.
+// after these (a later --link wins).
 class PhoneSim {
   public:
-    explicit PhoneSim(const std::vector<std::string>& args = {}, const std::string& scenario = "") {
+    explicit PhoneSim(const std::vector<std::string>& args = {}) {
         // The shell's pid is the simulator's once it is replaced by it; then the device's path.
         std::string command = "echo $$; exec " BSMS_BIN_DIR "/phone-sim --link " + link().string() +
                               " --sent-log " + (dir_.path() / "sent.log").string();
-        if (!scenario.empty()) {
-            dir_.write("scenario.txt", scenario);
-            command += " --scenario " + (dir_.path() / "scenario.txt").string();
-        }
         for (const std::string& a : args)
             command += " '" + std::regex_replace(a, std::regex("'"), "'\\''") + "'";
         out_ = popen(command.c_str(), "r");

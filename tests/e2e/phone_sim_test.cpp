@@ -1,5 +1,5 @@
 // The simulated phone through its pseudo-terminal, as a client meets it: its start and stop, a
-// real phone's line discipline, what it answers and keeps, and what its scenario makes it do.
+// real phone's line discipline, what it answers and keeps, and what its settings make it do.
 // (What the program relies on runs through it in every end-to-end test of the program.)
 #include <fstream>
 #include <regex>
@@ -77,12 +77,6 @@ TEST(PhoneSim, AnswersAsAPhoneAndAsItsSettingsSay) {
          {"AT+CMGR=0", Fail("+CMS ERROR: 321")},
          {"AT+CMEE=0", Ok()},
          {"AT+CPBR=0", Fail("ERROR")},
-         {"AT+CBC", Fail("+CME ERROR: 10")},  // a fault's error as given, whatever AT+CMEE says
-         {"AT+CSQ", Fail("ERROR")},
-         {"AT+CREG?", Fail("+CMS ERROR: 500")},  // once, then spent
-         {"AT+CREG?", Ok({"+CREG: 0,1"})},
-         {"AT+COPS?", Fail("ERROR")},  // what the phone is told it lacks
-         {"AT+CPIN?\rAT+CGMI", Ok({"+CPIN: READY\r\n\r\nBrenvik"})},  // no OK after READY
          {"AT+CMGR=0", Fail("+CMS ERROR: 321")},
          {"AT+CMGS=0", Fail("+CMS ERROR: 304")},
          {"AT+CPMS=\"XX\"", Fail("+CMS ERROR: 302")},
@@ -97,6 +91,13 @@ TEST(PhoneSim, AnswersAsAPhoneAndAsItsSettingsSay) {
          {"AT+CNMI=x", Fail("ERROR")},
          {"AT+XYZZY", Fail("ERROR")},
          {"HELLO", Fail("ERROR")},
+         // Faults and quirks from its settings.
+         {"AT+CBC", Fail("+CME ERROR: 10")},  // as given, whatever AT+CMEE says
+         {"AT+CSQ", Fail("ERROR")},
+         {"AT+CREG?", Fail("+CMS ERROR: 500")},  // once, then spent
+         {"AT+CREG?", Ok({"+CREG: 0,1"})},
+         {"AT+COPS?", Fail("ERROR")},  // what the phone is told it lacks
+         {"AT+CPIN?\rAT+CGMI", Ok({"+CPIN: READY\r\n\r\nBrenvik"})},  // no OK after READY
          // A line too long to hold runs none of it: cut at the limit, this would delete message 1.
          {"AT+CMGD=1" + std::string(1100, ' ') + ",4", Fail("ERROR")},
          {"AT" + std::string(1000, ' '), Ok()},  // the next line is one of its own again
@@ -147,7 +148,7 @@ TEST(PhoneSim, EchoesEachCharacterAsItArrivesUntilTurnedOff) {
         // NUL bytes are dropped; an LF after the CR is no part of the next line.
         line.Send(std::string("A\0T\0\r\n", 6));
         EXPECT_EQ(line.Reply(), "AT\r\r\nOK\r\n");
-        // So is a PDU, until Escape cancels it.
+        // A PDU is echoed too, until Escape cancels it.
         EXPECT_EQ(line.Command("AT+CMGS=23"), "AT+CMGS=23\r\r\n> ");
         line.Send(kHello.substr(0, 10) + kEscape);
         EXPECT_EQ(line.Reply(), kHello.substr(0, 10) + "\r\nOK\r\n");

@@ -111,7 +111,7 @@ TEST(QtSerialPort, AMissingDeviceIsACommErrorAndLeavesThePortClosed) {
 }
 
 TEST(DispatcherOnPort, WhatArrivesDuringABoxIsJudgedWhenItCloses) {
-    test::ProgramOnSim rig({"--set", "arrival from=+393330000002 text=Ciao"});
+    ProgramOnSim rig({"--set", "arrival from=+393330000002 text=Ciao"});
     // The device's input queue: what the phone sent that the port has not read yet.
     const int tty = open(rig.sim.device().c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
     const auto unread = [&] {
@@ -126,12 +126,12 @@ TEST(DispatcherOnPort, WhatArrivesDuringABoxIsJudgedWhenItCloses) {
         kill(rig.sim.pid(), SIGUSR1);
         for (QDeadlineTimer wait(10000); unread() == 0 && !wait.hasExpired();)
             QThread::msleep(1);
-        EXPECT_TRUE(test::RunUntil([&] { return unread() == 0; }));
+        EXPECT_TRUE(RunUntil([&] { return unread() == 0; }));
     };
     rig.program->WriteCommand("AT+XYZZY");
-    ASSERT_TRUE(test::RunUntil([&] { return !rig.host.boxes.empty(); }));
+    ASSERT_TRUE(RunUntil([&] { return !rig.host.boxes.empty(); }));
     EXPECT_EQ(rig.host.boxes[0].text, "Command didn't accept by mobile");
-    EXPECT_TRUE(test::RunUntil([&] { return rig.received().ends_with("+CMTI: \"SM\",7\r\n"); }))
+    EXPECT_TRUE(RunUntil([&] { return rig.received().ends_with("+CMTI: \"SM\",7\r\n"); }))
         << rig.received();
     EXPECT_EQ(rig.received(), "AT+XYZZY\r\r\nERROR\r\n\r\n+CMTI: \"SM\",7\r\n");
     EXPECT_EQ(rig.host.boxes.size(), 1u);
