@@ -27,12 +27,12 @@ const std::string kHello = "079193214365870911F30C919321436587090000FF0AE8329BFD
 TEST(PhoneSim, StartsOnlyWhereItCanAndRemovesItsLinkWhenStopped) {
     bsms::test::TempFolder dir;
     dir.write("file", "keep me");
-    dir.write("bad.txt", "echo on\nbogus 1\n");
+    dir.write("bad.txt", "echo on\n\nbogus 1\n");
     const std::string at = dir.path().string() + "/";
     const std::pair<std::string, std::string> starts[] = {
         {"--link " + at + "file", "file exists and is not a symbolic link"},
         {"--set \"cmee 7\"", "cmee 7: \"7\" is not a number from 0 to 2"},
-        {"--check --scenario " + at + "bad.txt", "bad.txt:2: unknown keyword"},  // by its line
+        {"--check --scenario " + at + "bad.txt", "bad.txt:3: unknown keyword"},  // by its line
     };
     for (const auto& [args, why] : starts)
         EXPECT_THAT(RunTool(args), Pair(2, HasSubstr(why))) << args;
@@ -49,10 +49,12 @@ TEST(PhoneSim, StartsOnlyWhereItCanAndRemovesItsLinkWhenStopped) {
     }
 }
 
-// One phone with the default content, and a few faults and quirks from its settings, through
-// what a client asks and sets; each row shows what the rows before it did.
+// One phone with the default content, a contact and a message more, and a few faults and quirks
+// from its settings, through what a client asks and sets; each row shows what the rows before it
+// did.
 TEST(PhoneSim, AnswersAsAPhoneAndAsItsSettingsSay) {
-    PhoneSim sim({"--echo", "off", "--set", "fault error AT+CSQ", "--set",
+    PhoneSim sim({"--echo", "off", "--cmee", "2", "--set", "contact book=ME number=+3955", "--set",
+                  "message store=ME pdu=" + kCiao, "--set", "fault error AT+CSQ", "--set",
                   "fault cms AT+CREG? 500 once", "--set", "fault cme AT+CBC 10", "--set",
                   "unsupported AT+COPS*", "--set", "cpin-ok no"});
     Line line(sim.link());
@@ -64,17 +66,18 @@ TEST(PhoneSim, AnswersAsAPhoneAndAsItsSettingsSay) {
          // Phonebooks: used locations only; names in the character set the client chose.
          {"AT+CPBR=2,4", Ok({"+CPBR: 2,\"3471112233\",129,\"Bruno Rossi\"",
                              "+CPBR: 4,\"+393337654321\",145,\"\""})},
-         {"AT+CPBR=3", Fail("+CME ERROR: 22")},  // one empty location: not found
-         {"AT+CPBS=FD", Fail("+CME ERROR: 4")},
+         {"AT+CPBR=3", Fail("+CME ERROR: not found")},  // one empty location
+         {"AT+CPBS=FD", Fail("+CME ERROR: operation not supported")},
          {"AT+CPBS=\"ME\"", Ok()},
+         {"AT+CPBR=3", Ok({"+CPBR: 3,\"+3955\",145,\"\""})},  // the next free, by its "+"
          {"AT+CSCS=\"ucs2\"", Ok()},
          {"AT+CPBR=2", Ok({"+CPBR: 2,\"+447700900123\",145,\"005A006F00EB\""})},
          // CME errors follow AT+CMEE, CMS errors do not, and a command written wrong or unknown
          // is a plain ERROR.
-         {"AT+CPBR=0", Fail("+CME ERROR: 21")},
-         {"AT+CMEE=2", Ok()},
          {"AT+CPBR=0", Fail("+CME ERROR: invalid index")},
          {"AT+CMGR=0", Fail("+CMS ERROR: 321")},
+         {"AT+CMEE=1", Ok()},
+         {"AT+CPBR=0", Fail("+CME ERROR: 21")},
          {"AT+CMEE=0", Ok()},
          {"AT+CPBR=0", Fail("ERROR")},
          {"AT+CMGR=0", Fail("+CMS ERROR: 321")},
@@ -106,6 +109,8 @@ TEST(PhoneSim, AnswersAsAPhoneAndAsItsSettingsSay) {
          {"AT+CMGR=3", StartsWith("\r\n+CMGR: 1,,")},
          {"AT+CMGS=23", "\r\n> "},
          {kHello + kCtrlZ, Ok({"+CMGS: 0"})},
+         {"AT+CMGS=23", "\r\n> "},
+         {kHello + kCtrlZ, Ok({"+CMGS: 1"})},  // the next reference
          {"AT+CMGW=23,3", "\r\n> "},
          {kHello + kCtrlZ, Ok({"+CMGW: 7"})},
          {"AT+CMGR=7", Ok({"+CMGR: 3,,23", kHello})},  // stored as sent
@@ -113,8 +118,11 @@ TEST(PhoneSim, AnswersAsAPhoneAndAsItsSettingsSay) {
          {"AT+CMGR=7", Ok()},                      // an empty location
          {"AT+CMGR=31", Fail("+CMS ERROR: 321")},  // past the SIM's 30
          // MT as the program writes it, unquoted: the SIM's locations, then the phone's.
-         {"AT+CPMS=MT,MT,MT", Ok({"+CPMS: 6,130,6,130,6,130"})},
-         {"AT+CMGR=131", Fail("+CMS ERROR: 321")}});
+         {"AT+CPMS=MT,MT,MT", Ok({"+CPMS: 7,130,7,130,7,130"})},
+         {"AT+CMGR=31", Ok({"+CMGR: 0,,23", kCiao})},  // the phone's first
+         {"AT+CMGR=131", Fail("+CMS ERROR: 321")},
+         {"AT+CMGD=0,4", Ok()},  // flag 4: every message, read or not
+         {"AT+CPMS?", Ok({"+CPMS: \"MT\",0,130,\"MT\",0,130,\"MT\",0,130"})}});
 
     // A PDU that is not a complete SMS-SUBMIT of the length given is refused, and the phone is
     // back in command mode for the next.
@@ -133,11 +141,11 @@ TEST(PhoneSim, AnswersAsAPhoneAndAsItsSettingsSay) {
         EXPECT_EQ(line.Command("AT+CMGS=" + std::to_string(length)), "\r\n> ");
         EXPECT_EQ(line.Command(pdu + kCtrlZ), Fail("+CMS ERROR: 304")) << pdu;
     }
-    EXPECT_EQ(sim.sent(), "23 " + kHello + "\n");  // neither the stored nor the refused
+    EXPECT_EQ(sim.sent(), "23 " + kHello + "\n23 " + kHello + "\n");  // no stored or refused one
 }
 
 TEST(PhoneSim, EchoesEachCharacterAsItArrivesUntilTurnedOff) {
-    PhoneSim sim;
+    PhoneSim sim({"--echo", "on"});
     {
         Line line(sim.link());
         // A terminal shows what is typed before the line ends.
