@@ -59,17 +59,14 @@ bool InPhoneStep(const DialogueState& st) {
     return st.Phonebook_Ask_Me || st.Phonebook_Reading_Me;
 }
 
-// The download is over: the window closes; a failed one leaves the picker as it was before. The
-// phone gets its character set back, unless it has stopped answering.
-void EndDownload(Program& p, bool failed, bool answering = true) {
+// The download is over: the window closes; a failed one leaves the picker as it was before.
+void EndDownload(Program& p, bool failed) {
     DialogueState& st = p.st;
     st.Phonebook_Download = st.Phonebook_Ask_Sim = st.Phonebook_Reading_Sim = false;
     st.Phonebook_Ask_Me = st.Phonebook_Reading_Me = false;
     PhonebookWindow& w = PhonebookForm(p);
     w.charsetStep = PhonebookWindow::CharsetStep::None;
-    if (std::exchange(w.ucs2, false) && answering && !w.charsetBefore.empty() &&
-        w.charsetBefore != "UCS2" && p.Comm1.portOpen())
-        p.WriteCommand("AT+CSCS=\"" + w.charsetBefore + "\"");
+    w.ucs2 = false;
     if (failed) {
         const PhonebookWindow::Picker& before = w.pickerBefore;
         Control& picker = (*p.Form1)["Combo2"];
@@ -80,6 +77,20 @@ void EndDownload(Program& p, bool failed, bool answering = true) {
     }
     p.host.setBusyPointer(false);
     if (p.Form3->shown()) p.Form3->unload();
+}
+
+// Both phonebooks read: the phone gets its own character set back first, the download ending with
+// that answer, so that no later dialogue takes it for its own.
+void FinishDownload(Program& p) {
+    PhonebookWindow& w = PhonebookForm(p);
+    if (!w.ucs2 || w.charsetBefore.empty() || w.charsetBefore == "UCS2") {
+        EndDownload(p, false);
+        return;
+    }
+    p.st.Phonebook_Ask_Me = p.st.Phonebook_Reading_Me = false;
+    w.charsetStep = PhonebookWindow::CharsetStep::Restore;
+    ClearBuffer(p);
+    p.WriteCommand("AT+CSCS=\"" + w.charsetBefore + "\"");
 }
 
 // The listing of a phonebook, or the OK that ends a selection.
@@ -98,17 +109,14 @@ void TakeOkReply(Program& p, const std::string& reply) {
         st.Phonebook_Reading_Me = true;
         return;
     }
-    const bool ucs2 = PhonebookForm(p).ucs2;  // until the end restores the phone's own set
-    if (st.Phonebook_Download) {
-        if (st.Phonebook_Reading_Me) EndDownload(p, false);
-        if (st.Phonebook_Download) st.Phonebook_Reading_Sim = true;
+    (*p.Form1)["Combo2"].addItems(ParseListing(reply, PhonebookForm(p).ucs2));
+    if (st.Phonebook_Reading_Me) {
+        FinishDownload(p);
+        return;
     }
-    (*p.Form1)["Combo2"].addItems(ParseListing(reply, ucs2));
-    if (st.Phonebook_Reading_Sim) {
-        SelectBook(p, "ME");
-        st.Phonebook_Reading_Sim = false;
-        st.Phonebook_Ask_Me = true;
-    }
+    // The SIM's listing: the phone's own memory next.
+    SelectBook(p, "ME");
+    st.Phonebook_Ask_Me = true;
 }
 
 // Before the listing: the character sets the phone offers, the one it uses, UCS2 chosen. Any
@@ -116,6 +124,10 @@ void TakeOkReply(Program& p, const std::string& reply) {
 void TakeCharsetReply(Program& p, const std::string& reply) {
     using Step = PhonebookWindow::CharsetStep;
     PhonebookWindow& w = PhonebookForm(p);
+    if (w.charsetStep == Step::Restore) {
+        EndDownload(p, false);
+        return;
+    }
     const bool ok = !HasErrorResult(reply);
     if (ok && w.charsetStep == Step::Offered && reply.find("\"UCS2\"") != std::string::npos) {
         w.charsetStep = Step::Current;
@@ -237,13 +249,17 @@ bool Phonebook_Reply_Handler(Program& p, const std::string& reply) {
         TakeOkReply(p, {});
         return true;
     }
-    const bool phoneStep = InPhoneStep(st);
-    EndDownload(p, !phoneStep);
-    return phoneStep;
+    if (InPhoneStep(st)) {
+        FinishDownload(p);
+        return true;
+    }
+    EndDownload(p, true);
+    return false;
 }
 
 void Phonebook_No_Answer(Program& p) {
-    if (p.st.Phonebook_Download) EndDownload(p, !InPhoneStep(p.st), false);
+    const bool restoring = PhonebookForm(p).charsetStep == PhonebookWindow::CharsetStep::Restore;
+    if (p.st.Phonebook_Download) EndDownload(p, !restoring && !InPhoneStep(p.st));
 }
 
 }  // namespace bsms

@@ -25,7 +25,7 @@ class PhonebookWindow : public Window {
     Picker pickerBefore;
     // Names in any script: where the phone offers UCS2, the listing is read in it and the
     // phone's own character set is restored afterwards.
-    enum class CharsetStep { None, Offered, Current, Select };
+    enum class CharsetStep { None, Offered, Current, Select, Restore };
     CharsetStep charsetStep = CharsetStep::None;
     std::string charsetBefore;
     bool ucs2 = false;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,14 @@
 
 namespace bsms::test {
 
+// A text of n characters the alphabet carries, no part of it like its neighbour.
+inline std::string Text(std::size_t n) {
+    std::string s;
+    for (int i = 0; s.size() < n; ++i)
+        s += "Part " + std::to_string(i) + ": ci vediamo alle 10.30 in piazza! ";
+    return s.substr(0, n);
+}
+
 struct ProgramOnSim {
     phonesim_test::PhoneSim sim;
     std::filesystem::path folder = sim.link().parent_path();
@@ -25,30 +34,33 @@ struct ProgramOnSim {
     qt::QtCommPort port{folder};
     std::unique_ptr<Program> program;
 
-    // Starts the program with a settings file naming port 1 at 115200 baud, the phone's service
-    // centre, the send question on or off, and the language.
-    explicit ProgramOnSim(const std::vector<std::string>& simArgs = {}, bool confirmSend = true,
-                          const std::string& language = "english")
-        : sim(simArgs) {
+    // Starts the program with a settings file naming port 1 at 115200 baud and the phone's
+    // service centre, in English, sending without a question.
+    explicit ProgramOnSim(const std::vector<std::string>& simArgs = {}) : sim(simArgs) {
         QtApp();
         std::ofstream(folder / "Setting.sms", std::ios::binary)
-            << " 1 \r\n115200,n,8,1\r\n 0 \r\n391234500000\r\n"
-            << (confirmSend ? "True" : "False") << "\r\nFalse\r\n"
-            << language << "\r\n";
+            << " 1 \r\n115200,n,8,1\r\n 0 \r\n391234500000\r\nFalse\r\nFalse\r\nenglish\r\n";
         program = MakeProgram(host, port, folder);
         program->Form1->load();
         EXPECT_TRUE(port.portOpen()) << (host.boxes.empty() ? "" : host.boxes[0].text);
         Status_Refresh(*program);
     }
     Window& form1() { return *program->Form1; }
+    Window& form5() { return *program->Form5; }
     const std::string& received() { return form1()["Text1"].text(); }
-    // Waits for the n-th box; false when it never came.
-    bool boxes(std::size_t n) {
-        return RunUntil([&] { return host.boxes.size() >= n; });
+    bool answered() {
+        return RunUntil([&] { return received().ends_with("OK\r\n"); });
     }
     void compose(const std::string& text, const std::string& recipient = "+393331234567") {
         form1()["Text4"].setText(recipient);
         form1()["Text5"].setText(text);
+    }
+    // Sends what was composed; true when the phone confirmed it.
+    bool send() {
+        const std::size_t before = host.boxes.size();
+        form1()["Command6"].click();
+        return RunUntil([&] { return host.boxes.size() > before; }) &&
+               host.boxes.back().text == "Messagge sent";
     }
     // Downloads both phonebooks into the picker; false when the progress window never closed.
     bool downloadPhonebook() {
@@ -60,12 +72,23 @@ struct ProgramOnSim {
         host.duringModal = nullptr;
         return closed;
     }
-    // Reads one location of the phone's memory back; the text of the message there.
-    std::string readBack(int index) {
-        form1()["Text1"].setText("");
-        program->WriteCommand("AT+CMGR=" + std::to_string(index));
-        EXPECT_TRUE(RunUntil([&] { return received().ends_with("OK\r\n"); })) << received();
-        return Decode_Sms_Deliver(Extract_Pdu(received()), {}).Text;
+    // Opens the browser and reads `count` locations, leaving it open; the rows listed, or -1 when
+    // the read did not end.
+    int browse(int count, int waitMs = 10000) {
+        host.keepModalOpen = true;
+        form1()["Command4"].click();
+        form5()["Text3"].setText(std::to_string(count));
+        form5()["Command1"].click();
+        if (!RunUntil([&] { return form5()["Command7"].enabled(); }, waitMs)) return -1;
+        return form5()["Grid1"].rows() - 1;
+    }
+    // The texts of the messages the phone sent, decoded from its log in turn.
+    std::string sentText() {
+        std::istringstream log(sim.sent());
+        std::string text;
+        for (std::string length, pdu; log >> length >> pdu;)
+            text += Decode_Sms_Deliver(pdu, {}).Text;  // the PDU as given, service centre first
+        return text;
     }
 };
 

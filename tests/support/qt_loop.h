@@ -10,8 +10,7 @@ namespace bsms::test {
 
 inline QCoreApplication& QtApp() {
     static int argc = 1;
-    static char name[] = "bsms-tests";
-    static char* argv[] = {name, nullptr};
+    static char* argv[] = {const_cast<char*>("bsms-tests"), nullptr};
     static QCoreApplication* app = QCoreApplication::instance() ? QCoreApplication::instance()
                                                                 : new QCoreApplication(argc, argv);
     return *app;

@@ -1,11 +1,9 @@
 #include "test_support.h"
 
-#include <atomic>
+#include <cstdlib>
 #include <fstream>
-#include <random>
-#include <sstream>
-
-#include <unistd.h>
+#include <iterator>
+#include <stdexcept>
 
 #include "app/startup.h"
 
@@ -19,23 +17,18 @@ MsgResult ScriptedHost::msgBox(const MessageBoxSpec& box) {
         answers.pop_front();
         return r;
     }
-    switch (box.buttons) {
-        case MsgButtons::Ok:
-            return MsgResult::Ok;
-        case MsgButtons::OkCancel:
-            return box.defaultButton == 1 ? MsgResult::Cancel : MsgResult::Ok;
-        case MsgButtons::YesNo:
-            return box.defaultButton == 1 ? MsgResult::No : MsgResult::Yes;
-        case MsgButtons::YesNoCancel:
-            return box.defaultButton == 2   ? MsgResult::Cancel
-                   : box.defaultButton == 1 ? MsgResult::No
-                                            : MsgResult::Yes;
-    }
-    return MsgResult::Ok;
+    // The default button, the first when out of range.
+    static const std::vector<MsgResult> kButtons[] = {
+        {MsgResult::Ok},
+        {MsgResult::Ok, MsgResult::Cancel},
+        {MsgResult::Yes, MsgResult::No},
+        {MsgResult::Yes, MsgResult::No, MsgResult::Cancel}};
+    const std::vector<MsgResult>& buttons = kButtons[static_cast<int>(box.buttons)];
+    const auto d = static_cast<std::size_t>(box.defaultButton);
+    return d < buttons.size() ? buttons[d] : buttons[0];
 }
 
 void ScriptedHost::showModal(Window& window) {
-    modals.push_back(window.name());
     window.load();
     window.setShown(true);
     window.activate();
@@ -52,12 +45,9 @@ std::optional<std::string> ScriptedHost::saveFileDialog(const SaveDialogSpec& di
 }
 
 TempFolder::TempFolder() {
-    static std::atomic<int> counter{0};
-    std::random_device rd;
-    path_ = std::filesystem::temp_directory_path() /
-            ("bsms-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
-             std::to_string(rd()));
-    std::filesystem::create_directories(path_);
+    std::string name = (std::filesystem::temp_directory_path() / "bsms-test-XXXXXX").string();
+    if (::mkdtemp(name.data()) == nullptr) throw std::runtime_error("no temporary folder");
+    path_ = name;
 }
 
 TempFolder::~TempFolder() {
@@ -66,15 +56,12 @@ TempFolder::~TempFolder() {
 }
 
 void TempFolder::write(const std::string& name, const std::string& bytes) const {
-    std::ofstream out(path_ / name, std::ios::binary);
-    out << bytes;
+    std::ofstream(path_ / name, std::ios::binary) << bytes;
 }
 
 std::string TempFolder::read(const std::string& name) const {
     std::ifstream in(path_ / name, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 bool TempFolder::exists(const std::string& name) const {
@@ -85,12 +72,6 @@ Program& Rig::start() {
     program = MakeProgram(host, port, dir.path());
     program->Form1->load();
     return *program;
-}
-
-std::filesystem::path SharedDir() {
-    const std::filesystem::path p = BSMS_SHARED_DIR;
-    std::error_code ec;
-    return std::filesystem::is_directory(p / "corpus", ec) ? p : std::filesystem::path();
 }
 
 }  // namespace bsms::test

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/comm_port.h"
@@ -19,11 +20,7 @@ class FakeCommPort : public CommPort {
   public:
     bool portOpen() const override { return open_; }
     void output(const std::string& bytes) override { written += bytes; }
-    std::string input() override {
-        std::string out;
-        out.swap(pending_);
-        return out;
-    }
+    std::string input() override { return std::exchange(pending_, {}); }
     // Characters arrive and the arrival event runs, as on the window thread. As with Qt Serial
     // Port, no second event is raised while one is being handled: the bytes only wait.
     void arrive(const std::string& bytes) {
@@ -33,13 +30,10 @@ class FakeCommPort : public CommPort {
         raiseComm();
         inEvent_ = false;
     }
-    // Characters arrive without the event having run yet.
-    void queue(const std::string& bytes) { pending_ += bytes; }
 
     std::string written;
     bool failOpen = false;
     bool denyOpen = false;
-    int openCount = 0;
 
   protected:
     void open() override {
@@ -47,7 +41,6 @@ class FakeCommPort : public CommPort {
             throw CommError(CommError::Kind::NoPermission, "Permission denied", "/dev/ttyUSB0");
         if (failOpen) throw CommError(CommError::Kind::OpenFailed, "No such device");
         open_ = true;
-        ++openCount;
     }
     void close() override { open_ = false; }
 
@@ -66,7 +59,6 @@ class ScriptedHost : public Host {
     std::function<void(const MessageBoxSpec&)> duringBox;
     // Runs while a modal window is shown; the window is unloaded afterwards unless already.
     std::function<void(Window&)> duringModal;
-    std::vector<std::string> modals;
     std::vector<std::pair<std::string, std::vector<std::string>>> started;
     std::vector<std::string> urls;
     std::vector<std::string> documents;
@@ -116,8 +108,5 @@ struct Rig {
     Program& start();
     Window& form1() { return *program->Form1; }
 };
-
-// Where the shared corpus of real phone replies lies; empty when this checkout has none.
-std::filesystem::path SharedDir();
 
 }  // namespace bsms::test
