@@ -36,11 +36,13 @@ QApplication& App() {
     return app;
 }
 
-// A message at every odd location up to `locations`, time stamps out of order.
-std::string Scenario(int locations) {
+// `messages` messages spread over `locations` (every other one when not said), time stamps out of
+// order.
+std::string Scenario(int locations, int messages = 0) {
     std::string s = "sms-capacity SM 255\n";
     char line[200];
-    for (int i = 1; i <= locations; i += 2) {
+    const int step = messages > 0 ? locations / messages : 2;
+    for (int i = 1; i <= locations && (messages == 0 || i <= step * messages); i += step) {
         const int t = i * 37 % 256;
         std::snprintf(line, sizeof line,
                       "message index=%d from=+39333%07d time=24/%02d/%02d,%02d:%02d:00+04 "
@@ -51,23 +53,27 @@ std::string Scenario(int locations) {
     return s;
 }
 
-// phone-sim on the "com1" link of a fresh folder, paced at `baud`; stopped at the end.
+// phone-sim on the "com1" link of a fresh folder, paced at `baud`, answering each command after
+// `latencyMs`; stopped at the end.
 class Sim {
   public:
-    Sim(int locations, int baud) : folder_(MakeFolder(locations)), phone_(folder_, Options(baud)) {}
+    Sim(int locations, int baud, int messages = 0, int latencyMs = 0)
+        : folder_(MakeFolder(locations, messages)), phone_(folder_, Options(baud, latencyMs)) {}
     ~Sim() { fs::remove_all(folder_); }
     const fs::path& folder() const { return folder_; }
 
   private:
-    static fs::path MakeFolder(int locations) {
+    static fs::path MakeFolder(int locations, int messages) {
         fs::path folder =
             fs::temp_directory_path() / ("bsms-bench-browser-" + std::to_string(getpid()));
         fs::create_directories(folder);
-        std::ofstream(folder / "scenario.txt") << Scenario(locations);
+        std::ofstream(folder / "scenario.txt") << Scenario(locations, messages);
         return folder;
     }
-    std::vector<std::string> Options(int baud) const {
-        return {"--scenario", (folder_ / "scenario.txt").string(), "--baud", std::to_string(baud)};
+    std::vector<std::string> Options(int baud, int latencyMs) const {
+        return {"--scenario", (folder_ / "scenario.txt").string(),
+                "--baud",     std::to_string(baud),
+                "--latency",  std::to_string(latencyMs)};
     }
     fs::path folder_;
     bench::SimPhone phone_;
@@ -123,14 +129,15 @@ struct Totals {
     }
 };
 
-// Opens the browser, reads `locations` and closes it again; false when the read did not end
-// with every message listed.
-bool ReadOnce(Program& p, CountingPort& port, int locations, Clock::duration& own, Totals& totals,
-              benchmark::State& state) {
+// Opens the browser, reads `locations` (by the scan when `scan`) and closes it again; false when
+// the read did not end with `messages` listed.
+bool ReadOnce(Program& p, CountingPort& port, int locations, int messages, bool scan,
+              Clock::duration& own, Totals& totals, benchmark::State& state) {
     Window& f5 = *p.Form5;
     (*p.Form1)["Command4"].click();
-    RunUntil([&] { return (*p.Form1)["Text1"].text().ends_with("OK\r\n"); }, 5000);
+    RunUntil([&] { return !p.replyWait.pending; }, 5000);
     f5["Text3"].setText(std::to_string(locations));
+    p.listingRefused = scan;
     port.chars = 0;
     port.received = 0;
     own = {};
@@ -141,7 +148,7 @@ bool ReadOnce(Program& p, CountingPort& port, int locations, Clock::duration& ow
     const std::chrono::duration<double> took = Clock::now() - start;
     state.SetIterationTime(took.count());
     f5["Command2"].click();
-    if (!done || f5["Grid1"].rows() != (locations + 1) / 2 + 1) return false;
+    if (!done || f5["Grid1"].rows() != messages + 1) return false;
     totals.seconds += took.count();
     totals.ownSeconds += std::chrono::duration<double>(own).count();
     totals.chars += port.chars;
@@ -149,11 +156,13 @@ bool ReadOnce(Program& p, CountingPort& port, int locations, Clock::duration& ow
     return true;
 }
 
-void Read(benchmark::State& state, bool drawn) {
+void Read(benchmark::State& state, bool drawn, bool scan = false) {
     App();
     const int locations = static_cast<int>(state.range(0));
     const int baud = static_cast<int>(state.range(1));
-    Sim sim(locations, baud);
+    const int messages =
+        state.range(2) > 0 ? static_cast<int>(state.range(2)) : (locations + 1) / 2;
+    Sim sim(locations, baud, static_cast<int>(state.range(2)), static_cast<int>(state.range(3)));
     BenchHost host(drawn);
     CountingPort port(sim.folder());
     std::ofstream(sim.folder() / "Setting.sms", std::ios::binary)
@@ -165,6 +174,7 @@ void Read(benchmark::State& state, bool drawn) {
     else
         p.Form1->load();
     Status_Refresh(p);
+    RunUntil([&] { return !p.replyWait.pending; }, 5000);  // the phone's indications set up
     Clock::duration own{};
     port.onComm = [&own, dispatch = port.onComm] {
         const auto start = Clock::now();
@@ -173,7 +183,7 @@ void Read(benchmark::State& state, bool drawn) {
     };
     Totals totals;
     for (auto _ : state) {
-        if (!port.portOpen() || !ReadOnce(p, port, locations, own, totals, state) ||
+        if (!port.portOpen() || !ReadOnce(p, port, locations, messages, scan, own, totals, state) ||
             host.boxes != 0) {
             state.SkipWithError("the read did not end with every message listed");
             break;
@@ -183,22 +193,33 @@ void Read(benchmark::State& state, bool drawn) {
     totals.report(state, baud);
 }
 
+// The memory read with AT+CMGL=4 (where the phone answers it, as the simulated one does).
 void BM_ReadLocations(benchmark::State& state) {
     Read(state, false);
 }
 void BM_ReadLocationsDrawn(benchmark::State& state) {
     Read(state, true);
 }
+// The same memory read location by location, as for a phone that refuses AT+CMGL.
+void BM_ScanLocations(benchmark::State& state) {
+    Read(state, false, true);
+}
 
 void Speeds(benchmark::internal::Benchmark* b) {
-    b->ArgNames({"locations", "baud"})->UseManualTime()->Unit(benchmark::kMillisecond);
+    b->ArgNames({"locations", "baud", "messages", "latency_ms"})
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
 }
-BENCHMARK(BM_ReadLocations)->Args({50, 115200})->Iterations(5)->Apply(Speeds);
-BENCHMARK(BM_ReadLocations)->Args({255, 115200})->Iterations(3)->Apply(Speeds);
-BENCHMARK(BM_ReadLocations)->Args({50, 9600})->Iterations(1)->Apply(Speeds);
-BENCHMARK(BM_ReadLocations)->Args({255, 9600})->Iterations(1)->Apply(Speeds);
-BENCHMARK(BM_ReadLocationsDrawn)->Args({50, 115200})->Iterations(5)->Apply(Speeds);
-BENCHMARK(BM_ReadLocationsDrawn)->Args({255, 115200})->Iterations(3)->Apply(Speeds);
+BENCHMARK(BM_ReadLocations)->Args({50, 115200, 0, 0})->Iterations(5)->Apply(Speeds);
+BENCHMARK(BM_ReadLocations)->Args({255, 115200, 0, 0})->Iterations(3)->Apply(Speeds);
+BENCHMARK(BM_ReadLocations)->Args({255, 9600, 0, 0})->Iterations(1)->Apply(Speeds);
+BENCHMARK(BM_ReadLocationsDrawn)->Args({255, 115200, 0, 0})->Iterations(3)->Apply(Speeds);
+// A phone that takes 20 ms to answer each command, 50 messages among 255 locations: the listing
+// against the line time, and the scan it spares.
+BENCHMARK(BM_ReadLocations)->Args({255, 115200, 50, 20})->Iterations(3)->Apply(Speeds);
+BENCHMARK(BM_ScanLocations)->Args({255, 115200, 50, 20})->Iterations(1)->Apply(Speeds);
+BENCHMARK(BM_ScanLocations)->Args({50, 115200, 0, 0})->Iterations(3)->Apply(Speeds);
+BENCHMARK(BM_ScanLocations)->Args({50, 9600, 0, 0})->Iterations(1)->Apply(Speeds);
 
 // A port that is never opened: the listing needs none.
 class NoPort : public CommPort {

@@ -59,7 +59,8 @@ void AddControls(Window& w) {
     w.add(K::Button, "Command8", {7440, 6405, 1800, 375}, "Esci");
 
     Control& bar = w.add(K::StatusBar, "StatusBar1", {0, 6900, 9360, 330});
-    bar.setPanels({"Comm:", "Settings:", "Flusso: ", "Status: Disconnesso", "By Orvantelliq."});
+    // The sixth panel tells of messages and reports arriving.
+    bar.setPanels({"Comm:", "Settings:", "Flusso: ", "Status: Disconnesso", "By Orvantelliq.", ""});
     Control& timer = w.add(K::Timer, "Timer1", {});
     timer.interval = 1000;
     // Counts how long the phone has left a command unanswered.

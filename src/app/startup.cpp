@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/form1.h"
+#include "browser/arrivals.h"
 #include "browser/form5.h"
 #include "compose/continuation.h"
 #include "compose/editor.h"
@@ -40,7 +41,7 @@ void Wire(Program& p) {
     f["Timer2"].onTick = on(Reply_Timer_Tick);
     p.noAnswer = [&p] {
         Phonebook_No_Answer(p);
-        Browser_No_Answer(p);
+        return Browser_No_Answer(p);
     };
     f.onLoad = on(Form1_Load);
     f.onQueryUnload = [&p](bool& cancel) { Form1_QueryUnload(p, cancel); };
@@ -65,7 +66,9 @@ void Wire(Program& p) {
     f.menu("Mn_Log").onClick = on(Mn_Log_Click);
     f.menu("Mn_DeleteLog").onClick = on(Mn_DeleteLog_Click);
     p.continueSendStore = [&p](const std::string& reply) { Continue_Send_Store(p, reply); };
-    p.sendAccepted = [&p](const SentMessage& sent) { Append_Log_Entry(p, sent); };
+    p.sendAccepted = [&p](const SentMessage& sent, const std::string& reply) {
+        Send_Accepted(p, sent, reply);
+    };
     f.menu("Mn_Conferma").onClick = on(Toggle_Confirm_Send);
     f.menu("Mn_Flash").onClick = on(Toggle_Flash);
     f.menu("Mn_Ricevuta").onClick = on(Toggle_Status_Report);
@@ -132,6 +135,10 @@ void Wire(Program& p) {
     f3["Command1"].onMouseMove = on(Form3_Cancel_MouseMove);
 
     f["Command4"].onClick = on(Command4_Click);
+    p.indication = [&p](const std::string& line, const std::string& report) {
+        Take_Indication(p, line, report);
+    };
+    p.afterArrival = on(Browser_When_Idle);
     p.browserReply = [&p](const std::string& reply) { TakeReadReply(p, reply); };
     Window& f5 = *p.Form5;
     f5.onLoad = on(Form5_Load);

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <optional>
 
+#include "base/text.h"
 #include "browser/form5.h"
 #include "browser/sms_list.h"
 #include "core/files.h"
@@ -61,10 +62,16 @@ void Form5_Delete_Click(Program& p) {
         return;
     const int row = DataRow(w);
     if (row != 0) {
-        (*p.Form1)["Text1"].setText("");
-        p.WriteCommand("AT+CMGD=" + grid.cell(row, 1));
-        // Gone from the phone: never listed again, whatever that location holds later.
+        // Every location of the row, one command at a time.
+        const ListedMessage* m = w.messageOfRow(row);
+        w.deleteQueue = m ? m->locations : std::vector<int>{};
+        if (w.deleteQueue.empty())
+            w.deleteQueue.push_back(static_cast<int>(LeadingInt16(grid.cell(row, 1))));
+        // Gone from the phone: never listed again, whatever those locations hold later.
         w.forgetRow(row);
+        p.st.Browser_Reading = true;
+        (*p.Form1)["Text1"].setText("");
+        p.WriteCommand("AT+CMGD=" + std::to_string(w.deleteQueue.front()));
     }
     if (row == 0 || grid.rows() == 2)
         grid.setRows(1);

@@ -6,6 +6,7 @@
 
 #include "base/text.h"
 #include "browser/sms_list.h"
+#include "compose/sent_reports.h"
 #include "core/program.h"
 #include "link/dispatcher.h"
 
@@ -64,28 +65,111 @@ void ShowRow(BrowserWindow& w, int row) {
     w["Text2"].setText(w.entryOfRow(row).Text);
 }
 
+ListingTexts TextsOf(const Program& p) {
+    return {p.texts[MsgId::Part_Missing], p.texts[MsgId::Report_Delivered],
+            p.texts[MsgId::Report_Pending], p.texts[MsgId::Report_Failed],
+            p.texts[MsgId::Report_Unmatched]};
+}
+
 // Completion of the read loop: the messages with text, oldest first, listed anew (rows made
-// before a sort would point at other messages), the last one marked and shown.
+// before a sort would point at other messages), long ones joined and reports paired, the last
+// one marked and shown.
 void ListMessages(Program& p) {
     BrowserWindow& w = Browser(p);
     for (const char* name : {"Command7", "Command3", "Command4"})
         w[name].setEnabled(true);
     Bouble_Sort(w.Sms_List);
+    w.listed = Listing(w.Sms_List, Sent_Parts(p), TextsOf(p));
     std::vector<std::vector<std::string>> rows;
-    for (std::size_t i = 1; i < w.Sms_List.size(); ++i)
-        if (!w.Sms_List[i].Text.empty())
-            rows.push_back(GridRow(static_cast<int>(i), w.Sms_List[i]));
+    for (const ListedMessage& m : w.listed)
+        rows.push_back(GridRow(m));
     Control& grid = w["Grid1"];
     grid.setRows(1);
     grid.addRows(std::move(rows));
     grid.setCurrent(grid.rows() - 1, kGridColumns - 1);
     ShowRow(w, grid.row());
+    w.shownOnce = true;
     if (const int unreadable = std::exchange(w.unreadable, 0); unreadable > 0) {
         std::string text = p.texts[MsgId::Unreadable_Locations];
         text.replace(text.find("%1"), 2, std::to_string(unreadable));
         p.Box(text, p.texts[MsgId::Title_Information], MsgIcon::Exclamation);
     }
 }
+
+// Writes one command of the browser, its answer to come to TakeReadReply.
+void WriteRead(Program& p, const std::string& command) {
+    p.st.Browser_Reading = true;
+    Browser(p)["Text1"].setText("");
+    (*p.Form1)["Text1"].setText("");
+    p.WriteCommand(command);
+}
+
+// The answer to "AT+CMGL=4": every location up to the count read at once. A phone that refuses
+// it is read by the scan from now until the port is opened again.
+void TakeListing(Program& p, const std::string& reply) {
+    BrowserWindow& w = Browser(p);
+    w.listing = false;
+    p.st.Browser_Reading = false;
+    if (HasErrorResult(reply)) {
+        p.listingRefused = true;
+        Form5_Read_Click(p);
+        return;
+    }
+    const std::vector<std::string>& picker = (*p.Form1)["Combo2"].items();
+    for (const ListedPdu& entry : Extract_Listing(reply)) {
+        if (entry.index < 1 || entry.index > p.st.Browser_Slot_Count) continue;
+        Sms_Record record = Decode_Sms_Deliver(entry.pdu, picker);
+        record.Id = static_cast<std::int16_t>(entry.index);
+        w.Sms_List[static_cast<std::size_t>(entry.index)] = std::move(record);
+    }
+    w.Read_Index = p.st.Browser_Slot_Count;
+    w["ProgressBar1"].setProgress(w.Read_Index);
+    ListMessages(p);
+    Browser_When_Idle(p);
+}
+
+// The answer to one announced location: added to what is listed.
+void TakeArrival(Program& p, const std::string& reply) {
+    BrowserWindow& w = Browser(p);
+    const int location = std::exchange(w.arrivalRead, 0);
+    p.st.Browser_Reading = false;
+    Sms_Record record = Decode_Sms_Deliver(Extract_Pdu(reply), (*p.Form1)["Combo2"].items());
+    if (!record.Text.empty()) {
+        record.Id = static_cast<std::int16_t>(location);
+        const auto same = [&](const Sms_Record& r) { return r.Id == location || r.Text.empty(); };
+        const auto at = std::find_if(w.Sms_List.begin() + 1, w.Sms_List.end(), same);
+        if (at == w.Sms_List.end())
+            w.Sms_List.push_back(std::move(record));
+        else
+            *at = std::move(record);
+        ListMessages(p);
+    }
+    Browser_When_Idle(p);
+}
+
+// The answer to one "AT+CMGD=": the next location of the row goes, or the phone's refusal is
+// told as the dispatcher tells any.
+void TakeDeleteReply(Program& p, const std::string& reply) {
+    BrowserWindow& w = Browser(p);
+    p.st.Browser_Reading = false;
+    if (HasErrorResult(reply)) {
+        w.deleteQueue.clear();
+        std::string text = p.texts[MsgId::Command_Refused];
+        if (const std::string line = ExtendedErrorLine(reply); !line.empty()) text += "\r" + line;
+        p.Box(text, p.texts[MsgId::Title_Error], MsgIcon::Critical);
+        return;
+    }
+    w.deleteQueue.erase(w.deleteQueue.begin());
+    if (w.deleteQueue.empty()) {
+        Browser_When_Idle(p);
+        return;
+    }
+    WriteRead(p, "AT+CMGD=" + std::to_string(w.deleteQueue.front()));
+}
+
+}  // namespace
+
+namespace {
 
 void AskForMemory(Program& p) {
     (*p.Form1)["Text1"].setText("");
@@ -105,23 +189,27 @@ void BrowserWindow::makeRoom(int count) {
     if (Sms_List.size() < needed) Sms_List.resize(needed);
 }
 
-std::size_t BrowserWindow::positionOfRow(int row) const {
+const ListedMessage* BrowserWindow::messageOfRow(int row) const {
     const Control& grid = (*this)["Grid1"];
-    if (row < 1 || row >= grid.rows()) return 0;
-    const long long location = RoundHalfEven(LeadingNumber(grid.cell(row, 1)));
-    for (std::size_t i = 1; i < Sms_List.size(); ++i)
-        if (Sms_List[i].Id == location && !Sms_List[i].Text.empty()) return i;
-    return 0;
+    if (row < 1 || row >= grid.rows()) return nullptr;
+    for (const ListedMessage& m : listed)
+        if (LocationsText(m.locations) == grid.cell(row, 1)) return &m;
+    return nullptr;
 }
 
 const Sms_Record& BrowserWindow::entryOfRow(int row) const {
     static const Sms_Record kNone;
-    const std::size_t i = positionOfRow(row);
-    return i == 0 ? kNone : Sms_List[i];
+    const ListedMessage* m = messageOfRow(row);
+    return m ? m->record : kNone;
 }
 
 void BrowserWindow::forgetRow(int row) {
-    if (const std::size_t i = positionOfRow(row); i != 0) Sms_List[i] = Sms_Record{};
+    const ListedMessage* m = messageOfRow(row);
+    if (!m) return;
+    for (int location : m->locations)
+        for (Sms_Record& entry : Sms_List)
+            if (entry.Id == location) entry = Sms_Record{};
+    listed.erase(listed.begin() + (m - listed.data()));
 }
 
 std::unique_ptr<BrowserWindow> MakeForm5() {
@@ -146,7 +234,11 @@ void Form5_Activate(Program& p) {
     AskForMemory(p);
     w.storagePending = true;
     w.readWanted = false;
-    w.staleAnswer = false;
+    w.staleAnswer = w.listing = false;
+    w.arrivalRead = 0;
+    w.arrivals.clear();
+    w.deleteQueue.clear();
+    w.shownOnce = false;
     p.st.Browser_Reading = true;  // its answer comes to the browser, an error without a box
     Control& grid = w["Grid1"];
     grid.setCurrent(0, 0);
@@ -169,12 +261,39 @@ void Form5_Unload(Program& p) {
     Browser_No_Answer(p);
 }
 
-void Browser_No_Answer(Program& p) {
+bool Browser_No_Answer(Program& p) {
     BrowserWindow& w = Browser(p);
     p.st.Browser_Reading = false;
     w.storagePending = false;
     w.readWanted = false;
     w.staleAnswer = false;
+    w.arrivalRead = 0;
+    w.deleteQueue.clear();
+    if (!std::exchange(w.listing, false)) return false;
+    p.listingRefused = true;
+    p.replyWait = {};
+    Form5_Read_Click(p);
+    return true;
+}
+
+void Browser_New_Message(Program& p, int location) {
+    BrowserWindow& w = Browser(p);
+    if (std::find(w.arrivals.begin(), w.arrivals.end(), location) == w.arrivals.end())
+        w.arrivals.push_back(location);
+    Browser_When_Idle(p);
+}
+
+void Browser_When_Idle(Program& p) {
+    BrowserWindow& w = Browser(p);
+    if (!w.shown() || !w.shownOnce) {
+        if (!w.shown()) w.arrivals.clear();  // the next read lists them
+        return;
+    }
+    if (w.arrivals.empty() || p.replyWait.pending || p.st.Browser_Reading || w.storagePending)
+        return;
+    w.arrivalRead = w.arrivals.front();
+    w.arrivals.erase(w.arrivals.begin());
+    WriteRead(p, "AT+CMGR=" + std::to_string(w.arrivalRead));
 }
 
 void Form5_Read_Click(Program& p) {
@@ -194,13 +313,16 @@ void Form5_Read_Click(Program& p) {
     if (w.Read_Index == 0) {
         std::fill(w.Sms_List.begin(), w.Sms_List.end(), Sms_Record{});
         w.unreadable = 0;
+        if (!p.listingRefused) {
+            w.listing = true;
+            w["ProgressBar1"].setProgress(1);
+            WriteRead(p, "AT+CMGL=4");
+            return;
+        }
     }
-    p.st.Browser_Reading = true;
     ++w.Read_Index;
     w["ProgressBar1"].setProgress(w.Read_Index);
-    w["Text1"].setText("");
-    (*p.Form1)["Text1"].setText("");
-    p.WriteCommand("AT+CMGR=" + std::to_string(w.Read_Index));
+    WriteRead(p, "AT+CMGR=" + std::to_string(w.Read_Index));
 }
 
 std::optional<ReadEcho> LastReadEcho(std::string_view reply) {
@@ -226,11 +348,14 @@ void TakeReadReply(Program& p, const std::string& reply) {
     }
     if (w.storagePending || w.staleAnswer) {
         w.storagePending = false;
-        w.staleAnswer = false;
+        w.staleAnswer = w.listing = false;
         p.st.Browser_Reading = false;
         if (std::exchange(w.readWanted, false)) Form5_Read_Click(p);
         return;
     }
+    if (!w.deleteQueue.empty()) return TakeDeleteReply(p, reply);
+    if (w.listing) return TakeListing(p, reply);
+    if (w.arrivalRead != 0) return TakeArrival(p, reply);
     // Where the phone echoes commands, a late answer to another read (one the phone left
     // unanswered for too long) is not this one's: it waits on for its own.
     const auto echo = LastReadEcho(reply);
@@ -276,6 +401,7 @@ void Form5_Update_Click(Program& p) {
     for (const char* name : {"Label5", "Label6", "Text2"})
         w[name].setText("");
     std::fill(w.Sms_List.begin(), w.Sms_List.end(), Sms_Record{});
+    w.listed.clear();
     w.unreadable = 0;
     if (p.st.Browser_Reading && p.replyWait.pending && !w.storagePending) {
         w.staleAnswer = true;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "browser/sms_list.h"
 #include "core/controls.h"
 #include "sms/decoder.h"
 
@@ -21,17 +22,18 @@ class Program;
 class BrowserWindow : public Window {
   public:
     BrowserWindow();
-    // Grows the list to hold locations 1 to `count`; it never shrinks, so entries read at an
-    // earlier opening with a larger count are listed again.
+    // Grows the list to hold locations 1 to `count`.
     void makeRoom(int count);
-    // The entry a grid row stands for: the message read at the row's location ("Id"), or an
-    // empty record.
+    // The listed message a grid row stands for, found by its "Id" cell; null for none.
+    const ListedMessage* messageOfRow(int row) const;
+    // Its record (the text joined, for a long message), or an empty record.
     const Sms_Record& entryOfRow(int row) const;
-    // Empties the entry of a row whose message is gone from the phone.
+    // Empties the entries of a row whose messages are gone from the phone.
     void forgetRow(int row);
 
     std::vector<Sms_Record> Sms_List;
     std::int16_t Read_Index = 0;
+    std::vector<ListedMessage> listed;  // what the grid lists, row k at index k - 1
     // The answer to "AT+CPMS=MT" is still on its way, and "Leggi SMS" waits for it: read
     // before it, the first location would be given that answer, and every location the one
     // before it.
@@ -41,10 +43,16 @@ class BrowserWindow : public Window {
     bool staleAnswer = false;
     // Locations of this read that the phone answered with an error, told at the completion.
     int unreadable = 0;
-
-  private:
-    // Where in Sms_List the entry of a grid row is; 0 when it has none.
-    std::size_t positionOfRow(int row) const;
+    // "AT+CMGL=4" is awaited: the whole memory in one answer.
+    bool listing = false;
+    // New messages the phone announced, read one by one once the browser is idle; the one being
+    // read.
+    std::vector<int> arrivals;
+    int arrivalRead = 0;
+    // Locations still to delete for the row the user deleted.
+    std::vector<int> deleteQueue;
+    // A read has been listed since the window opened: new messages are added to it.
+    bool shownOnce = false;
 };
 
 std::unique_ptr<BrowserWindow> MakeForm5();
@@ -62,13 +70,21 @@ void Form5_Load(Program& p);
 void Form5_Activate(Program& p);
 // Unloading ends any read under way.
 void Form5_Unload(Program& p);
-// The phone left a command unanswered: the read stops where it was, and "Leggi SMS" goes on
-// with the next location.
-void Browser_No_Answer(Program& p);
+// The phone left a command unanswered: a listing it gave no answer to is read by the scan
+// instead (true: the browser goes on by itself); otherwise the read stops where it was, and
+// "Leggi SMS" goes on with the next location.
+bool Browser_No_Answer(Program& p);
+// A new message at `location` (announced by the phone): read and added to the listing now if the
+// browser is open and idle, or once it is.
+void Browser_New_Message(Program& p, int location);
+// Reads the next announced message when the browser is open and idle after a read.
+void Browser_When_Idle(Program& p);
 
-// One step of the read loop (Command1): asks for the next location (the first empties the list),
-// or, after the last one, enables the answer buttons, sorts and lists the messages with text
-// anew. Does nothing while a command awaits its answer: one read at a time.
+// One step of the read loop (Command1): the first empties the list and asks for the whole memory
+// with "AT+CMGL=4", or, from a phone that refused that since the port opened, for location 1;
+// later steps ask for the next location; after the last one, the answer buttons are enabled and
+// the messages are sorted and listed anew, long ones joined and reports paired. Does nothing
+// while a command awaits its answer: one read at a time.
 void Form5_Read_Click(Program& p);
 // The echo of a read command in a reply, the last one: its location and where it starts.
 struct ReadEcho {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "compose/sent_reports.h"
 #include "sms/decoder.h"
 
 namespace bsms {
@@ -23,8 +24,34 @@ std::int16_t HoldSlotCount(long long count);
 // their order. Keys of 0 become Empty_Date_Key. Position 0 is left alone.
 void Bouble_Sort(std::vector<Sms_Record>& list);
 
-// The five grid cells of the entry at `position`: "Progr.", "Id", sender, date, service centre.
-std::vector<std::string> GridRow(int position, const Sms_Record& record);
+// One row of the listing: a message, the parts of a long message joined, or the delivery
+// reports on one sent message; the locations it stands for, in part order.
+struct ListedMessage {
+    std::vector<int> locations;
+    Sms_Record record;
+    int position = 0;  // "Progr.": where its first entry stands in the sorted list
+};
+
+// The words a listing needs, in the user's language.
+struct ListingTexts {
+    std::string missingPart, delivered, pending, failed, unmatched;
+};
+
+// The listing of a sorted list (position 0 left out, entries without text skipped). Parts of a
+// long message (same kind, sender, reference and part count; a part number seen twice starts
+// another message) are one row where its first part read stands: text in part order, a part
+// not read marked, dated by its lowest part. Status reports on one sent message, matched by
+// reference and recipient in `sent` (the latest such part), are one row saying the outcome
+// (failed when any part failed, pending when any is pending) and the start of that message's
+// text; a report that matches none says so.
+std::vector<ListedMessage> Listing(const std::vector<Sms_Record>& sorted,
+                                   const std::vector<SentPart>& sent, const ListingTexts& texts);
+
+// The locations of a row as its "Id" cell shows them: "4", or "4,5" for a joined message.
+std::string LocationsText(const std::vector<int>& locations);
+
+// The five grid cells of a row: "Progr.", "Id", sender, date, service centre.
+std::vector<std::string> GridRow(const ListedMessage& message);
 
 // The bytes of a saved message: its first line (number, a blank, date and time) and the text,
 // CR LF after each. Windows-1252 when every character has a byte there; otherwise UTF-8 behind a

@@ -1,5 +1,7 @@
 #include "compose/continuation.h"
 
+#include "compose/sent_reports.h"
+
 #include "core/program.h"
 #include "link/dispatcher.h"
 
@@ -31,6 +33,9 @@ bool Advance(Program& p, JobState& job, const char* command, bool raisesConfirm,
         return true;
     }
     if (job.step == JobStep::WaitOk && k < static_cast<int>(kMaxParts)) {
+        // The reference of the part just taken, for the delivery report it may bring.
+        if (raisesConfirm && p.st.sending && p.st.sending->statusReport)
+            p.st.sending->references.push_back(LastMessageReference(reply));
         if (parts[k].Part_User_Data.empty()) {
             finish();
         } else {

@@ -2,6 +2,8 @@
 
 #include "compose/continuation.h"
 #include "compose/editor.h"
+#include "compose/sent_log.h"
+#include "compose/sent_reports.h"
 #include "core/program.h"
 
 namespace bsms {
@@ -54,7 +56,8 @@ void Command6_Click(Program& p) {
     f.menu("Mn_Flash").setChecked(false);
     StartJob(p, p.st.Send_Job);
     // Logged once the phone has taken it, as it is now.
-    p.st.sending = SentMessage{f["Text5"].text(), f["Text4"].text(), f["Label14"].text()};
+    p.st.sending = SentMessage{f["Text5"].text(),      f["Text4"].text(),       f["Label14"].text(),
+                               p.st.Opt_Status_Report, p.Pdu_Parts.partCount(), {}};
     WriteFirstCommand(p, kSendCommand);
 }
 
@@ -62,6 +65,19 @@ void Command7_Click(Program& p) {
     if (!Build(p)) return;
     StartJob(p, p.st.Store_Job);
     WriteFirstCommand(p, kStoreCommand);
+}
+
+}  // namespace bsms
+
+namespace bsms {
+
+void Send_Accepted(Program& p, SentMessage sent, const std::string& reply) {
+    // The last part of five is taken by the reply that completes the send.
+    if (sent.statusReport && static_cast<int>(sent.references.size()) + 1 == sent.parts)
+        sent.references.push_back(LastMessageReference(reply));
+    const std::time_t now = std::time(nullptr);
+    Record_Sent_Parts(p, sent, now);
+    Append_Log_Entry(p, sent);
 }
 
 }  // namespace bsms

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/dialogue_state.h"
+
 namespace bsms {
 
 class Program;
@@ -18,5 +20,8 @@ std::string SendPrompt(const std::string& language, const std::string& text,
 void Command6_Click(Program& p);
 // Command7 and Mn_Salva: builds and writes "AT+CMGW="; asks nothing and logs nothing.
 void Command7_Click(Program& p);
+// The phone took the last part of a send (`reply` its answer): the message goes into the log,
+// and its parts' references, when a report was asked for, into the reports file.
+void Send_Accepted(Program& p, SentMessage sent, const std::string& reply);
 
 }  // namespace bsms

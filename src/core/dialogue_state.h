@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace bsms {
 
@@ -34,7 +35,15 @@ struct SentMessage {
     std::string text;
     std::string recipient;
     std::string smsNeeded;  // Label14's caption
+    // With a status report asked for: the references the phone gave its parts ("+CMGS: mr").
+    bool statusReport = false;
+    int parts = 0;
+    std::vector<int> references;
 };
+
+// The setting up of new-message indications at the port's opening: what the phone offers has
+// been asked for, or the chosen setting written.
+enum class IndicationsStep { None, Offered, Set };
 
 struct DialogueState {
     bool Csc_Query_Pending = false;
@@ -49,6 +58,7 @@ struct DialogueState {
     std::optional<SentMessage> sending;  // set with Send_Job, until the send is confirmed
     bool Browser_Reading = false;
     bool Special_Chars_Return = false;
+    IndicationsStep indications = IndicationsStep::None;
 
     bool Opt_Confirm_Send = true;
     bool Opt_Status_Report = false;
@@ -75,6 +85,7 @@ struct DialogueState {
         Store_Job.clear();
         Sent_Confirm_Pending = false;
         sending.reset();
+        indications = IndicationsStep::None;
     }
 };
 

@@ -47,6 +47,13 @@ enum class MsgId {
     Unreadable_Locations,  // "%1" is how many locations the phone answered with an error
     Files_Elsewhere,       // "%1" is the program's folder, "%2" the folder its files are in
     Encoding_Per_Sms,      // "%1" is the encoding, "%2" what one SMS of it holds
+    Part_Missing,          // marks where a part of a long message was not read
+    Report_Delivered,      // the outcome of a sent message, from its delivery reports
+    Report_Pending,
+    Report_Failed,
+    Report_Unmatched,  // a delivery report on no message sent from here
+    New_Message_At,    // "%1" is the location a new message arrived at
+    Report_Arrived,    // "%1" is the outcome and the start of the message
     Count
 };
 struct MessageTextRow {

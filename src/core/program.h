@@ -73,10 +73,16 @@ class Program {
     std::function<bool(const std::string&)> phonebookReply;
     // A complete read reply while the browser reads.
     std::function<void(const std::string&)> browserReply;
-    // The phone took the last part of the send job's message.
-    std::function<void(const SentMessage&)> sendAccepted;
-    // The phone left a command unanswered: the windows of a dialogue end theirs.
-    std::function<void()> noAnswer;
+    // The phone took the last part of the send job's message; its reply.
+    std::function<void(const SentMessage&, const std::string&)> sendAccepted;
+    // A line the phone sent of its own accord that the program acts on (+CMTI, +CDSI, or +CDS
+    // with the report's line); it may not write to the phone.
+    std::function<void(const std::string& line, const std::string& reportLine)> indication;
+    // Every arrival judged: what waited for a quiet moment may go on.
+    std::function<void()> afterArrival;
+    // The phone left a command unanswered: the windows of a dialogue end theirs; true when one
+    // takes another way on by itself, and the user is not told.
+    std::function<bool()> noAnswer;
     // Start-up's load of the phonebook file.
     std::function<void()> loadPhonebook;
 
@@ -96,6 +102,9 @@ class Program {
     // Set, until the port is opened again, when the phone refused a string parameter without
     // quotes.
     bool quotedStrings = false;
+    // Set, until the port is opened again, when the phone refused AT+CMGL (or left it
+    // unanswered): its memory is then read location by location.
+    bool listingRefused = false;
     // A message box with the texts of the current language.
     MsgResult Box(const std::string& text, const std::string& title, MsgIcon icon,
                   MsgButtons buttons = MsgButtons::Ok, int defaultButton = 0);
@@ -114,6 +123,8 @@ class Program {
     // there answers nothing.
     std::size_t commandMark = 0;
     ReplyWait replyWait;
+    // How far the receive box has been looked through for lines the phone sent of its own accord.
+    std::size_t indicationsScanned = 0;
     // Set once the program is ending: no further handlers run.
     bool ending = false;
 };

@@ -8,6 +8,7 @@
 #include "core/files.h"
 #include "core/program.h"
 #include "link/error_codes.h"
+#include "link/indications.h"
 #include "link/settings_files.h"
 
 namespace bsms {
@@ -207,6 +208,38 @@ std::size_t TrimPoint(const Program& p, const std::string& text) {
     return cut;
 }
 
+// The lines the phone sends of its own accord that the program acts on: a message or report
+// stored (+CMTI, +CDSI), a report given whole (+CDS and the report's line). Each complete one is
+// handed on once, as it arrives, before any handler empties the box.
+void ScanIndications(Program& p) {
+    const std::string& b = Buffer(p);
+    std::size_t i = std::min(p.indicationsScanned, b.size());
+    while (i < b.size()) {
+        std::size_t start = i;
+        while (start < b.size() && IsBreak(b[start]))
+            ++start;
+        const std::size_t end = LineEnd(b, start);
+        if (end == std::string_view::npos) break;
+        const std::string_view line = std::string_view(b).substr(start, end - start);
+        std::size_t next = PastBreak(b, end);
+        std::string_view pdu;
+        if (line.starts_with("+CDS:")) {
+            std::size_t pduStart = next;
+            while (pduStart < b.size() && IsBreak(b[pduStart]))
+                ++pduStart;
+            const std::size_t pduEnd = LineEnd(b, pduStart);
+            if (pduEnd == std::string_view::npos) break;  // the report is still on its way
+            pdu = std::string_view(b).substr(pduStart, pduEnd - pduStart);
+            next = PastBreak(b, pduEnd);
+        }
+        const bool acted = line.starts_with("+CMTI:") || line.starts_with("+CDSI:") || !pdu.empty();
+        p.indicationsScanned = next;
+        if (acted && p.indication) p.indication(std::string(line), std::string(pdu));
+        i = std::min(p.indicationsScanned, Buffer(p).size());
+    }
+    p.indicationsScanned = i;
+}
+
 // Anything from the phone shows it is alive; a final result or a prompt answers the last write.
 void NoteArrival(Program& p) {
     ReplyWait& wait = p.replyWait;
@@ -224,13 +257,14 @@ void Append_Received(Program& p, const std::string& received) {
     std::string text = box.text() + Cp1252ToUtf8(received);
     if (const std::size_t cut = TrimPoint(p, text); cut > 0) {
         text.erase(0, cut);
-        p.judgedEnd -= std::min(p.judgedEnd, cut);
-        p.commandMark -= std::min(p.commandMark, cut);
+        for (std::size_t* at : {&p.judgedEnd, &p.commandMark, &p.indicationsScanned})
+            *at -= std::min(*at, cut);
     }
     p.appending = true;
     box.setText(std::move(text));
     p.appending = false;
     NoteArrival(p);
+    ScanIndications(p);
 }
 
 namespace {
@@ -269,6 +303,9 @@ void Dispatch(Program& p) {
         if (complete && p.st.Phonebook_Download) {
             if ((ending || HasErrorResult(s)) && p.phonebookReply)
                 errorTaken = p.phonebookReply(s) && HasErrorResult(s);
+        } else if (complete && p.st.indications != IndicationsStep::None) {
+            errorTaken = HasErrorResult(s);
+            if (ending || errorTaken) Indications_Reply(p, s);
         } else if (complete && ending && p.continueSendStore) {
             p.continueSendStore(s);
         }
@@ -304,7 +341,7 @@ void Dispatch(Program& p) {
                 Report_Save_Failed(p, p.folder / kSentFile);
                 Gather(p);
             }
-            if (sent && p.sendAccepted) p.sendAccepted(*sent);
+            if (sent && p.sendAccepted) p.sendAccepted(*sent, s);
         }
     }
     // The message browser's replies: any final result ends a step, so the loop never stalls.
@@ -339,6 +376,8 @@ void Comm1_OnComm(Program& p) {
         }
         Gather(p);
     } while (p.arrivedWhileDispatching && !p.ending);
+    // Every reply judged: a window waiting for a quiet moment may ask its question now.
+    if (p.afterArrival && !p.ending) p.afterArrival();
 }
 
 void Text1_Change(Program& p) {
@@ -347,6 +386,7 @@ void Text1_Change(Program& p) {
     if (!p.appending) {
         p.judgedEnd = 0;
         p.commandMark = std::min(p.commandMark, box.text().size());
+        p.indicationsScanned = std::min(p.indicationsScanned, box.text().size());
     }
     box.setSelection(CharCount(box.text()), 0);
 }

@@ -13,7 +13,8 @@ void Reply_Timer_Tick(Program& p) {
     }
     wait.quietMs += (*p.Form1)["Timer2"].interval;
     if (wait.quietMs < wait.limitMs) return;
-    if (p.noAnswer) p.noAnswer();  // while the dialogue flags still tell where it stood
+    // While the dialogue flags still tell where it stood.
+    if (p.noAnswer && p.noAnswer()) return;
     p.EndDialogues();
     p.Box(MsgId::No_Answer, MsgId::Title_Error, MsgIcon::Critical);
 }

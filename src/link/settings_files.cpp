@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "core/files.h"
 #include "core/program.h"
+#include "link/indications.h"
 #include "link/port_access.h"
 #include "ui/language.h"
 
@@ -114,9 +115,10 @@ bool Save_Settings(Program& p) {
 
 void Open_Port(Program& p) {
     p.EndDialogues();
-    p.quotedStrings = false;  // another phone may be on the port now
+    p.quotedStrings = p.listingRefused = false;  // another phone may be on the port now
     try {
         p.Comm1.setPortOpen(true);
+        Ask_Indications(p);
     } catch (const CommError& e) {
         std::string text = p.texts[MsgId::Port_Open_Failed];
         if (e.kind() == CommError::Kind::NoPermission) {

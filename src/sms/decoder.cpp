@@ -132,31 +132,43 @@ bool ImplausibleGsm7(const std::uint8_t* stream, std::size_t count) {
     return rare * 4 >= count;
 }
 
-// The national language tables a user data header selects (TS 23.040 9.2.3.24.15-16).
-struct Shifts {
+// What a user data header says: the national language tables (TS 23.040 9.2.3.24.15-16) and
+// the concatenation (9.2.3.24.1 and .8).
+struct HeaderInfo {
     int locking = kLanguageDefault;
     int single = kLanguageDefault;
+    int concatRef = -1;
+    int concatTotal = 0;
+    int concatPart = 0;
 };
 
-Shifts ShiftsOf(const std::uint8_t* header, std::size_t size) {
-    Shifts s;
+HeaderInfo ReadHeader(const std::uint8_t* header, std::size_t size) {
+    HeaderInfo h;
     for (std::size_t i = 1; i + 1 < size;) {
         const int iei = header[i];
         const std::size_t length = header[i + 1];
+        const std::uint8_t* v = header + i + 2;
         if (i + 2 + length > size) break;
-        if (iei == tp::kIeiSingleShift && length >= 1) s.single = header[i + 2];
-        if (iei == tp::kIeiLockingShift && length >= 1) s.locking = header[i + 2];
+        if (iei == tp::kIeiSingleShift && length >= 1) h.single = v[0];
+        if (iei == tp::kIeiLockingShift && length >= 1) h.locking = v[0];
+        if ((iei == tp::kIeiConcat8 && length == 3) || (iei == tp::kIeiConcat16 && length == 4)) {
+            const std::size_t k = length - 2;  // past the reference
+            h.concatRef = iei == tp::kIeiConcat8 ? v[0] : v[0] << 8 | v[1];
+            h.concatTotal = v[k];
+            h.concatPart = v[k + 1];
+        }
         i += 2 + length;
     }
-    return s;
+    return h;
 }
 
 // Room for any user data: TP-UDL counts at most 255 octets, or 255 septets in 224 octets, and
 // one octet to spare for SeptetAt.
 using UserDataBuffer = std::array<std::uint8_t, 256 + 8>;
 
-// TP-UDL and TP-UD, from the reader's position on.
-std::string ReadUserData(OctetReader& r, bool hasHeader, int dcs) {
+// TP-UDL and TP-UD, from the reader's position on; what the header says of the concatenation
+// goes into `rec`.
+std::string ReadUserData(OctetReader& r, bool hasHeader, int dcs, Sms_Record& rec) {
     const std::size_t udl = static_cast<std::size_t>(r.octet());
     const std::size_t present = r.left();
     Coding coding = CodingOf(dcs);
@@ -178,14 +190,20 @@ std::string ReadUserData(OctetReader& r, bool hasHeader, int dcs) {
     r.take(ud.data(), octets);
     std::memset(ud.data() + octets, 0, ud.size() - octets);
     std::size_t headerOctets = 0;
-    Shifts shifts;
+    HeaderInfo header;
     if (hasHeader && udl > 0) {
         headerOctets = 1 + static_cast<std::size_t>(ud[0]);
-        shifts = ShiftsOf(ud.data(), std::min(headerOctets, octets));
+        header = ReadHeader(ud.data(), std::min(headerOctets, octets));
+        if (header.concatRef >= 0 && header.concatPart >= 1 &&
+            header.concatPart <= header.concatTotal) {
+            rec.concatRef = header.concatRef;
+            rec.concatTotal = header.concatTotal;
+            rec.concatPart = header.concatPart;
+        }
     }
     if (coding == Coding::Gsm7) {
         const std::size_t first = (headerOctets * 8 + 6) / 7;  // the header's fill bits included
-        return SeptetsToText(ud.data(), first, udl, shifts.locking, shifts.single);
+        return SeptetsToText(ud.data(), first, udl, header.locking, header.single);
     }
     // 8-bit and UCS2 count octets; only octets actually present are shown.
     const std::size_t end = std::min(udl, present);
@@ -280,7 +298,7 @@ void SkipValidity(OctetReader& r, int firstOctet) {
 }
 
 void DecodeStatusReport(OctetReader& r, int firstOctet, Sms_Record& rec) {
-    r.skip(1);  // message reference
+    rec.reportRef = r.octet();
     rec.Sender_Number = ReadAddress(r);
     ReadTimeStamp(r, rec.Date_Time, &rec.Date_Key);
     std::string discharge;
@@ -303,7 +321,8 @@ void DecodeStatusReport(OctetReader& r, int firstOctet, Sms_Record& rec) {
     if ((pi & tp::kPiPid) != 0) r.skip(1);
     const int dcs = (pi & tp::kPiDcs) != 0 ? r.octet() : tp::kDcsDefault;
     if ((pi & tp::kPiUdl) == 0) return;
-    const std::string extra = ReadUserData(r, (firstOctet & tp::kUdhi) != 0, dcs);
+    Sms_Record parts;  // a report's extra text is never one of several
+    const std::string extra = ReadUserData(r, (firstOctet & tp::kUdhi) != 0, dcs, parts);
     if (!extra.empty()) rec.Text += "\r\n" + extra;
 }
 
@@ -350,7 +369,7 @@ Sms_Record Decode_Sms_Deliver(std::string_view pdu, const std::vector<std::strin
             r.skip(1);  // protocol identifier
             const int dcs = r.octet();
             SkipValidity(r, firstOctet);
-            rec.Text = ReadUserData(r, hasHeader, dcs);
+            rec.Text = ReadUserData(r, hasHeader, dcs, rec);
             break;
         }
         case tp::kMtiStatusReport:
@@ -363,7 +382,7 @@ Sms_Record Decode_Sms_Deliver(std::string_view pdu, const std::vector<std::strin
             r.skip(1);  // protocol identifier
             const int dcs = r.octet();
             ReadTimeStamp(r, rec.Date_Time, &rec.Date_Key);
-            rec.Text = ReadUserData(r, hasHeader, dcs);
+            rec.Text = ReadUserData(r, hasHeader, dcs, rec);
             break;
         }
     }

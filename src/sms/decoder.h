@@ -25,12 +25,28 @@ struct Sms_Record {
     // Octets the PDU promised but lacked, read as 0 (a last lone digit counts as one); 0 when
     // the PDU is whole.
     std::size_t octetsMissing = 0;
+    // A part of a concatenated message (8- or 16-bit reference): its reference, the number of
+    // parts and its own number from 1; reference -1 for a message of one part.
+    int concatRef = -1;
+    int concatTotal = 0;
+    int concatPart = 0;
+    // A status report's TP-MR: the reference the phone gave the message it reports on.
+    int reportRef = -1;
 };
 
 // The PDU line of a +CMGR reply, or the empty text when there is none. Any line break (CR LF,
 // LF or CR) is accepted; the echoed command never matches, and neither does a result code
 // where the PDU should stand (a PDU line begins with two hexadecimal digits).
 std::string Extract_Pdu(std::string_view reply);
+
+// One entry of an AT+CMGL reply in PDU mode: the location and its PDU line.
+struct ListedPdu {
+    int index;
+    std::string pdu;
+};
+// The entries of an AT+CMGL reply: each "+CMGL: index,stat,[alpha],length" line at a line start
+// with the PDU line after it. Entries without a PDU line are left out.
+std::vector<ListedPdu> Extract_Listing(std::string_view reply);
 
 // For people pasting by hand: the PDU of a +CMGR reply, or else the first line that begins with
 // two hexadecimal digits. Empty for a reply that holds no PDU, such as "+CMS ERROR: 321".

@@ -47,6 +47,32 @@ std::string Extract_Pdu(std::string_view reply) {
     return LooksLikePdu(line) ? std::string(line) : std::string();
 }
 
+std::vector<ListedPdu> Extract_Listing(std::string_view reply) {
+    std::vector<ListedPdu> out;
+    constexpr std::string_view kTag = "+CMGL:";
+    for (std::size_t p = reply.find(kTag); p != std::string_view::npos; p = reply.find(kTag, p)) {
+        const bool lineStart = p == 0 || reply[p - 1] == '\n' || reply[p - 1] == '\r';
+        p += kTag.size();
+        if (!lineStart) continue;
+        std::size_t i = reply.find_first_not_of(' ', p);
+        int index = 0;
+        bool digits = false;
+        for (; i < reply.size() && reply[i] >= '0' && reply[i] <= '9' && index < 100000; ++i) {
+            index = index * 10 + (reply[i] - '0');
+            digits = true;
+        }
+        if (!digits) continue;
+        // The PDU stands on the line after the header.
+        std::size_t q = reply.find_first_of("\r\n", i);
+        q = q == std::string_view::npos ? q : reply.find_first_not_of("\r\n", q);
+        if (q == std::string_view::npos) break;
+        const std::size_t end = std::min(reply.find_first_of("\r\n", q), reply.size());
+        const std::string_view line = TrimBlanks(reply.substr(q, end - q));
+        if (LooksLikePdu(line)) out.push_back({index, std::string(line)});
+    }
+    return out;
+}
+
 std::string Pdu_From_Input(std::string_view input) {
     if (input.find("+CMGR") != std::string_view::npos) return Extract_Pdu(input);
     while (!input.empty()) {

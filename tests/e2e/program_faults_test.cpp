@@ -59,25 +59,28 @@ void EveryDialogue(ProgramOnSim& rig, const std::string& profile = "standard") {
     // What reached the phone reads back as the texts sent; the store sent nothing.
     EXPECT_EQ(rig.sentText(), takesMessages ? Text(100) + Text(760) : "");
 
-    const int stored = takesMessages ? 9 : 6;  // the six of the phone and the three parts
-    EXPECT_EQ(rig.browse(stored + 1), stored);
-    std::string parts;
-    for (int row = 7; row <= stored; ++row)
-        parts += Browser(*rig.program).entryOfRow(row).Text;
-    EXPECT_EQ(parts, takesMessages ? Text(400) : "");
+    // The phone's six (two of them the parts of one message) and the three parts stored, as one
+    // row each message; the stored one, without a time, last. It goes whole.
+    const int rows = takesMessages ? 6 : 5;
+    ASSERT_EQ(rig.browse(10), rows);
+    Control& grid = rig.form5()["Grid1"];
+    EXPECT_EQ(grid.cell(rows, 1), takesMessages ? "7,8,9" : "6");
+    if (takesMessages) {
+        EXPECT_EQ(Browser(*rig.program).entryOfRow(rows).Text, Text(400));
+    }
     rig.host.answers = {MsgResult::Ok};
     rig.form5()["Command7"].click();
-    EXPECT_TRUE(RunUntil([&] { return rig.form5()["Grid1"].rows() == stored; })) << rig.received();
+    EXPECT_TRUE(RunUntil([&] { return grid.rows() == rows && !rig.program->replyWait.pending; }))
+        << rig.received();
+    EXPECT_EQ(rig.browse(10), rows - 1);
 
-    // Boxes: a send's "sent" or its refusal each, the store's refusal, the delete question,
-    // and where the phone answers an empty location with an error, the count of those.
+    // Boxes: a send's "sent" or its refusal each, the store's refusal, the delete question.
     std::vector<std::string> texts;
     for (const MessageBoxSpec& b : rig.host.boxes)
         texts.push_back(b.text.substr(0, b.text.find('\r')));
     std::vector<std::string> expected(
         2, takesMessages ? "Messagge sent" : "Command didn't accept by mobile");
     if (!takesMessages) expected.push_back("Command didn't accept by mobile");
-    if (profile == "huawei") expected.push_back("Memory locations the mobile could not read: 1.");
     expected.push_back("Are you sure to delete the message:");
     EXPECT_EQ(texts, expected);
 }
@@ -117,10 +120,11 @@ TEST(ProgramUnderFaults, UnsolicitedCodesBehindEveryReplyDerailNothing) {
     EveryDialogue(rig);
 }
 
-// Each dialogue, started by the command its phone fails at.
+// Each dialogue, started by the command its phone fails at (a phone of the given profile).
 struct Dialogue {
     const char* command;
     std::function<void(ProgramOnSim&)> start;
+    const char* profile = "standard";
 };
 std::vector<Dialogue> Dialogues() {
     const auto click = [](const char* button, std::size_t chars) {
@@ -143,7 +147,8 @@ std::vector<Dialogue> Dialogues() {
         {"AT+CSCA?", click("Command3", 0)},
         {"AT+CPBR=*", phonebook},
         {"AT+CMGW=*", click("Command7", 200)},
-        {"AT+CMGR=2", [](ProgramOnSim& rig) { rig.browse(3, 300); }},
+        {"AT+CMGL=*", [](ProgramOnSim& rig) { rig.browse(3, 300); }},
+        {"AT+CMGR=2", [](ProgramOnSim& rig) { rig.browse(3, 300); }, "no-cmgl"},
         {"AT+CMGD=*", remove},
     };
 }
@@ -164,7 +169,8 @@ void ExpectAFreshStart(ProgramOnSim& rig) {
 TEST(ProgramUnderFaults, APhoneThatVanishesEndsNoDialogueBadly) {
     for (const Dialogue& c : Dialogues()) {
         SCOPED_TRACE(c.command);
-        ProgramOnSim rig({"--set", std::string("fault vanish ") + c.command});
+        ProgramOnSim rig(
+            {"--profile", c.profile, "--set", std::string("fault vanish ") + c.command});
         std::ofstream(rig.folder / "Rubrica.txt", std::ios::binary) << "Anna (+393331234567)\r\n";
         const std::string settings = phonesim_test::ReadFile(rig.folder / "Setting.sms");
         c.start(rig);
@@ -193,7 +199,10 @@ TEST(ProgramUnderFaults, APhoneThatVanishesEndsNoDialogueBadly) {
 TEST(ProgramUnderFaults, APhoneThatFallsSilentEndsTheDialogueWithABox) {
     for (const Dialogue& c : Dialogues()) {
         SCOPED_TRACE(c.command);
-        ProgramOnSim rig({"--set", std::string("fault silent ") + c.command});
+        // A listing left unanswered is read by the scan instead: that fallback is tested apart.
+        if (std::string_view(c.command) == "AT+CMGL=*") continue;
+        ProgramOnSim rig(
+            {"--profile", c.profile, "--set", std::string("fault silent ") + c.command});
         c.start(rig);
         const std::string echo = std::string(c.command).substr(0, std::strlen(c.command) - 1);
         ASSERT_TRUE(RunUntil([&] { return rig.received().find(echo) != std::string::npos; }))

@@ -44,6 +44,9 @@ struct ProgramOnSim {
         program->Form1->load();
         EXPECT_TRUE(port.portOpen()) << (host.boxes.empty() ? "" : host.boxes[0].text);
         Status_Refresh(*program);
+        // The phone asked, at the opening, to announce new messages.
+        EXPECT_TRUE(RunUntil([&] { return !program->replyWait.pending; })) << received();
+        form1()["Text1"].setText("");
     }
     Window& form1() { return *program->Form1; }
     Window& form5() { return *program->Form5; }

@@ -36,12 +36,15 @@ std::string Read(const std::string& pdu) {
     return "\r\n+CMGR: 1,,23\r\n" + pdu + "\r\n\r\nOK\r\n";
 }
 
+// The browser on a phone that reads its memory location by location (one that refuses AT+CMGL),
+// unless `lists`.
 struct BrowserRig : test::Rig {
-    BrowserRig() {
+    explicit BrowserRig(bool lists = false) {
         dir.write("Setting.sms",
                   " 1 \r\n19200,n,8,1\r\n 0 \r\n391234500000\r\nTrue\r\nFalse\r\n"
                   "italiano\r\n 200 \r\n 50 \r\n 3 \r\n");
         start();
+        program->listingRefused = !lists;
         form1()["Combo2"].addItem("Anna (3331234567)");
         open();
     }

@@ -83,10 +83,16 @@ TEST(Editor, CountersAndLimitFollowTheEncoding) {
 TEST(SentLog, BecomesUtf8ForATextWindows1252Lacks) {
     EditorRig rig;
     Program& p = *rig.program;
-    Append_Log_Entry(p, {"caffè", "1", "1"});
+    const auto entry = [](const char* text) {
+        SentMessage m;
+        m.text = text;
+        m.recipient = m.smsNeeded = "1";
+        return m;
+    };
+    Append_Log_Entry(p, entry("caffè"));
     EXPECT_NE(rig.dir.read("LogSMS.txt").find("Sms:        caff\xE8\r\n"), std::string::npos);
-    Append_Log_Entry(p, {"Cześć", "2", "1"});
-    Append_Log_Entry(p, {"più", "3", "1"});
+    Append_Log_Entry(p, entry("Cześć"));
+    Append_Log_Entry(p, entry("più"));
     const std::string log = rig.dir.read("LogSMS.txt");
     EXPECT_TRUE(log.starts_with("\xEF\xBB\xBF" + LogHeaderText()));
     for (const char* entry :

@@ -137,7 +137,8 @@ TEST(LanguageTables, EveryTextIsWesternUtf8WithThePlaceholdersItsCodeFills) {
             const std::string n = row.name;
             const bool two = n == "Msg_Port_No_Permission" || n == "Msg_Files_Elsewhere" ||
                              n == "Msg_Encoding_Per_Sms";
-            const bool one = n == "Msg_Folder_Not_Writable" || n == "Msg_Unreadable_Locations";
+            const bool one = n == "Msg_Folder_Not_Writable" || n == "Msg_Unreadable_Locations" ||
+                             n == "Msg_New_Message_At" || n == "Msg_Report_Arrived";
             check(n, lang, row.text[lang], two ? 2 : one ? 1 : 0);
         }
         const auto& c = kSendConfirmTexts[lang];

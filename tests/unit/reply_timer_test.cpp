@@ -16,6 +16,7 @@ struct TimerRig : test::Rig {
                   " 1 \r\n19200,n,8,1\r\n 0 \r\n391234567890\r\nFalse\r\nFalse\r\nenglish\r\n");
         start();
         Status_Refresh(*program);
+        program->listingRefused = true;  // the browser reads location by location
         host.keepModalOpen = true;
         form1()["Text4"].setText("+393331234567");
         form1()["Text5"].setText(std::string(200, 'w'));
@@ -77,6 +78,21 @@ TEST(ReplyTimer, EveryDialogueLeftUnansweredEndsWithABox) {
             EXPECT_EQ(rig.written(), "AT+CMGR=" + std::to_string(next) + "\r");
         }
     }
+}
+
+// A phone that leaves "AT+CMGL=4" unanswered is read location by location instead, without a
+// word, and so on while the port stays open.
+TEST(ReplyTimer, AListingLeftUnansweredTurnsToTheScan) {
+    TimerRig rig;
+    rig.program->listingRefused = false;
+    rig.form1()["Command4"].click();
+    rig.port.arrive(rig.written() + "\r\nOK\r\n");
+    rig.f5()["Command1"].click();
+    EXPECT_EQ(rig.written(), "AT+CMGL=4\r");
+    rig.quiet(kCommandReplyMs);
+    EXPECT_EQ(rig.written(), "AT+CMGR=1\r");
+    EXPECT_TRUE(rig.host.boxes.empty());
+    EXPECT_TRUE(rig.program->listingRefused);
 }
 
 // Time counts only while the phone is quiet: an answer still arriving, however slowly, is not

@@ -145,8 +145,8 @@ TEST(SendAndStore, AJobMovesOnlyOnItsOwnReplies) {
     EXPECT_EQ(rig.reply("\r\n+CPMS: 0,30,0,30,0,30\r\n\r\nOK\r\n"), "");
     rig.port.written.clear();
     (*rig.program->Form5)["Command1"].click();
-    EXPECT_EQ(rig.port.written, "AT+CMGR=1\r");
-    EXPECT_EQ(rig.reply("\r\nOK\r\n"), "AT+CMGR=2\r");
+    EXPECT_EQ(rig.port.written, "AT+CMGL=4\r");
+    EXPECT_EQ(rig.reply("\r\nOK\r\n"), "");  // an empty memory
     EXPECT_EQ(rig.host.boxes.size(), 1u);  // the one message the phone took
     EXPECT_EQ(rig.program->st.Sent_Count, 1);
 }

@@ -43,6 +43,7 @@ const char kUsage[] =
     "  --chunk-pause MS     ... with this pause between them (default 20)\n"
     "  --baud RATE          pace every byte as a line of this speed would\n"
     "  --prompt-pause MS    lose PDU text that arrives this soon after the \"> \" prompt\n"
+    "  --latency MS         wait this long before answering each command\n"
     "  --set LINE           any scenario line, e.g. --set \"fault error AT+CGMM\"\n"
     "  --trace              log the traffic on standard error\n"
     "  --check              read the scenario, print a summary and exit\n"
@@ -102,6 +103,8 @@ Options ParseOptions(int argc, char** argv) {
             o.settings.push_back("baud " + Quote(value()));
         else if (a == "--prompt-pause")
             o.settings.push_back("prompt-pause " + Quote(value()));
+        else if (a == "--latency")
+            o.settings.push_back("latency " + Quote(value()));
         else if (a == "--chunk")
             o.settings.push_back("chunk " + Quote(value()));
         else if (a == "--chunk-pause")
@@ -309,7 +312,7 @@ int main(int argc, char** argv) {
                 trace(">>", in);
                 std::string out = modem.Receive(in, now / 1000);
                 trace("<<", out);
-                pacer.Push(out);
+                pacer.Push(out, modem.AnswerAt(), std::int64_t{cfg.latencyMs} * 1000, now);
             } else if (n < 0 && errno == EIO) {
                 hangup();
                 continue;

@@ -131,15 +131,20 @@ void Modem::Reset() {
 std::string Modem::Receive(std::string_view bytes, std::int64_t nowMs) {
     now_ = nowMs;
     std::string out;
+    answerAt_ = std::string::npos;
+    const auto answer = [&](const std::string& reply) {
+        if (reply.empty()) return;
+        if (answerAt_ == std::string::npos) answerAt_ = out.size();
+        out += Noise();
+        out += reply;
+    };
     for (char ch : bytes) {
         if (ch == 0) continue;
         if (inPdu_) {
             // A phone that is slow to get ready loses the text, not the Ctrl-Z that ends it.
             bool tooSoon = cfg_.promptPauseMs > 0 && nowMs - promptAt_ < cfg_.promptPauseMs;
             if (ch == kCtrlZ || ch == kEscape) {
-                const std::string reply = FinishPdu(ch == kEscape);
-                if (!reply.empty()) out += Noise();
-                out += reply;
+                answer(FinishPdu(ch == kEscape));
             } else if (!tooSoon && ch != '\r' && ch != '\n' && pdu_.size() < kMaxLine) {
                 pdu_ += ch;
                 if (echo_) out += ch;
@@ -151,9 +156,7 @@ std::string Modem::Receive(std::string_view bytes, std::int64_t nowMs) {
         if (echo_) out += ch;
         if (ch == '\r') {
             // A line longer than the phone holds is refused whole: none of it runs.
-            const std::string reply = overflow_ ? "\r\nERROR\r\n" : CommandLine(line_);
-            if (!reply.empty()) out += Noise();
-            out += reply;
+            answer(overflow_ ? "\r\nERROR\r\n" : CommandLine(line_));
             line_.clear();
             overflow_ = false;
         } else if (ch == '\b' || ch == 127) {
@@ -341,7 +344,7 @@ std::string Modem::Execute(const std::string& line) {
 
 std::string Modem::FinishPdu(bool cancelled) {
     inPdu_ = false;
-    std::string line = pduLine_, out;
+    std::string line = pduLine_, out, report;
     if (cancelled) return "\r\nOK\r\n" + AfterReply(line);
     Result r;
     info_.clear();
@@ -361,13 +364,33 @@ std::string Modem::FinishPdu(bool cancelled) {
         }
     } else {
         info_.push_back("+CMGS: " + std::to_string(messageRef_));
+        report = Report(messageRef_);
         messageRef_ = (messageRef_ + 1) % 256;
         if (!sentLog_.empty())
             std::ofstream(sentLog_, std::ios::app) << pduLength_ << ' ' << pdu_ << '\n';
     }
     if (!info_.empty()) out += "\r\n" + info_.front() + "\r\n";
     out += "\r\n" + FinalText(r) + "\r\n";
-    return out + AfterReply(line);
+    return out + AfterReply(line) + report;
+}
+
+std::string Modem::Report(int reference) {
+    const auto facts = ReadSubmitFacts(pdu_);
+    if (!facts || !facts->reportWanted || cfg_.reportStatus < 0) return {};
+    const std::string pdu = BuildStatusReport(cfg_.serviceCentre, reference, facts->destination,
+                                              Timestamp{}, cfg_.reportStatus);
+    const std::vector<std::string> cnmi = SplitArgs(cnmi_);
+    const std::string ds = cnmi.size() > 3 ? cnmi[3] : "0";
+    if (ds == "1")
+        return "\r\n+CDS: " + std::to_string(TpduLength(pdu).value_or(0)) + "\r\n" + pdu + "\r\n";
+    if (ds != "2") return {};
+    const std::string memory = memories_[2] == "MT" ? "SM" : memories_[2];
+    try {
+        const std::vector<int> at = StoreParts(cfg_.stores[memory], {pdu}, 0);
+        return "\r\n+CDSI: \"" + memory + "\"," + std::to_string(at.front()) + "\r\n";
+    } catch (const std::invalid_argument&) {
+        return {};  // memory full: the report is lost
+    }
 }
 
 MessageStore* Modem::Locate(int which, int index, int& slot) {

@@ -25,6 +25,9 @@ class Modem {
     std::string ArriveNext();
     // A "vanish" fault fired: the device is to disappear once the answer is out.
     bool Vanished() const { return vanished_; }
+    // Where the first answer to a command begins in what the last Receive returned (the echo
+    // before it); npos when there was none.
+    std::size_t AnswerAt() const { return answerAt_; }
 
     const Config& config() const { return cfg_; }
 
@@ -45,6 +48,8 @@ class Modem {
     std::string CommandLine(const std::string& line);
     std::string Execute(const std::string& line);
     std::string FinishPdu(bool cancelled);
+    // The status report on the message just sent, routed as AT+CNMI says; empty for none.
+    std::string Report(int reference);
     std::string FinalText(Result r) const;
     std::string AfterReply(const std::string& line);
     std::string Noise();
@@ -112,6 +117,7 @@ class Modem {
 
     std::vector<std::string> info_;  // information lines of the command being run
     bool argsQuoted_ = false;        // every parameter of the command being run was quoted
+    std::size_t answerAt_ = std::string::npos;
     int messageRef_ = 0;
     std::size_t nextArrival_ = 0;
     bool vanished_ = false;

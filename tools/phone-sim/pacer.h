@@ -17,14 +17,28 @@ class Pacer {
           byteUs_(baud > 0 ? 10'000'000 / baud : 0) {}  // start, 8 data and stop bit
 
     void Push(const std::string& bytes) { queue_ += bytes; }
-    void Clear() { queue_.clear(), inChunk_ = 0; }
+    // Bytes whose part from `pauseAt` on waits `pauseUs` more: the time a phone takes to answer.
+    void Push(const std::string& bytes, std::size_t pauseAt, std::int64_t pauseUs,
+              std::int64_t nowUs) {
+        if (pauseAt > bytes.size() || pauseUs <= 0) return Push(bytes);
+        if (queue_.empty() && pauseAt == 0)
+            nextUs_ = std::max(nextUs_, nowUs + pauseUs);
+        else
+            pause_ = {queue_.size() + pauseAt, pauseUs};
+        queue_ += bytes;
+    }
+    void Clear() {
+        queue_.clear();
+        inChunk_ = 0;
+        pause_ = {};
+    }
     bool Empty() const { return queue_.empty(); }
     const std::string& Queue() const { return queue_; }
 
     // Bytes that may be written at `nowUs`; 0 while the line is busy or pausing.
     std::size_t Allowed(std::int64_t nowUs) const {
         if (queue_.empty() || nowUs < nextUs_) return 0;
-        std::size_t n = queue_.size();
+        std::size_t n = pause_.us > 0 ? pause_.at : queue_.size();
         if (chunk_) n = std::min(n, chunk_ - inChunk_);
         if (byteUs_)
             n = std::min<std::size_t>(
@@ -34,6 +48,7 @@ class Pacer {
 
     void Consume(std::size_t n, std::int64_t nowUs) {
         queue_.erase(0, n);
+        if (pause_.us > 0) pause_.at -= std::min(pause_.at, n);
         if (baud_) {
             // The line's own schedule rather than the moment of writing, so that waking up late
             // (poll counts whole milliseconds) costs no time; an idle line sends no burst.
@@ -45,6 +60,10 @@ class Pacer {
         inChunk_ += n;
         if (chunk_ && inChunk_ >= chunk_) inChunk_ = 0, nextUs_ += pauseUs_;
         if (queue_.empty()) inChunk_ = 0;
+        if (pause_.us > 0 && pause_.at == 0) {
+            nextUs_ = std::max(nextUs_, nowUs + pause_.us);
+            pause_ = {};
+        }
     }
 
     // Milliseconds to wait before something may be written; -1 when nothing is queued.
@@ -63,6 +82,10 @@ class Pacer {
     std::string queue_;
     std::size_t inChunk_ = 0;
     std::int64_t nextUs_ = 0;
+    struct Pause {
+        std::size_t at = 0;  // queued bytes before it
+        std::int64_t us = 0;
+    } pause_;
 };
 
 }  // namespace phonesim

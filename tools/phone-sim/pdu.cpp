@@ -214,6 +214,44 @@ std::optional<Timestamp> ParseTimestamp(std::string_view text) {
     return t;
 }
 
+namespace {
+
+void PushTime(Bytes& pdu, const Timestamp& t) {
+    for (int v : {t.year, t.month, t.day, t.hour, t.minute, t.second})
+        pdu.push_back(SwapDigits(v));
+    const int q = t.quarterHours < 0 ? -t.quarterHours : t.quarterHours;
+    pdu.push_back(static_cast<std::uint8_t>(SwapDigits(q) | (t.quarterHours < 0 ? 0x08 : 0)));
+}
+
+}  // namespace
+
+std::optional<SubmitFacts> ReadSubmitFacts(std::string_view hex) {
+    const auto b = FromHex(hex);
+    if (!b || b->empty()) return std::nullopt;
+    std::size_t p = 1 + (*b)[0];
+    if (p + 4 > b->size() || ((*b)[p] & 0x03) != 0x01) return std::nullopt;
+    SubmitFacts f;
+    f.reportWanted = ((*b)[p] & 0x20) != 0;
+    p += 2;  // first octet, message reference
+    const std::size_t length = 2 + ((*b)[p] + 1) / 2;
+    if (p + length > b->size()) return std::nullopt;
+    f.destination.assign(b->begin() + static_cast<std::ptrdiff_t>(p),
+                         b->begin() + static_cast<std::ptrdiff_t>(p + length));
+    return f;
+}
+
+std::string BuildStatusReport(std::string_view serviceCentre, int reference,
+                              const Bytes& destination, const Timestamp& time, int status) {
+    Bytes pdu = EncodeAddress(serviceCentre, true);
+    pdu.push_back(0x06);  // SMS-STATUS-REPORT, no more messages
+    pdu.push_back(static_cast<std::uint8_t>(reference));
+    pdu.insert(pdu.end(), destination.begin(), destination.end());
+    PushTime(pdu, time);  // when the service centre took the message
+    PushTime(pdu, time);  // and when it was delivered, or last tried
+    pdu.push_back(static_cast<std::uint8_t>(status));
+    return ToHex(pdu);
+}
+
 std::vector<std::string> BuildDeliver(const Deliver& m) {
     std::u32string text = bsms::Utf8ToU32(m.text);
     Coding coding = m.coding;
@@ -233,11 +271,7 @@ std::vector<std::string> BuildDeliver(const Deliver& m) {
         pdu.insert(pdu.end(), oa.begin(), oa.end());
         pdu.push_back(0x00);
         pdu.push_back(static_cast<std::uint8_t>((gsm ? 0x00 : 0x08) | (m.flash ? 0x10 : 0x00)));
-        const Timestamp& t = m.time;
-        for (int v : {t.year, t.month, t.day, t.hour, t.minute, t.second})
-            pdu.push_back(SwapDigits(v));
-        int q = t.quarterHours < 0 ? -t.quarterHours : t.quarterHours;
-        pdu.push_back(static_cast<std::uint8_t>(SwapDigits(q) | (t.quarterHours < 0 ? 0x08 : 0)));
+        PushTime(pdu, m.time);
 
         Bytes ud;
         if (concat)

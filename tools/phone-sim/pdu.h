@@ -56,6 +56,19 @@ struct Deliver {
 // std::invalid_argument when the text cannot take the chosen coding or the sender is bad.
 std::vector<std::string> BuildDeliver(const Deliver& message);
 
+// What a status report needs of an accepted SMS-SUBMIT: whether it asks for one, and its
+// destination address field as given. Nothing for a PDU that is no SUBMIT.
+struct SubmitFacts {
+    bool reportWanted = false;
+    Bytes destination;
+};
+std::optional<SubmitFacts> ReadSubmitFacts(std::string_view hex);
+
+// An SMS-STATUS-REPORT (service-centre field first) on the message of `reference` sent to
+// `destination` (an address field as in its SUBMIT), with TP-ST `status`.
+std::string BuildStatusReport(std::string_view serviceCentre, int reference,
+                              const Bytes& destination, const Timestamp& time, int status);
+
 // Length in octets after the service-centre field of a hexadecimal PDU; nothing when malformed.
 std::optional<int> TpduLength(std::string_view hex);
 

@@ -297,6 +297,22 @@ const std::map<std::string_view, Setter>& Setters() {
          }},
         {"baud", [](Config& c, const Args& a) { c.baud = ToInt(Need(a, 0, "rate"), 0, 4000000); }},
         {"noise", [](Config& c, const Args& a) { c.noise = ToInt(Need(a, 0, "bytes"), 0, 4096); }},
+        {"latency",
+         [](Config& c, const Args& a) { c.latencyMs = ToInt(Need(a, 0, "ms"), 0, 60000); }},
+        {"report",
+         [](Config& c, const Args& a) {
+             const std::string& s = Need(a, 0, "none/delivered/pending/failed");
+             if (s == "none")
+                 c.reportStatus = -1;
+             else if (s == "delivered")
+                 c.reportStatus = 0x00;
+             else if (s == "pending")
+                 c.reportStatus = 0x20;
+             else if (s == "failed")
+                 c.reportStatus = 0x41;
+             else
+                 throw invalid_argument("report must be none, delivered, pending or failed");
+         }},
         {"profile",
          [](Config& c, const Args& a) {
              if (!ApplyProfile(c, Need(a, 0, "name")))
@@ -432,6 +448,8 @@ const std::vector<Profile>& Profiles() {
          }},
         {"quectel", "a Quectel module: ERROR for a string parameter without quotes",
          [](Config& c) { c.strictStrings = true; }},
+        {"no-cmgl", "a phone that lists no messages: AT+CMGL is refused with ERROR",
+         [](Config& c) { c.unsupported.push_back("AT+CMGL*"); }},
     };
     return profiles;
 }

@@ -85,15 +85,20 @@ struct Config {
     std::string prompt = "> ";   // what follows CR LF when a PDU is awaited
     bool verboseCms = false;     // "+CMS ERROR:" in words too under AT+CMEE=2
     bool strictStrings = false;  // ERROR for a string parameter written without quotes
-    std::vector<std::string> messageMemories{"SM", "ME", "MT"};  // what AT+CPMS takes
+    std::vector<std::string> messageMemories{"SM", "ME", "MT"};         // what AT+CPMS takes
     std::vector<std::string> charsets{"GSM", "IRA", "8859-1", "UCS2"};  // what AT+CSCS takes
+    // The status report the network gives a message sent with one asked for: TP-ST, or -1 for
+    // none. Routed as AT+CNMI's fourth value says: 1 "+CDS:" with the report, 2 stored and
+    // "+CDSI:".
+    int reportStatus = 0x00;
     std::vector<std::string> unsupported;
 
     // Line.
     int chunkSize = 0;
     int chunkPauseMs = 0;
     int baud = 0;
-    int noise = 0;  // bytes of line noise (0x80 to 0xFF) before every answer
+    int noise = 0;      // bytes of line noise (0x80 to 0xFF) before every answer
+    int latencyMs = 0;  // how long the phone takes before it answers a command
 
     std::map<std::string, MessageStore> stores{{"SM", {30, {}}}, {"ME", {100, {}}}};
     std::map<std::string, Phonebook> phonebooks{{"SM", {250, {}}}, {"ME", {100, {}}}};

@@ -1,0 +1,42 @@
+// The references of the parts sent with a status report asked for, kept in Reports.txt beside
+// the log, so that the reports the network sends back name the message they report on.
+#pragma once
+
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace bsms {
+
+class Program;
+struct SentMessage;
+
+inline constexpr const char* kReportsFile = "Reports.txt";
+
+// One part sent with a report asked for. A line of the file: reference, recipient, date and
+// time, the start of the message's text, split at the first three commas.
+struct SentPart {
+    int reference = -1;
+    std::string recipient;
+    std::string when;  // "YYYY/MM/DD hh:mm:ss", which also tells the parts of one message
+    std::string text;  // the first line of the text, at most kReportTextChars characters
+};
+inline constexpr std::size_t kReportTextChars = 40;
+
+std::string SentPartLine(const SentPart& part);
+std::vector<SentPart> ParseSentParts(std::string_view fileText);
+
+// The reference the phone gave in its last "+CMGS: mr" line of a reply; -1 when there is none.
+int LastMessageReference(std::string_view reply);
+
+// The parts of a message the phone took, appended to the file (with a report asked for only).
+void Record_Sent_Parts(Program& p, const SentMessage& sent, std::time_t when);
+// The parts the file holds; none when there is no file.
+std::vector<SentPart> Sent_Parts(const Program& p);
+
+// Whether two numbers are the same subscriber: their digits alike, or one ending in the other's
+// last nine (the national and the international spelling).
+bool SameNumber(std::string_view a, std::string_view b);
+
+}  // namespace bsms

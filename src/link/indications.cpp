@@ -1,0 +1,79 @@
+#include "link/indications.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "core/program.h"
+#include "link/dispatcher.h"
+
+namespace bsms {
+
+namespace {
+
+// The values of one "(...)" group of a test answer: "0-2", "0,2" and mixes of both.
+std::vector<int> Values(std::string_view group) {
+    std::vector<int> values;
+    std::size_t i = 0;
+    while (i < group.size()) {
+        int from = -1, to = -1;
+        for (; i < group.size() && group[i] >= '0' && group[i] <= '9'; ++i)
+            from = (from < 0 ? 0 : from * 10) + (group[i] - '0');
+        if (i < group.size() && group[i] == '-')
+            for (++i; i < group.size() && group[i] >= '0' && group[i] <= '9'; ++i)
+                to = (to < 0 ? 0 : to * 10) + (group[i] - '0');
+        for (int v = from; from >= 0 && v <= std::max(from, to) && v < 10; ++v)
+            values.push_back(v);
+        if (i < group.size()) ++i;  // a comma, or what the phone put there
+    }
+    return values;
+}
+
+bool Offers(const std::vector<std::vector<int>>& groups, std::size_t k, int value) {
+    return k < groups.size() &&
+           std::find(groups[k].begin(), groups[k].end(), value) != groups[k].end();
+}
+
+}  // namespace
+
+std::string ChooseIndications(std::string_view offered) {
+    const std::size_t at = offered.find("+CNMI:");
+    if (at == std::string_view::npos) return {};
+    offered = offered.substr(at, offered.find_first_of("\r\n", at) - at);
+    std::vector<std::vector<int>> groups;
+    for (std::size_t open = offered.find('('); open != std::string_view::npos;
+         open = offered.find('(', open + 1)) {
+        const std::size_t close = offered.find(')', open);
+        if (close == std::string_view::npos) break;
+        groups.push_back(Values(offered.substr(open + 1, close - open - 1)));
+    }
+    // Mode 2 (or 1) buffers codes while the line is busy; mt 1 announces a stored message.
+    const int mode = Offers(groups, 0, 2) ? 2 : 1;
+    if (!Offers(groups, 0, mode) || !Offers(groups, 1, 1)) return {};
+    std::string setting = std::to_string(mode) + ",1";
+    if (groups.size() > 2) setting += ",0";
+    if (groups.size() > 3)
+        setting += Offers(groups, 3, 2) ? ",2" : Offers(groups, 3, 1) ? ",1" : ",0";
+    if (groups.size() > 4) setting += ",0";
+    return setting;
+}
+
+void Ask_Indications(Program& p) {
+    (*p.Form1)["Text1"].setText("");
+    p.st.indications = IndicationsStep::Offered;
+    p.WriteCommand("AT+CNMI=?");
+}
+
+void Indications_Reply(Program& p, const std::string& reply) {
+    if (p.st.indications == IndicationsStep::Offered && !HasErrorResult(reply)) {
+        const std::string setting = ChooseIndications(reply);
+        if (!setting.empty()) {
+            p.st.indications = IndicationsStep::Set;
+            (*p.Form1)["Text1"].setText("");
+            p.WriteCommand("AT+CNMI=" + setting);
+            return;
+        }
+    }
+    p.st.indications = IndicationsStep::None;
+}
+
+}  // namespace bsms
