@@ -2,6 +2,8 @@
 // and saving, deleting and answering a listed message.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "browser/form5.h"
 #include "browser/sms_list.h"
 #include "link/settings_files.h"
@@ -269,6 +271,126 @@ TEST(Browser, SaveDeleteAndReplyTakeTheMarkedRowsOwnMessage) {
                   rig.form1()["Text5"].text(),
               "Anna (3331234567)|+393331234567|Ciao");
     EXPECT_FALSE(rig.f5().shown() || rig.program->st.Browser_Reading);
+}
+
+// Part `part` of `total` of a long message from +393471112223 (8-bit reference `ref`).
+std::string Part(int ref, int total, int part, const std::string& text) {
+    const std::vector<std::uint8_t> header{5,
+                                           0,
+                                           3,
+                                           static_cast<std::uint8_t>(ref),
+                                           static_cast<std::uint8_t>(total),
+                                           static_cast<std::uint8_t>(part)};
+    std::vector<std::uint8_t> septets;
+    for (char c : text)
+        septets.push_back(static_cast<std::uint8_t>(SeptetOf(static_cast<unsigned char>(c))));
+    return "079193214305000044"
+           "0C91"
+           "937411212232"
+           "0000"
+           "50110320000040" +
+           Pack_User_Data(header, septets);
+}
+
+// A status report from the network on the message of reference `ref` to +393331234567.
+std::string Report(int ref, int status) {
+    return "0791932143050000"
+           "06" +
+           Byte_To_Hex(static_cast<unsigned>(ref)) +
+           "0C91933313325476"
+           "50110320000040"
+           "50110320000040" +
+           Byte_To_Hex(static_cast<unsigned>(status));
+}
+
+// The phone's memory read by the program, with AT+CMGL=4 or location by location: what it
+// lists.
+std::string ReadMemory(const std::map<int, std::string>& memory, bool lists, int count) {
+    BrowserRig rig(lists);
+    rig.f5()["Text3"].setText(std::to_string(count));
+    std::string command = rig.click("Command1");
+    if (lists) {
+        std::string listing;
+        for (const auto& [at, pdu] : memory)
+            listing += "\r\n+CMGL: " + std::to_string(at) + ",1,,0\r\n" + pdu;
+        rig.reply(listing + "\r\n\r\nOK\r\n");
+    }
+    for (int at = 1; !lists && at <= count; ++at) {
+        EXPECT_EQ(command, "AT+CMGR=" + std::to_string(at) + "\r");
+        const auto it = memory.find(at);
+        command = rig.reply(it == memory.end() ? "\r\nOK\r\n" : Read(it->second));
+    }
+    std::string listed;
+    for (int row = 1; row < rig.grid().rows(); ++row)
+        listed += rig.grid().cell(row, 1) + " " + Browser(*rig.program).entryOfRow(row).Text + "\n";
+    return listed;
+}
+
+// Parts of one long message are one row on both paths: in part order whatever the locations, a
+// part not read marked; two messages with one reference are told apart by their parts.
+TEST(Browser, LongMessagesAreOneRowWhicheverWayTheMemoryIsRead) {
+    const std::map<int, std::string> memory{
+        {1, Part(0x42, 3, 2, "B ")},
+        {2, Part(0x42, 3, 1, "A ")},
+        {3, Part(0x42, 3, 3, "C")},
+        {4, Part(7, 2, 2, "two")},
+        {6, kCiao},
+        {7, Part(0x42, 3, 1, "a ")},
+        {8, Part(0x42, 3, 2, "b ")},
+    };
+    const std::string expected =
+        "2,1,3 A B C\n4 [parte mancante]two\n7,8 a b [parte mancante]\n6 Ciao\n";
+    EXPECT_EQ(ReadMemory(memory, true, 8), expected);
+    EXPECT_EQ(ReadMemory(memory, false, 8), expected);
+}
+
+// A delivery report names the message it reports on by the reference the phone gave its part:
+// the reports on one message are one row saying how it went; one from nowhere says so.
+TEST(Browser, DeliveryReportsTellHowTheirMessageWent) {
+    test::TempFolder folder;
+    const struct {
+        std::map<int, std::string> memory;
+        const char* listed;
+    } rows[] = {
+        {{{1, Report(5, 0x00)}, {2, Report(6, 0x00)}}, "1,2 Consegnato: Ci vediamo alle 10\n"},
+        {{{1, Report(5, 0x00)}, {2, Report(6, 0x21)}}, "1,2 In attesa: Ci vediamo alle 10\n"},
+        {{{1, Report(6, 0x41)}, {3, Report(5, 0x00)}}, "1,3 Non consegnato: Ci vediamo alle 10\n"},
+        {{{2, Report(9, 0x00)}},
+         "2 Rapporto di consegna di un messaggio non inviato da qui (Consegnato)\n"},
+    };
+    for (const auto& row : rows) {
+        BrowserRig rig(true);
+        rig.dir.write("Reports.txt",
+                      "5,+393331234567,2026/12/06 10:00:00,Ci vediamo alle 10\r\n"
+                      "6,+393331234567,2026/12/06 10:00:00,Ci vediamo alle 10\r\n");
+        std::string listing;
+        for (const auto& [at, pdu] : row.memory)
+            listing += "\r\n+CMGL: " + std::to_string(at) + ",1,,0\r\n" + pdu;
+        rig.click("Command1");
+        rig.reply(listing + "\r\n\r\nOK\r\n");
+        std::string listed;
+        for (int r = 1; r < rig.grid().rows(); ++r)
+            listed += rig.grid().cell(r, 1) + " " + Browser(*rig.program).entryOfRow(r).Text + "\n";
+        EXPECT_EQ(listed, row.listed);
+    }
+}
+
+// A listing refused is read location by location, and so from then on; a new message the phone
+// announces is read in once the browser is idle after a read, and the main window says so.
+TEST(Browser, ARefusedListingTurnsToTheScanAndNewMessagesAreReadIn) {
+    BrowserRig rig(true);
+    EXPECT_EQ(rig.click("Command1"), "AT+CMGL=4\r");
+    EXPECT_EQ(rig.reply("\r\nERROR\r\n"), "AT+CMGR=1\r");
+    rig.port.arrive("\r\n+CMTI: \"SM\",4\r\n");  // mid-read: it waits
+    rig.reply(Read(kCiao));
+    rig.reply("\r\nOK\r\n");
+    EXPECT_EQ(rig.reply(Read(kOlder)), "AT+CMGR=4\r");
+    EXPECT_EQ(rig.form1()["StatusBar1"].panel(6), "Nuovo messaggio in posizione 4");
+    rig.reply(Read(Deliver("393331234567", "051206090000", "Nuovo")));
+    EXPECT_EQ(rig.rows(), kListed + "3|4|Anna (3331234567)|06/12/05  09.00:00|+391234500000\n");
+    EXPECT_EQ(rig.shown(), "Anna (3331234567)|06/12/05  09.00:00|Nuovo");
+    EXPECT_EQ(rig.click("Command4"), "AT+CMGR=1\r");  // the scan, remembered
+    EXPECT_TRUE(rig.program->listingRefused && rig.host.boxes.empty());
 }
 
 TEST(Browser, SavedFileKeepsEveryCharacterOfTheText) {

@@ -5,6 +5,7 @@
 #include "app/form1.h"
 #include "link/dispatcher.h"
 #include "link/error_codes.h"
+#include "link/indications.h"
 #include "test_support.h"
 #include "ui/language.h"
 
@@ -77,6 +78,30 @@ TEST(ErrorCodes, WordsReadLikeTheirNumbers) {
 
 // The probe (offered only while the port is open) empties the box and asks for the model; a
 // complete reply goes to the dialogue the flags name, and the browser takes even a bare OK.
+// New messages are announced where the phone offers it: what AT+CNMI=? lists decides the
+// setting; a phone that refuses keeps its own, and nothing is said.
+TEST(Indications, AreAskedForAsThePhoneOffersThem) {
+    const std::pair<const char*, const char*> offers[] = {
+        {"+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)", "2,1,0,2,0"},
+        {"+CNMI: (0,1,2),(0,1),(0),(0,1),(0)", "2,1,0,1,0"},  // reports only given whole
+        {"+CNMI: (0,1),(0-3),(0),(0)", "1,1,0,0"},            // four values, no reports
+        {"+CNMI: (0-2),(0),(0),(0),(0)", ""},                 // no announced messages
+        {"OK", ""},
+    };
+    for (const auto& [offered, setting] : offers)
+        EXPECT_EQ(ChooseIndications(offered), setting) << offered;
+
+    test::Rig rig;
+    rig.dir.write("Setting.sms", " 1 \r\n19200,n,8,1\r\n 0 \r\n39\r\nTrue\r\nFalse\r\nenglish\r\n");
+    rig.start();
+    EXPECT_EQ(std::exchange(rig.port.written, {}), "AT+CNMI=?\r");
+    rig.port.arrive("AT+CNMI=?\r\r\n+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)\r\n\r\nOK\r\n");
+    EXPECT_EQ(std::exchange(rig.port.written, {}), "AT+CNMI=2,1,0,2,0\r");
+    rig.port.arrive("AT+CNMI=2,1,0,2,0\r\r\n+CME ERROR: 3\r\n");
+    EXPECT_TRUE(rig.host.boxes.empty() && rig.port.written.empty());
+    EXPECT_EQ(rig.program->st.indications, IndicationsStep::None);
+}
+
 TEST(Dispatcher, RoutesOkAndPromptEndingsByTheFlags) {
     DispatchRig rig;
     rig.form1()["Text1"].setText("old traffic");

@@ -2,6 +2,7 @@
 // prompt, the sent log and the service-centre query.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 
 #include "app/form1.h"
@@ -147,7 +148,7 @@ TEST(SendAndStore, AJobMovesOnlyOnItsOwnReplies) {
     (*rig.program->Form5)["Command1"].click();
     EXPECT_EQ(rig.port.written, "AT+CMGL=4\r");
     EXPECT_EQ(rig.reply("\r\nOK\r\n"), "");  // an empty memory
-    EXPECT_EQ(rig.host.boxes.size(), 1u);  // the one message the phone took
+    EXPECT_EQ(rig.host.boxes.size(), 1u);    // the one message the phone took
     EXPECT_EQ(rig.program->st.Sent_Count, 1);
 }
 
@@ -196,6 +197,39 @@ TEST(SentLog, ViewAndDeleteActOnTheProgramsFolder) {
     EXPECT_FALSE(rig.dir.exists("LogSMS.txt"));
     rig.form1().menu("Mn_DeleteLog").click();  // nothing left to delete: no error
     EXPECT_EQ(rig.host.boxes.size(), 3u);
+}
+
+// With a report asked for, the references the phone gives the parts of a message it took are
+// kept beside the log, and a report given whole is told as the outcome of that message.
+TEST(SentReports, KeepTheReferencesOfEachPartTakenAndPairAReportGivenWhole) {
+    SendRig rig;
+    rig.form1().menu("Mn_Ricevuta").click();
+    rig.message(std::string(760, 'r'));
+    rig.click("Command6");
+    for (int k = 1; k <= 5; ++k) {
+        rig.reply(kPrompt);
+        rig.reply("\r\n+CMGS: " + std::to_string(200 + k) + "\r\n\r\nOK\r\n");
+    }
+    const std::string file = rig.dir.read("Reports.txt");
+    for (int k = 1; k <= 5; ++k)
+        EXPECT_NE(file.find(std::to_string(200 + k) + ",+393331234567,"), std::string::npos) << k;
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 5);
+    EXPECT_NE(file.find("," + std::string(40, 'r') + "\r\n"), std::string::npos);
+
+    rig.message("not taken");
+    rig.click("Command6");
+    rig.reply(kPrompt);
+    rig.reply("\r\n+CMS ERROR: 38\r\n");
+    EXPECT_EQ(rig.dir.read("Reports.txt"), file);
+
+    rig.port.arrive(
+        "\r\n+CDS: 25\r\n0791932143050000"
+        "06CB"
+        "0C91933313325476"
+        "5011032000004050110320000040"
+        "00\r\n");
+    EXPECT_EQ(rig.form1()["StatusBar1"].panel(6),
+              "Delivery report: Delivered: " + std::string(40, 'r'));
 }
 
 TEST(ServiceCentre, NumberIsTakenFromBetweenTheQuotes) {

@@ -1,0 +1,63 @@
+// Reading the phone as a phone does, through the real serial port: the memory listed in one
+// command or scanned, delivery reports paired with the message sent, and a message that arrives
+// while the browser is open read in without a click.
+#ifdef BSMS_HAVE_QT
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include "browser/form5.h"
+#include "program_on_sim.h"
+
+namespace bsms {
+namespace {
+
+using test::ProgramOnSim;
+using test::RunUntil;
+
+// Each row listed: its locations and text.
+std::vector<std::string> Listed(ProgramOnSim& rig) {
+    std::vector<std::string> rows;
+    const Control& grid = rig.form5()["Grid1"];
+    for (int row = 1; row < grid.rows(); ++row)
+        rows.push_back(grid.cell(row, 1) + " " + Browser(*rig.program).entryOfRow(row).Text);
+    return rows;
+}
+
+// A phone that refuses AT+CMGL is read location by location, with the same rows.
+TEST(ProgramReads, TheScanListsWhatTheListingLists) {
+    ProgramOnSim lists;
+    ProgramOnSim scans({"--profile", "no-cmgl"});
+    ASSERT_EQ(lists.browse(10), 5);  // the long message of two parts is one row
+    ASSERT_EQ(scans.browse(10), 5);
+    EXPECT_EQ(Listed(scans), Listed(lists));
+    EXPECT_NE(lists.received().find("+CMGL:"), std::string::npos);
+    EXPECT_TRUE(scans.program->listingRefused);
+}
+
+// Five parts sent with a report asked for: the network's reports, stored by the phone, are read
+// as one row saying the message was delivered; a message arriving meanwhile is read in.
+TEST(ProgramReads, ReportsTellTheSentMessageDeliveredAndArrivalsComeIn) {
+    ProgramOnSim rig(
+        {"--set", "arrival from=+393400000001 time=25/02/01,09:00:00+04 text=\"Appena arrivato\""});
+    rig.form1().menu("Mn_Ricevuta").click();
+    rig.compose(test::Text(760));
+    ASSERT_TRUE(rig.send()) << rig.received();
+    ASSERT_TRUE(RunUntil([&] {
+        return rig.form1()["StatusBar1"].panel(6) == "New message at location 11";
+    })) << rig.received();
+    ASSERT_EQ(rig.browse(12), 6);
+    const std::vector<std::string> listed = Listed(rig);
+    EXPECT_EQ(listed.back(), "7,8,9,10,11 Delivered: " + test::Text(40));
+
+    kill(rig.sim.pid(), SIGUSR1);  // a message arrives: the open browser reads it in
+    ASSERT_TRUE(RunUntil([&] { return rig.form5()["Grid1"].rows() == 8; })) << rig.received();
+    EXPECT_EQ(rig.form5()["Text2"].text(), "Appena arrivato");
+    EXPECT_EQ(rig.form1()["StatusBar1"].panel(6), "New message at location 12");
+}
+
+}  // namespace
+}  // namespace bsms
+
+#endif
