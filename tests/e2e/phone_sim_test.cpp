@@ -69,7 +69,7 @@ TEST(PhoneSim, AnswersAsAPhoneAndAsItsSettingsSay) {
          {"AT+CPBR=3", Fail("+CME ERROR: not found")},  // one empty location
          {"AT+CPBS=FD", Fail("+CME ERROR: operation not supported")},
          {"AT+CPBS=\"ME\"", Ok()},
-         {"AT+CPBR=3", Ok({"+CPBR: 3,\"+3955\",145,\"\""})},  // the next free, by its "+"
+         {"AT+CPBR=5", Ok({"+CPBR: 5,\"+3955\",145,\"\""})},  // the next free, by its "+"
          {"AT+CSCS=\"ucs2\"", Ok()},
          {"AT+CPBR=2", Ok({"+CPBR: 2,\"+447700900123\",145,\"005A006F00EB\""})},
          // CME errors follow AT+CMEE, CMS errors do not, and a command written wrong or unknown

@@ -31,7 +31,7 @@ const char* const kLong =
 TEST(BrowserOnSim, ListsEveryMessageAtItsLocationNamedFromThePhonebooks) {
     ProgramOnSim rig({"--set", "charset 8859-1", "--set",
                       "contact book=SM index=9 number=+393401234567 name=\"Rossi, Mario\"", "--set",
-                      "contact book=ME index=3 number=0611 name=\"Bob (work)\"", "--set",
+                      "contact book=ME index=5 number=0611 name=\"Bob (work)\"", "--set",
                       "message index=7 from=+390298765432 time=04/01/01,00:00:00+04 text=Vecchio",
                       "--chunk", "8", "--chunk-pause", "10"});
     Window& f = rig.form1();
@@ -40,7 +40,8 @@ TEST(BrowserOnSim, ListsEveryMessageAtItsLocationNamedFromThePhonebooks) {
               (std::vector<std::string>{"Anna (+393331234567)", "Bruno Rossi (3471112233)",
                                         "(+393337654321)", "Ufficio (0612345)",
                                         "Rossi, Mario (+393401234567)", "Casa (+390298765432)",
-                                        "Zoë (+447700900123)", "Bob (work) (0611)"}));
+                                        "Zoë (+447700900123)", "Łukasz (+48601234567)",
+                                        "Ольга (+74951234567)", "Bob (work) (0611)"}));
     EXPECT_TRUE(rig.host.boxes.empty());
     EXPECT_FALSE(rig.host.busy);
 
@@ -88,7 +89,7 @@ TEST(BrowserOnSim, ListsEveryMessageAtItsLocationNamedFromThePhonebooks) {
 
     // An entry picked from the phonebooks is the number the phone is given.
     f5["Command2"].click();
-    f["Combo2"].setListIndex(7);
+    f["Combo2"].setListIndex(9);
     EXPECT_EQ(f["Text4"].text(), "0611");
     f["Combo2"].setListIndex(4);
     EXPECT_EQ(f["Text4"].text(), "+393401234567");

@@ -42,7 +42,7 @@ void EveryDialogue(ProgramOnSim& rig, const std::string& profile = "standard") {
     EXPECT_EQ(f["Text2"].text(), "391234500000");
 
     ASSERT_TRUE(rig.downloadPhonebook()) << rig.received();
-    EXPECT_EQ(f["Combo2"].items().size(), 6u);
+    EXPECT_EQ(f["Combo2"].items().size(), 8u);
 
     // A phone that loses what comes right after its prompt takes no message, and says so.
     const bool takesMessages = profile != "prompt-pause";

@@ -414,6 +414,8 @@ void AddDefaultContent(Config& c) {
     contact("SM", 5, "0612345", "Ufficio");
     contact("ME", 1, "+390298765432", "Casa");
     contact("ME", 2, "+447700900123", "Zoë");
+    contact("ME", 3, "+48601234567", "Łukasz");
+    contact("ME", 4, "+74951234567", "Ольга");
 }
 
 const std::vector<Profile>& Profiles() {
