@@ -79,7 +79,6 @@ std::vector<ListedMessage> Listing(const std::vector<Sms_Record>& sorted,
         if (!into) {
             into = &groups.emplace_back();
             into->message.record = r;
-            into->message.position = static_cast<int>(i);
             into->sent = reported;
             if (r.concatRef >= 0) into->parts.resize(static_cast<std::size_t>(r.concatTotal));
         }
@@ -109,6 +108,7 @@ std::vector<ListedMessage> Listing(const std::vector<Sms_Record>& sorted,
             rec.Text =
                 g.sent ? outcome + ": " + g.sent->text : texts.unmatched + " (" + outcome + ")";
         }
+        g.message.position = static_cast<int>(listing.size()) + 1;
         listing.push_back(std::move(g.message));
     }
     return listing;

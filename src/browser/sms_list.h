@@ -29,7 +29,7 @@ void Bouble_Sort(std::vector<Sms_Record>& list);
 struct ListedMessage {
     std::vector<int> locations;
     Sms_Record record;
-    int position = 0;  // "Progr.": where its first entry stands in the sorted list
+    int position = 0;  // "Progr.": its place in the listing, from 1
 };
 
 // The words a listing needs, in the user's language.
