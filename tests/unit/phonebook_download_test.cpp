@@ -37,88 +37,77 @@ struct DownloadRig : test::Rig {
     }
 };
 
-TEST(PhonebookDownload, ReadsTheSimThenThePhoneAndClosesTheWindow) {
-    struct Row {
-        std::int16_t simSize, phoneSize;
-        std::string simListing, phoneListing, simRead, phoneRead;
-        Entries entries;
-    };
-    const Row rows[] = {
-        // The default sizes; an entry without a text shows its number alone; the phone's 8-bit
-        // names are read as Windows-1252.
-        {200,
-         50,
-         "+CPBR: 1,\"3331234567\",129,\"Anna\"\r\n+CPBR: 2,\"+39333\",145,\"\"",
-         "+CPBR: 1,\"0612345\",129,\"Zo\xEB\"",
-         "AT+CPBR=1,200\r",
-         "AT+CPBR=1,50\r",
-         {"Anna (3331234567)", "(+39333)", "Zoë (0612345)"}},
-        // Sizes from the settings; an empty SIM still moves on to the phone's memory.
-        {250,
-         7,
-         "",
-         "+CPBR: 7,\"112\",129,\"SOS\"",
-         "AT+CPBR=1,250\r",
-         "AT+CPBR=1,7\r",
-         {"SOS (112)"}},
-    };
-    for (const Row& row : rows) {
-        DownloadRig rig;
-        rig.program->st.Sim_Phonebook_Size = row.simSize;
-        rig.program->st.Phone_Phonebook_Size = row.phoneSize;
-        rig.form1()["Combo2"].addItem("from an earlier download");
+// The whole download against phones that answer in turn: what the program asks, what the picker
+// ends with, and whether a failure is told. Character sets first: where the phone offers UCS2 the
+// names come in it and the phone gets its own set back; a phonebook refused by name is asked for
+// in quotes from then on; "not found" is an empty listing; a phone without a phonebook of its own
+// keeps the SIM's entries; a failed download leaves the picker as it was.
+TEST(PhonebookDownload, AsksInTurnAndFillsThePickerOrLeavesItAsItWas) {
+    const std::string gsm = "+CSCS: (\"GSM\",\"IRA\")",
+                      anna = "+CPBR: 1,\"3331234567\",129,\"Anna\"";
+    const std::string sizes = "AT+CSCS=?\rAT+CPBS=SM\rAT+CPBR=1,200\rAT+CPBS=ME\rAT+CPBR=1,50\r";
+    const struct {
+        const char* why;
+        std::vector<std::string> answers;  // to each command in turn; "" is a bare OK
         std::string written;
-        rig.host.duringModal = [&](Window& w) {
-            rig.charsets();
-            w["Timer1"].tick();  // selecting the SIM
-            EXPECT_TRUE(rig.showing("Label3") && !rig.showing("Label2"));
+        Entries picker;
+    } rows[] = {
+        {"an empty text shows the number alone; 8-bit names read as Windows-1252",
+         {gsm, "", anna + "\r\n+CPBR: 2,\"+39333\",145,\"\"", "",
+          "+CPBR: 1,\"061\",129,\"Zo\xEB\""},
+         sizes,
+         {"Anna (3331234567)", "(+39333)", "Zoë (061)"}},
+        {"names in UCS2, numbers too where they read as one",
+         {"+CSCS: (\"GSM\",\"UCS2\")", "+CSCS: \"GSM\"", "", "",
+          "+CPBR: 1,\"+393331234567\",145,\"005A006F00EB\"\r\n"
+          "+CPBR: 2,\"0033003300330031\",129,\"041E043B044C04330430\"\r\n"
+          "+CPBR: 3,\"33312345\",129,\"01410075006B00610073007AD83DDE00\"",
+          "", "", ""},
+         "AT+CSCS=?\rAT+CSCS?\rAT+CSCS=\"UCS2\"\rAT+CPBS=SM\rAT+CPBR=1,200\rAT+CPBS=ME\r"
+         "AT+CPBR=1,50\rAT+CSCS=\"GSM\"\r",
+         {"Zoë (+393331234567)", "Ольга (3331)", "Łukasz\U0001F600 (33312345)"}},
+        {"a strict parser",
+         {"ERROR", "ERROR", "", anna, "", ""},
+         "AT+CSCS=?\rAT+CPBS=SM\rAT+CPBS=\"SM\"\rAT+CPBR=1,200\rAT+CPBS=\"ME\"\rAT+CPBR=1,50\r",
+         {"Anna (3331234567)"}},
+        {"an empty phone book",
+         {gsm, "", anna, "", "+CME ERROR: not found"},
+         sizes,
+         {"Anna (3331234567)"}},
+        {"no phone book of its own",
+         {gsm, "", anna, "+CME ERROR: 3", "+CME ERROR: 3"},
+         "AT+CSCS=?\rAT+CPBS=SM\rAT+CPBR=1,200\rAT+CPBS=ME\rAT+CPBS=\"ME\"\r",
+         {"Anna (3331234567)"}},
+        {"the SIM refused, and said",
+         {gsm, "", "+CME ERROR: 10"},
+         "AT+CSCS=?\rAT+CPBS=SM\rAT+CPBR=1,200\r",
+         {"Old (1)"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        DownloadRig rig;
+        rig.form1()["Combo2"].addItem("Old (1)");
+        rig.form1()["Combo2"].setEnabled(false);
+        std::string written;
+        rig.host.duringModal = [&](Window&) {
+            for (const std::string& answer : row.answers) {
+                written += rig.port.written;
+                if (answer.starts_with("ERROR") || answer.starts_with("+CM"))
+                    rig.port.arrive(rig.command() + "\r\n" + answer + "\r\n");
+                else
+                    rig.answer(answer);
+            }
             written += rig.port.written;
-            rig.answer();
-            written += rig.port.written;
-            rig.answer(row.simListing);
-            written += rig.port.written;
-            rig.answer();
-            written += rig.port.written;
-            w["Timer1"].tick();  // the phone's memory was selected between two ticks
-            EXPECT_TRUE(rig.showing("Label2") && !rig.showing("Label3"));
-            rig.answer(row.phoneListing);
-            EXPECT_FALSE(w.shown());
         };
         rig.form1().menu("Mn_Upload").click();
-        EXPECT_EQ(written, "AT+CPBS=SM\r" + row.simRead + "AT+CPBS=ME\r" + row.phoneRead);
-        EXPECT_EQ(rig.picker(), row.entries);
-        EXPECT_TRUE(rig.form1()["Combo2"].enabled() && rig.form1()["Combo2"].windowBackground);
-        EXPECT_FALSE(rig.host.busy || rig.form3()["Timer1"].enabled());
-        const DialogueState& st = rig.program->st;
-        EXPECT_FALSE(st.Phonebook_Download || st.Phonebook_Ask_Sim || st.Phonebook_Reading_Sim ||
-                     st.Phonebook_Ask_Me || st.Phonebook_Reading_Me);
+        const bool told = row.picker == Entries{"Old (1)"};
+        EXPECT_EQ(written, row.written);
+        EXPECT_EQ(rig.picker(), row.picker);
+        EXPECT_EQ(rig.form1()["Combo2"].enabled(), !told);
+        EXPECT_EQ(rig.host.boxes.size(), told ? 1u : 0u);
+        EXPECT_FALSE(rig.form3().shown() || rig.program->st.Phonebook_Download || rig.host.busy);
+        EXPECT_TRUE(rig.port.portOpen());
     }
-}
-
-// Where the phone offers UCS2, the names come in it, whatever their script, and the phone gets
-// its own character set back at the end.
-TEST(PhonebookDownload, NamesInAnyScriptComeInUcs2) {
-    DownloadRig rig;
-    std::string written;
-    rig.host.duringModal = [&](Window&) {
-        rig.charsets("\"GSM\",\"IRA\",\"UCS2\"");
-        for (const std::string& answer :
-             {std::string("+CSCS: \"GSM\""), std::string(), std::string(),
-              std::string("+CPBR: 1,\"+393331234567\",145,\"005A006F00EB\"\r\n"
-                          "+CPBR: 2,\"0033003300330031\",129,\"041E043B044C04330430\"\r\n"
-                          "+CPBR: 3,\"33312345\",129,\"01410075006B00610073007AD83DDE00\""),
-              std::string(), std::string()}) {
-            written += rig.port.written;
-            rig.answer(answer);
-        }
-        written += rig.port.written;
-    };
-    rig.form1().menu("Mn_Upload").click();
-    EXPECT_EQ(written,
-              "AT+CSCS?\rAT+CSCS=\"UCS2\"\rAT+CPBS=SM\rAT+CPBR=1,200\rAT+CPBS=ME\rAT+CPBR=1,50\r"
-              "AT+CSCS=\"GSM\"\r");
-    EXPECT_EQ(rig.picker(),
-              (Entries{"Zoë (+393331234567)", "Ольга (3331)", "Łukasz\U0001F600 (33312345)"}));
     EXPECT_EQ(Ucs2HexText("D83D"), "\uFFFD");  // half a pair
     EXPECT_EQ(Ucs2HexText("ABC"), std::nullopt);
     EXPECT_EQ(Ucs2HexText("00G1"), std::nullopt);
@@ -182,16 +171,24 @@ TEST(PhonebookDownload, ALongListingLosesNoEntry) {
     EXPECT_EQ(rig.picker().front(), "Contact number 1 (+393331210001)");
 }
 
+// The window tells which phonebook is read; Cancel while the phone is silent closes the port and
+// keeps what was read. The sizes read are those of the settings.
 TEST(PhonebookDownload, CancelOnASilentPhoneClosesThePortAndKeepsTheSimEntries) {
     DownloadRig rig;
+    rig.program->st.Sim_Phonebook_Size = 250;
+    rig.program->st.Phone_Phonebook_Size = 7;
     rig.host.duringModal = [&](Window& w) {
         rig.charsets();
         EXPECT_FALSE(rig.host.busy);  // set on loading, reset by the language on activation
+        w["Timer1"].tick();           // selecting the SIM
+        EXPECT_TRUE(rig.showing("Label3") && !rig.showing("Label2"));
         rig.answer();
+        EXPECT_EQ(rig.port.written, "AT+CPBR=1,250\r");
         rig.answer("+CPBR: 1,\"3331234567\",129,\"Anna\"");
         rig.answer();
-        EXPECT_EQ(rig.port.written, "AT+CPBR=1,50\r");  // and no answer comes
-        w["Timer1"].tick();
+        EXPECT_EQ(rig.port.written, "AT+CPBR=1,7\r");  // and no answer comes
+        w["Timer1"].tick();  // the phone's memory was selected between two ticks
+        EXPECT_TRUE(rig.showing("Label2") && !rig.showing("Label3"));
         w["Frame1"].mouseMove();
         EXPECT_TRUE(rig.host.busy);
         w["Command1"].mouseMove();
@@ -213,63 +210,6 @@ TEST(PhonebookDownload, CancelOnASilentPhoneClosesThePortAndKeepsTheSimEntries) 
     };
     rig.port.written.clear();
     rig.form1().menu("Mn_Upload").click();
-}
-
-// Errors of the download: a phonebook refused by name is asked for again in quotes (and in quotes
-// from then on), "not found" is an empty listing, a phone without a phonebook of its own keeps
-// the SIM's entries, and a failed download leaves the picker and the port as they were.
-TEST(PhonebookDownload, ErrorsAreRetriedPassedOverOrUndoneWhole) {
-    struct Row {
-        const char* why;
-        std::vector<std::string> answers;  // to each command in turn; "" is a plain OK
-        std::string written;
-        Entries picker;
-        bool reported;
-    };
-    const std::string anna = "+CPBR: 1,\"3331234567\",129,\"Anna\"";
-    const Row rows[] = {
-        {"strict parser",
-         {"ERROR", "", anna, "", ""},
-         "AT+CPBS=SM\rAT+CPBS=\"SM\"\rAT+CPBR=1,200\rAT+CPBS=\"ME\"\rAT+CPBR=1,50\r",
-         {"Anna (3331234567)"},
-         false},
-        {"empty phone book",
-         {"", anna, "", "+CME ERROR: not found"},
-         "AT+CPBS=SM\rAT+CPBR=1,200\rAT+CPBS=ME\rAT+CPBR=1,50\r",
-         {"Anna (3331234567)"},
-         false},
-        {"no phone book of its own",
-         {"", anna, "+CME ERROR: 3", "+CME ERROR: 3"},
-         "AT+CPBS=SM\rAT+CPBR=1,200\rAT+CPBS=ME\rAT+CPBS=\"ME\"\r",
-         {"Anna (3331234567)"},
-         false},
-        {"SIM refused", {"", "+CME ERROR: 10"}, "AT+CPBS=SM\rAT+CPBR=1,200\r", {"Old (1)"}, true},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.why);
-        DownloadRig rig;
-        rig.form1()["Combo2"].addItem("Old (1)");
-        rig.form1()["Combo2"].setEnabled(false);
-        std::string written;
-        rig.host.duringModal = [&](Window&) {
-            rig.charsets();
-            for (const std::string& answer : row.answers) {
-                written += rig.port.written;
-                const bool final = answer.starts_with("ERROR") || answer.starts_with("+CM");
-                if (final)
-                    rig.port.arrive(rig.command() + "\r\n" + answer + "\r\n");
-                else
-                    rig.answer(answer);
-            }
-        };
-        rig.form1().menu("Mn_Upload").click();
-        EXPECT_EQ(written, row.written);
-        EXPECT_EQ(rig.picker(), row.picker);
-        EXPECT_EQ(rig.form1()["Combo2"].enabled(), !row.reported);
-        EXPECT_EQ(rig.host.boxes.size(), row.reported ? 1u : 0u);
-        EXPECT_FALSE(rig.form3().shown() || rig.program->st.Phonebook_Download || rig.host.busy);
-        EXPECT_TRUE(rig.port.portOpen());
-    }
 }
 
 }  // namespace
