@@ -1,16 +1,12 @@
 // The simulated phone through its pseudo-terminal, as a client meets it: its start and stop, a
 // real phone's line discipline, what it answers and keeps, and what its settings make it do.
 // (What the program relies on runs through it in every end-to-end test of the program.)
-#include <fstream>
-#include <regex>
-#include <thread>
 
 #include "phone_sim_client.h"
 
 namespace phonesim_test {
 namespace {
 
-using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::Pair;
 using ::testing::StartsWith;
@@ -85,15 +81,8 @@ TEST(PhoneSim, AnswersAsAPhoneAndAsItsSettingsSay) {
          {"AT+CPMS=\"XX\"", Fail("+CMS ERROR: 302")},
          {"AT+CMGF=1", Fail("+CMS ERROR: 303")},  // PDU mode only
          {"AT+CMGR", Fail("ERROR")},              // no location
-         {"AT+CMGR=", Fail("ERROR")},
-         {"AT+CMGR=1,0", Fail("ERROR")},  // one parameter too many
-         {"AT+CMGR=x", Fail("ERROR")},    // not a number
-         {"AT+CMGD=1,2,3", Fail("ERROR")},
-         {"AT+CMGS=23,1", Fail("ERROR")},
-         {"AT+CMGL?", Fail("ERROR")},
-         {"AT+CNMI=x", Fail("ERROR")},
+         {"AT+CMGR=1,0", Fail("ERROR")},          // one parameter too many
          {"AT+XYZZY", Fail("ERROR")},
-         {"HELLO", Fail("ERROR")},
          // Faults and quirks from its settings.
          {"AT+CBC", Fail("+CME ERROR: 10")},  // as given, whatever AT+CMEE says
          {"AT+CSQ", Fail("ERROR")},
@@ -167,36 +156,6 @@ TEST(PhoneSim, EchoesEachCharacterAsItArrivesUntilTurnedOff) {
     // A client that reopens the device finds the phone as it left it.
     for (int i = 0; i < 2; ++i)
         EXPECT_EQ(Line(sim.link()).Command("AT"), "\r\nOK\r\n");
-}
-
-// Read and write system calls the process has made so far; -1 when the system does not say.
-long long SystemCalls(pid_t pid) {
-    const std::string io = ReadFile("/proc/" + std::to_string(pid) + "/io");
-    std::smatch m;
-    if (!std::regex_search(io, m, std::regex("syscr: (\\d+)\nsyscw: (\\d+)"))) return -1;
-    return std::stoll(m[1]) + std::stoll(m[2]);
-}
-
-TEST(PhoneSim, WaitsQuietlyWhileTheClientDoesNotRead) {
-    PhoneSim sim({"--echo", "off"});
-    if (SystemCalls(sim.pid()) < 0) GTEST_SKIP() << "no /proc/PID/io here";
-    Line line(sim.link());
-    // Far more answer than the pseudo-terminal holds, none of it read yet.
-    const std::string listing = line.Command("AT+CPBR=1,250");
-    const std::size_t commands = 400;
-    for (std::size_t i = 0; i < commands; ++i)
-        line.Send("AT+CPBR=1,250\r");
-    // Once the line is full the phone has nothing to do but wait: a phone that polls instead
-    // makes thousands of calls in the meantime.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    const long long before = SystemCalls(sim.pid());
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_LT(SystemCalls(sim.pid()) - before, 50);
-    // Nothing was lost while it waited.
-    const std::string all =
-        line.ReadUntil([&](const std::string& s) { return s.size() >= listing.size() * commands; });
-    EXPECT_EQ(all.size(), listing.size() * commands);
-    EXPECT_THAT(all, EndsWith(listing));
 }
 
 TEST(PhoneSim, VanishesAfterTheAnswer) {

@@ -59,10 +59,6 @@ TEST(SmsAlphabet, HexHelpers) {
                                                  {"G1", 1},   {"1", 16},   {"", 0}};
     for (const auto& [hex, value] : bytes)
         EXPECT_EQ(Hex_To_Byte(hex), value) << hex;
-    EXPECT_EQ(Septet_Bits("5"), "0000101");
-    EXPECT_EQ(Septet_Bits("FF"), "1111111");
-    EXPECT_EQ(Bits_To_Hex("11101000"), "E8");
-    EXPECT_EQ(Bits_To_Hex(""), "00");
 }
 
 }  // namespace

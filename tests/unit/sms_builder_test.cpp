@@ -48,14 +48,6 @@ TEST(SmsBuilder, BuildsOnePartMessage) {
     EXPECT_EQ(BuildSubmit({"39", "", ""}).build.parts[0].Part_Pdu, "02919311F300810000FF00");
 }
 
-TEST(SmsBuilder, SplitsLongTextBehindConcatenationHeaders) {
-    const PduBuild b = Build(std::string(200, 'a'));
-    EXPECT_EQ(b.parts[0].Part_User_Data.substr(0, 20), "A006080400240201E170");
-    EXPECT_EQ(b.parts[0].Part_Length, 154);
-    EXPECT_EQ(b.parts[1].Part_User_Data.substr(0, 20), "3806080400240202E170");
-    EXPECT_EQ(b.parts[1].Part_Length, 63);
-}
-
 TEST(SmsBuilder, SplitBoundaries) {
     // Text length, parts, characters in the last part.
     const int cases[][3] = {{0, 1, 0},   {160, 1, 160}, {161, 2, 9},  {304, 2, 152},
@@ -184,16 +176,6 @@ TEST(SmsBuilder, EveryTextReadsBackInTheEncodingItNeeds) {
     EXPECT_EQ(over.keptChars, 330u);
     EXPECT_EQ(PlanMessage(times(a, 759) + "€").parts, 6u);
     EXPECT_EQ(BuildSubmit({"39", "1", times(l, 400)}).build.partCount(), 5);
-}
-
-TEST(SmsBuilder, TwentyDigitAddressesStillBuild) {
-    const std::string sc = std::string(20, '1'), to = "+" + std::string(19, '2') + "*";
-    const BuildOutcome o = BuildSubmit({sc, to, "ok"});
-    ASSERT_EQ(o.refusal, BuildRefusal::None);
-    EXPECT_EQ(o.build.Pdu_Sc_Field, "0B91" + std::string(20, '1'));
-    EXPECT_EQ(o.build.Pdu_Dest_Field, "1491" + std::string(18, '2') + "A2");
-    const PduPart& part = o.build.parts[0];
-    EXPECT_EQ(part.Part_Pdu.size(), o.build.Pdu_Sc_Field.size() + part.Part_Length * 2u);
 }
 
 }  // namespace

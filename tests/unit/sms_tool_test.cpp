@@ -38,11 +38,8 @@ TEST(SmsPduTool, ExitStatusOutputAndMessagesAsDocumented) {
         {"encode --sc " + d21 + " --to 1 --text x", "", 1, "", "centre number has more", 0},
         // Status 2: the usage, for a missing or unknown command, argument or value.
         {"", "", 2, "", "usage: sms-pdu", 0},
-        {"transmit", "", 2, "", "usage: sms-pdu", 0},
         {"encode --sc 1 --to 1", "", 2, "", "usage: sms-pdu", 0},
         {"encode --sc 1 --to 1 --text x --bogus", "", 2, "", "usage: sms-pdu", 0},
-        {"encode --to", "", 2, "", "usage: sms-pdu", 0},
-        {"decode --xml", "", 2, "", "usage: sms-pdu", 0},
         {"--help", "", 0, "usage: sms-pdu", "", -1},
         {"encode -h", "", 0, "sms-pdu encode", "", -1},
         {"decode --help", "", 0, "sms-pdu decode", "", -1},
