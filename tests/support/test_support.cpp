@@ -74,4 +74,21 @@ Program& Rig::start() {
     return *program;
 }
 
+std::string Rig::reply(const std::string& bytes) {
+    const std::string echo = port.written.ends_with('\r') ? port.written : "";
+    port.written.clear();
+    port.arrive(echo + bytes);
+    return port.written;
+}
+
+std::string Rig::click(const char* name, Window* w) {
+    Window& window = w != nullptr ? *w : form1();
+    port.written.clear();
+    if (MenuItem* item = window.findMenu(name))
+        item->click();
+    else
+        window[name].click();
+    return port.written;
+}
+
 }  // namespace bsms::test

@@ -107,6 +107,14 @@ struct Rig {
     // Builds the program (after files have been written into dir) and runs start-up.
     Program& start();
     Window& form1() { return *program->Form1; }
+    // What the program wrote since the last look.
+    std::string written() { return std::exchange(port.written, {}); }
+    // The phone echoes the command line just written and sends `bytes`; what the program wrote
+    // back, kept for the next reply's echo.
+    std::string reply(const std::string& bytes);
+    // Clicks the menu item or control `name` of `w`, the main window if none; what that wrote,
+    // kept likewise.
+    std::string click(const char* name, Window* w = nullptr);
 };
 
 }  // namespace bsms::test

@@ -54,26 +54,13 @@ struct BrowserRig : test::Rig {
     void open(bool answered = true) {
         f5()["Command2"].click();
         host.keepModalOpen = true;
-        port.written.clear();
-        form1()["Command4"].click();
-        opening = port.written;
+        opening = Rig::click("Command4");
         if (answered) reply(kCpmsOk);
     }
     std::string opening;
     Window& f5() { return *program->Form5; }
     Control& grid() { return f5()["Grid1"]; }
-    // The phone answers the last command after echoing it; what the program wrote back.
-    std::string reply(const std::string& bytes) {
-        const std::string echo = port.written;
-        port.written.clear();
-        port.arrive(echo + bytes);
-        return port.written;
-    }
-    std::string click(const char* button) {
-        port.written.clear();
-        f5()[button].click();
-        return port.written;
-    }
+    std::string click(const char* button) { return Rig::click(button, &f5()); }
     // Reads three locations: the later message at 1, nothing at 2, the older one at 3.
     void readThree() {
         click("Command1");

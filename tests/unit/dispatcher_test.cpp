@@ -94,9 +94,9 @@ TEST(Indications, AreAskedForAsThePhoneOffersThem) {
     test::Rig rig;
     rig.dir.write("Setting.sms", " 1 \r\n19200,n,8,1\r\n 0 \r\n39\r\nTrue\r\nFalse\r\nenglish\r\n");
     rig.start();
-    EXPECT_EQ(std::exchange(rig.port.written, {}), "AT+CNMI=?\r");
+    EXPECT_EQ(rig.written(), "AT+CNMI=?\r");
     rig.port.arrive("AT+CNMI=?\r\r\n+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)\r\n\r\nOK\r\n");
-    EXPECT_EQ(std::exchange(rig.port.written, {}), "AT+CNMI=2,1,0,2,0\r");
+    EXPECT_EQ(rig.written(), "AT+CNMI=2,1,0,2,0\r");
     rig.port.arrive("AT+CNMI=2,1,0,2,0\r\r\n+CME ERROR: 3\r\n");
     EXPECT_TRUE(rig.host.boxes.empty() && rig.port.written.empty());
     EXPECT_EQ(rig.program->st.indications, IndicationsStep::None);

@@ -23,11 +23,10 @@ struct DownloadRig : test::Rig {
     }
     Window& form3() { return *program->Form3; }
     const Entries& picker() { return form1()["Combo2"].items(); }
-    std::string command() { return std::exchange(port.written, {}); }
     // The phone echoes the command just written and answers it; the buffer was emptied for it.
     void answer(const std::string& lines = "") {
         EXPECT_EQ(form1()["Text1"].text(), "");
-        port.arrive(command() + "\r\n" + lines + (lines.empty() ? "" : "\r\n") + "\r\nOK\r\n");
+        port.arrive(written() + "\r\n" + lines + (lines.empty() ? "" : "\r\n") + "\r\nOK\r\n");
     }
     bool showing(const char* label) { return form3()[label].visible(); }
     // The phone offers the character sets given (the names then come as they are stored).
@@ -93,7 +92,7 @@ TEST(PhonebookDownload, AsksInTurnAndFillsThePickerOrLeavesItAsItWas) {
             for (const std::string& answer : row.answers) {
                 written += rig.port.written;
                 if (answer.starts_with("ERROR") || answer.starts_with("+CM"))
-                    rig.port.arrive(rig.command() + "\r\n" + answer + "\r\n");
+                    rig.port.arrive(rig.written() + "\r\n" + answer + "\r\n");
                 else
                     rig.answer(answer);
             }
@@ -139,7 +138,7 @@ TEST(PhonebookDownload, ListingCutAfterOkOrPromptInANameIsAwaited) {
         rig.charsets();
         rig.answer();
         // A slow line delivers the listing in pieces; two of them end like a final result.
-        rig.port.arrive(rig.command() + "\r\n+CPBR: 1,\"111\",129,\"TOOK\"\r");
+        rig.port.arrive(rig.written() + "\r\n+CPBR: 1,\"111\",129,\"TOOK\"\r");
         rig.port.arrive("\n+CPBR: 2,\"222\",129,\"a> ");
         EXPECT_EQ(rig.port.written, "");
         rig.port.arrive("b\"\r\n\r\nOK\r\n");
@@ -161,7 +160,7 @@ TEST(PhonebookDownload, ALongListingLosesNoEntry) {
     rig.host.duringModal = [&](Window& w) {
         rig.charsets();
         rig.answer();
-        const std::string echo = rig.command();
+        const std::string echo = rig.written();
         for (std::size_t at = 0; at < listing.size(); at += 100)
             rig.port.arrive((at == 0 ? echo : "") + listing.substr(at, 100));
         w.unload();

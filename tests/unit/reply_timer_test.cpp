@@ -27,7 +27,6 @@ struct TimerRig : test::Rig {
             form1()["Timer2"].tick();
     }
     Window& f5() { return *program->Form5; }
-    std::string written() { return std::exchange(port.written, {}); }
 };
 
 // Each dialogue is started, taken on to the step named by the phone's answer and the browser's
@@ -50,11 +49,8 @@ TEST(ReplyTimer, EveryDialogueLeftUnansweredEndsWithABox) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.dialogue);
         TimerRig rig;
-        if (MenuItem* item = rig.form1().findMenu(c.start))
-            item->click();
-        else
-            rig.form1()[c.start].click();
-        if (c.answer) rig.port.arrive(rig.written() + c.answer);
+        rig.click(c.start);
+        if (c.answer) rig.reply(c.answer);
         if (c.browserButton) rig.f5()[c.browserButton].click();
         rig.quiet(c.limitMs - kReplyTimerMs);
         EXPECT_TRUE(rig.host.boxes.empty());
@@ -73,9 +69,7 @@ TEST(ReplyTimer, EveryDialogueLeftUnansweredEndsWithABox) {
         // The browser stays, and reading goes on after the location the phone left unanswered.
         if (rig.f5().shown()) {
             const int next = Browser(*rig.program).Read_Index + 1;
-            rig.written();
-            rig.f5()["Command1"].click();
-            EXPECT_EQ(rig.written(), "AT+CMGR=" + std::to_string(next) + "\r");
+            EXPECT_EQ(rig.click("Command1", &rig.f5()), "AT+CMGR=" + std::to_string(next) + "\r");
         }
     }
 }
@@ -85,10 +79,10 @@ TEST(ReplyTimer, EveryDialogueLeftUnansweredEndsWithABox) {
 TEST(ReplyTimer, AListingLeftUnansweredTurnsToTheScan) {
     TimerRig rig;
     rig.program->listingRefused = false;
-    rig.form1()["Command4"].click();
-    rig.port.arrive(rig.written() + "\r\nOK\r\n");
-    rig.f5()["Command1"].click();
-    EXPECT_EQ(rig.written(), "AT+CMGL=4\r");
+    rig.click("Command4");
+    rig.reply("\r\nOK\r\n");
+    EXPECT_EQ(rig.click("Command1", &rig.f5()), "AT+CMGL=4\r");
+    rig.written();
     rig.quiet(kCommandReplyMs);
     EXPECT_EQ(rig.written(), "AT+CMGR=1\r");
     EXPECT_TRUE(rig.host.boxes.empty());

@@ -29,23 +29,6 @@ struct SendRig : test::Rig {
         form1()["Text4"].setText(recipient);
         form1()["Text5"].setText(text);
     }
-    // The phone answers, after echoing the command line it was given; what the program wrote
-    // back.
-    std::string reply(const std::string& bytes) {
-        const std::string echo = port.written.ends_with('\r') ? port.written : "";
-        port.written.clear();
-        port.arrive(echo + bytes);
-        return port.written;
-    }
-    // A button or a menu item of the main window; what it wrote.
-    std::string click(const char* name) {
-        port.written.clear();
-        if (MenuItem* item = form1().findMenu(name))
-            item->click();
-        else
-            form1()[name].click();
-        return port.written;
-    }
     std::string command(const char* verb, int k) {
         return verb + std::to_string(program->Pdu_Parts.parts[k - 1].Part_Length) + "\r";
     }
@@ -144,9 +127,7 @@ TEST(SendAndStore, AJobMovesOnlyOnItsOwnReplies) {
     rig.host.keepModalOpen = true;
     EXPECT_EQ(rig.click("Command4"), "AT+CPMS=MT\r");
     EXPECT_EQ(rig.reply("\r\n+CPMS: 0,30,0,30,0,30\r\n\r\nOK\r\n"), "");
-    rig.port.written.clear();
-    (*rig.program->Form5)["Command1"].click();
-    EXPECT_EQ(rig.port.written, "AT+CMGL=4\r");
+    EXPECT_EQ(rig.click("Command1", rig.program->Form5.get()), "AT+CMGL=4\r");
     EXPECT_EQ(rig.reply("\r\nOK\r\n"), "");  // an empty memory
     EXPECT_EQ(rig.host.boxes.size(), 1u);    // the one message the phone took
     EXPECT_EQ(rig.program->st.Sent_Count, 1);
