@@ -94,30 +94,6 @@ TEST(Language, EveryWindowSpeaksEachLanguageWhenOpened) {
     EXPECT_EQ(f["Label3"].text(), "PDU:");
 }
 
-TEST(Language, WindowsTakeTheirTextsInTheOrderOfTheTables) {
-    test::Rig rig;
-    Program& p = rig.start();
-    std::vector<std::string> order;
-    for (Window* w : p.allWindows())
-        w->observer = [&order, w](Control& c, Prop prop) {
-            if (prop == Prop::Text || prop == Prop::Geometry)
-                order.push_back(w->name() + "." + c.name());
-        };
-    p.Form2->windowObserver = [&order](Window&, Prop) { order.push_back("Form2"); };
-    rig.host.onBusy = [&order](bool on) { order.push_back(on ? "busy" : "arrow"); };
-    Choose_Language(p, "magyar");
-    const auto at = [&order](const std::string& what) {
-        return std::find(order.begin(), order.end(), what) - order.begin();
-    };
-    // The counter labels move right after the main window's texts, before the port window's.
-    EXPECT_LT(at("Form1.Command2"), at("Form1.Label12"));
-    EXPECT_LT(at("Form1.Label12"), at("Form2"));
-    // The pointer comes back right after the phonebook window's texts.
-    EXPECT_LT(at("Form2.Label6"), at("arrow"));
-    EXPECT_LT(at("arrow"), at("Form4.Label2"));
-    EXPECT_EQ(std::count(order.begin(), order.end(), "arrow"), 1);
-}
-
 // Every text of every language is Western UTF-8 and holds the placeholders its code fills: %1
 // (and %2) in the message texts that are completed, in no other.
 TEST(LanguageTables, EveryTextIsWesternUtf8WithThePlaceholdersItsCodeFills) {
