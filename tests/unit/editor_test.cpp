@@ -20,22 +20,6 @@ struct EditorRig : test::Rig {
     }
 };
 
-TEST(Editor, CountersFollowEveryChange) {
-    EditorRig rig;
-    EXPECT_EQ(rig.counters(), "0/760/0");
-    const std::pair<std::size_t, const char*> cases[] = {{1, "1/759/1"},
-                                                         {160, "160/600/1"},
-                                                         {161, "161/599/2"},
-                                                         {609, "609/151/5"},
-                                                         {760, "760/0/5"}};
-    for (const auto& [n, expected] : cases) {
-        rig.text5().setText(std::string(n, 'a'));
-        EXPECT_EQ(rig.counters(), expected);
-    }
-    rig.text5().setText("ab\r\n\xC3\xA8");  // a line break counts two, "è" one
-    EXPECT_EQ(rig.counters(), "5/755/1");
-}
-
 // The counters count in the units of the encoding the text needs, the label names it with what
 // one SMS holds, and an edit that would not fit five parts of that encoding is refused whole.
 TEST(Editor, CountersAndLimitFollowTheEncoding) {
@@ -51,12 +35,16 @@ TEST(Editor, CountersAndLimitFollowTheEncoding) {
         const char* counters;
         const char* label;
     } rows[] = {
-        {"ab", "2/758/1", "GSM 7-bit: 160 per SMS"},
-        {"€[x]", "7/753/1", "GSM 7-bit: 160 per SMS"},  // each escaped character counts two
+        {"", "0/760/0", "GSM 7-bit: 160 per SMS"},
+        {std::string(160, 'a'), "160/600/1", "GSM 7-bit: 160 per SMS"},
+        {std::string(161, 'a'), "161/599/2", "GSM 7-bit: 152 per SMS"},
+        {std::string(609, 'a'), "609/151/5", "GSM 7-bit: 152 per SMS"},
+        {std::string(760, 'a'), "760/0/5", "GSM 7-bit: 152 per SMS"},
+        {"ab\r\nè", "5/755/1", "GSM 7-bit: 160 per SMS"},  // a line break counts two, "è" one
+        {"€[x]", "7/753/1", "GSM 7-bit: 160 per SMS"},     // each escaped character counts two
         {"Cześć €", "7/323/1", "UCS2: 70 per SMS"},
         {"\U0001F600", "2/328/1", "UCS2: 70 per SMS"},  // beyond 16 bits: a surrogate pair
         {l(71), "71/259/2", "UCS2: 66 per SMS"},
-        {std::string(200, 'a'), "200/560/2", "GSM 7-bit: 152 per SMS"},
     };
     for (const auto& row : rows) {
         rig.text5().setText(row.text);
@@ -180,6 +168,15 @@ TEST(Elabora, RefusesWhatCannotBeSentBeforeAnythingIsWritten) {
     rig.form1()["Text2"].setText("39A1");
     rig.form1()["Command5"].click();
     EXPECT_NE(rig.host.boxes.back().text.find("\"A\""), std::string::npos);
+    // A number longer than an address holds: the box names the limit and the number.
+    for (const char* box : {"Text2", "Text4"}) {
+        rig.form1()[box].setText(std::string(21, '3'));
+        rig.form1()["Command5"].click();
+        EXPECT_EQ(
+            rig.host.boxes.back().text,
+            "A telephone number may hold at most 20 digits. Too long: " + std::string(21, '3'));
+        rig.form1()[box].setText("39");
+    }
     EXPECT_TRUE(rig.port.written.empty());
 }
 

@@ -93,13 +93,14 @@ TEST(SmsBuilder, RefusesWhatCannotBeSent) {
         {"+" + std::string(21, '3'), "1", "x", R::ServiceCentreTooLong, {}},
         {"39", std::string(20, '3') + "#", "x", R::RecipientTooLong, {}},
         {"39", "+" + std::string(300, '3'), "x", R::RecipientTooLong, {}},
+        {std::string(20, '1'), "+" + std::string(19, '2') + "*", "x", R::None, {}},
     };
     for (const auto& [sc, to, text, refusal, offending] : cases) {
         const BuildOutcome o = BuildSubmit({sc, to, text});
         EXPECT_EQ(o.refusal, refusal) << sc << " " << to;
         EXPECT_EQ(o.offending, offending);
-        EXPECT_EQ(o.build.Text3(), "\r\r\r\r");
-        EXPECT_EQ(o.build.partCount(), 0);
+        EXPECT_EQ(o.build.partCount(), refusal == R::None ? 1 : 0);
+        EXPECT_EQ(o.build.Text3() == "\r\r\r\r", refusal != R::None);
     }
 }
 
@@ -136,6 +137,8 @@ TEST(SmsBuilder, EveryTextReadsBackInTheEncodingItNeeds) {
         {"an escaped character that ends a part stays", times(a, 150) + "€" + times(a, 20), true,
          Encoding::Gsm7Extended, 2, 172, 152, "F0"},
         {"seventy UCS2 units in one SMS", times(l, 70), false, Encoding::Ucs2, 1, 70, 70, "08"},
+        {"just past the alphabet's flat look-up", "\u0100\u00FF\t", true, Encoding::Ucs2, 1, 3, 3,
+         "18"},
         {"seventy-one in two", times(l, 71), false, Encoding::Ucs2, 2, 71, 66, "08"},
         {"two full parts of 66", times(l, 132), false, Encoding::Ucs2, 2, 132, 66, "08"},
         {"one more unit, a third part", times(l, 133), true, Encoding::Ucs2, 3, 133, 66, "18"},
@@ -151,8 +154,7 @@ TEST(SmsBuilder, EveryTextReadsBackInTheEncodingItNeeds) {
         EXPECT_EQ(plan.units, row.units);
         EXPECT_TRUE(plan.fits());
         EXPECT_EQ(plan.keptChars, CharCount(row.text));
-        const BuildOutcome o =
-            BuildSubmit({"391234567890", "+393331234567", row.text, false, row.flash});
+        const BuildOutcome o = BuildSubmit({"+4470", "+39333*1#", row.text, false, row.flash});
         ASSERT_EQ(o.build.partCount(), static_cast<int>(row.parts));
         EXPECT_EQ(o.build.Pdu_Dcs, row.dcs);
         EXPECT_EQ(o.build.Pdu_First_Octet, row.parts > 1 ? "51" : "11");
@@ -160,7 +162,12 @@ TEST(SmsBuilder, EveryTextReadsBackInTheEncodingItNeeds) {
         for (std::size_t k = 0; k < row.parts; ++k) {
             const PduPart& part = o.build.parts[k];
             EXPECT_EQ(phonesim::CheckSubmit(part.Part_Pdu, part.Part_Length), "") << k;
-            decoded += Decode_Sms_Deliver(part.Part_Pdu, {}).Text;
+            const Sms_Record r = Decode_Sms_Deliver(part.Part_Pdu, {});
+            // A whole stored SUBMIT: the recipient as typed, and no time.
+            EXPECT_EQ(std::tuple(r.Kind, r.Service_Centre, r.Sender_Number, r.Date_Time, r.Date_Key,
+                                 r.octetsMissing),
+                      std::tuple(SmsKind::Submit, "+4470", "+39333*1#", "", 0.0, 0u));
+            decoded += r.Text;
         }
         EXPECT_EQ(decoded, row.text);
         // TP-UDL of the first part: septets or octets, the header's included.
@@ -176,6 +183,12 @@ TEST(SmsBuilder, EveryTextReadsBackInTheEncodingItNeeds) {
     EXPECT_EQ(over.keptChars, 330u);
     EXPECT_EQ(PlanMessage(times(a, 759) + "€").parts, 6u);
     EXPECT_EQ(BuildSubmit({"39", "1", times(l, 400)}).build.partCount(), 5);
+    // Malformed UTF-8 goes as Utf8ToU32 reads it: a stray byte, an overlong form, an encoded
+    // surrogate and a cut sequence as Windows-1252.
+    for (const std::string bad : {"Ж\x80", "Ж\xF0\x80\x80\x80", "Ж\xED\xBF\xBF", "Ж\xC3"}) {
+        const PduBuild b = BuildSubmit({"39", "1", bad}).build;
+        EXPECT_EQ(Decode_Sms_Deliver(b.parts[0].Part_Pdu, {}).Text, U32ToUtf8(Utf8ToU32(bad)));
+    }
 }
 
 }  // namespace

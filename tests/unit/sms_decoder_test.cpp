@@ -168,42 +168,5 @@ TEST(SmsDecoder, CutPduIsFlagged) {
     EXPECT_EQ(Decode(Deliver("04", "00", "06C374F8")).octetsMissing, 3u);
 }
 
-TEST(SmsDecoder, ReadsBackWhatTheBuilderBuilds) {
-    const auto readBack = [](const std::string& text, bool flash, bool report) {
-        const BuildOutcome o = BuildSubmit({"+4470", "+39333*1#", text, report, flash});
-        EXPECT_EQ(o.refusal, BuildRefusal::None);
-        std::string decoded;
-        for (int k = 0; k < o.build.partCount(); ++k) {
-            const Sms_Record r = Decode(o.build.parts[k].Part_Pdu);
-            // Read back as a whole stored SUBMIT: the recipient as typed, and no time.
-            EXPECT_EQ(std::tuple(r.Kind, r.Service_Centre, r.Sender_Number, r.Date_Time, r.Date_Key,
-                                 r.octetsMissing),
-                      std::tuple(SmsKind::Submit, "+4470", "+39333*1#", "", 0.0, 0u));
-            decoded += r.Text;
-        }
-        return decoded;
-    };
-    // Every character of the 7-bit alphabet; with its extension table; with characters only UCS2
-    // carries, U+0100 (just past the alphabet's flat look-up) among them; over and over, to the
-    // lengths five parts hold.
-    std::u32string pool;
-    for (const std::string& e : Gsm_Alphabet())
-        pool += Utf8ToU32(e);
-    const std::pair<std::u32string, std::size_t> more[] = {
-        {U"", kMaxMessageChars}, {U"\f^{}\\[~]|€", 380}, {U"\u0100\u00FFłЖ😀\t", 165}};
-    for (const auto& [chars, length] : more) {
-        pool += chars;
-        std::u32string text;
-        while (text.size() < length)
-            text += pool;
-        text.resize(length);
-        EXPECT_EQ(readBack(U32ToUtf8(text), chars.empty(), !chars.empty()), U32ToUtf8(text));
-    }
-    // Malformed UTF-8 in a UCS2 text goes as Utf8ToU32 reads it: a stray byte, an overlong
-    // form, an encoded surrogate and a cut sequence as Windows-1252.
-    for (const std::string bad : {"Ж\x80", "Ж\xF0\x80\x80\x80", "Ж\xED\xBF\xBF", "Ж\xC3"})
-        EXPECT_EQ(readBack(bad, false, false), U32ToUtf8(Utf8ToU32(bad))) << bad;
-}
-
 }  // namespace
 }  // namespace bsms

@@ -186,24 +186,27 @@ TEST(SentCounter, TypedValueAndReset) {
     EXPECT_FALSE(rig.dir.exists("Sent.txt"));
 }
 
-// The window shows the port's settings. One refused value restores all three; a speed picked
-// replaces the speed alone (all of a speed with no comma in its first seven characters); Ok
-// applies all, the port closed until it is opened again, the sizes held to 16 bits.
+// The window shows the port's settings, a two-digit port too. One refused value restores all three;
+// a speed picked replaces the speed alone (all of a speed with no comma in its first seven
+// characters); Ok applies all, the port closed until it is opened again, the sizes held to 16 bits.
 TEST(PortSettingsWindow, ShowsRefusesAndApplies) {
     Rig rig;
     rig.dir.write("Setting.sms", kTenLines);
     Program& p = rig.start();
+    rig.port.setPortOpen(false);
+    rig.port.setCommPort(12);  // more than the one character the box takes from the user
     rig.host.duringModal = [&](Window& w) {
         EXPECT_EQ(w["Text1"].text() + "|" + w["Text2"].text() + "|" + w["Combo2"].text() + "|" +
                       std::to_string(w["Combo1"].listIndex()) + "|" + w["Text3"].text(),
-                  "3|115200,n,8,1|115200|3|150");
+                  "12|115200,n,8,1|115200|3|150");
+        EXPECT_FALSE(w["Text1"].userEdit("123"));
         w["Text1"].setText("0");
         w["Text2"].setText("4800,e,7,1");
         w["Combo1"].setListIndex(0);
         w["Command1"].click();
     };
     rig.form1().menu("Mn_Comm").click();
-    EXPECT_EQ(Settings_Text(p), kTenLines);
+    EXPECT_EQ(Settings_Text(p), " 12" + kTenLines.substr(2));
     EXPECT_TRUE(rig.host.boxes.empty());
     rig.host.duringModal = [&](Window& w) {
         w["Text2"].setText("1200000,n,8,1");

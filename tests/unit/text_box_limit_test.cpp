@@ -46,19 +46,5 @@ TEST(TextBoxLimit, AUserEditGoesInWholeOrNotAtAll) {
     EXPECT_EQ(text5.text(), once);
 }
 
-// The port box takes one typed character, yet port 12 set by the program stays 12 through Ok.
-TEST(TextBoxLimit, ATwoDigitPortSurvivesTheOneCharacterPortBox) {
-    test::Rig rig;
-    rig.start();
-    rig.port.setCommPort(12);
-    rig.host.duringModal = [&](Window& w) {
-        EXPECT_EQ(w["Text1"].text() + " " + std::to_string(w["Combo1"].listIndex()), "12 0");
-        EXPECT_FALSE(w["Text1"].userEdit("123"));
-        w["Command1"].click();
-    };
-    rig.form1().menu("Mn_Comm").click();
-    EXPECT_EQ(rig.port.commPort(), 12);
-}
-
 }  // namespace
 }  // namespace bsms
