@@ -148,13 +148,5 @@ TEST(PhoneSim, EchoesEachCharacterAsItArrivesUntilTurnedOff) {
         EXPECT_EQ(Line(sim.link()).Command("AT"), "\r\nOK\r\n");
 }
 
-TEST(PhoneSim, VanishesAfterTheAnswer) {
-    PhoneSim sim({"--set", "fault vanish AT+CGMM"});
-    Line line(sim.link());
-    EXPECT_EQ(line.Command("AT+CGMM"), "AT+CGMM\r\r\nBX-1 Simulated Phone\r\n\r\nOK\r\n");
-    EXPECT_EQ(sim.Stop(0), 0);  // it has gone by itself
-    EXPECT_FALSE(fs::exists(fs::symlink_status(sim.link())));
-}
-
 }  // namespace
 }  // namespace phonesim_test

@@ -12,20 +12,6 @@ namespace {
 using test::ProgramOnSim;
 using test::RunUntil;
 
-TEST(ProgramSendsAnyText, EachEncodingReachesThePhoneWhole) {
-    for (const std::string& text : std::vector<std::string>{
-             std::string("Dziękuję, Łukasz! \U0001F600 Do zobaczenia jutro."),  // UCS2, a pair
-             "Prezzo: 5€ [scontato] {ok} ~ ^ | \\",               // the extension table
-             std::string(60, 'x') + "Ж" + std::string(100, 'y'),  // UCS2 in three parts
-         }) {
-        ProgramOnSim rig;
-        rig.compose(text);
-        EXPECT_TRUE(rig.send()) << rig.received();
-        EXPECT_EQ(rig.sentText(), text);
-        EXPECT_EQ(rig.program->st.Sent_Count, static_cast<int>(PlanMessage(text).parts));
-    }
-}
-
 // Stored, read back by the browser, answered: the answer builds and goes out with the same text.
 TEST(ProgramSendsAnyText, AStoredMessageReadsBackAndIsAnswered) {
     ProgramOnSim rig({"--set", "sms-capacity SM 8"});

@@ -111,10 +111,6 @@ TEST(Editor, ClearFocusAndOptions) {
     flash.click();
     EXPECT_FALSE(p.st.Opt_Flash);
     EXPECT_FALSE(flash.checked());
-    rig.form1().menu("Mn_Conferma").click();
-    EXPECT_FALSE(p.st.Opt_Confirm_Send);
-    rig.form1().menu("Mn_Ricevuta").click();
-    EXPECT_TRUE(p.st.Opt_Status_Report);
 }
 
 TEST(Elabora, BuildsIntoTheMainWindow) {
