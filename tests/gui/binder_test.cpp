@@ -15,7 +15,6 @@
 
 #include "app/form1.h"
 #include "app/startup.h"
-#include "base/text.h"
 #include "qt/qt_host.h"
 #include "test_support.h"
 
