@@ -59,36 +59,46 @@ void BM_BuildSubmit760(benchmark::State& state) {
 }
 BENCHMARK(BM_BuildSubmit760);
 
-// Five parts in UCS2 (Cyrillic, 330 UTF-16 units) beside five parts in 7-bit (760 characters),
-// timed in alternating batches; "x_7bit" is how many times longer the UCS2 build takes.
-void BM_BuildSubmitUcs2Five_Vs7BitFive(benchmark::State& state) {
-    std::string cyrillic;
-    while (bsms::CharCount(cyrillic) < bsms::kUcs2UnitsPerPart * bsms::kMaxParts)
-        cyrillic += "Привет, увидимся завтра в 10.30 на площади? ";
-    const bsms::SubmitRequest ucs2{"391234567890", "+393331234567",
-                                   bsms::CharPrefix(cyrillic, 330), true, false};
-    const bsms::SubmitRequest gsm7 = Request(760);
+// Times `base` and `other` in alternating batches, so that both see the same machine, and reports
+// each one's time per call under the names given and how many times longer `other` takes.
+template <typename Base, typename Other>
+void Compare(benchmark::State& state, Base base, Other other, const std::string& baseName,
+             const std::string& otherName, const std::string& ratioName) {
     using Clock = std::chrono::steady_clock;
     constexpr int kBatch = 64;
-    Clock::duration ucs2Time{}, gsm7Time{};
+    Clock::duration baseTime{}, otherTime{};
     for (auto _ : state) {
         const auto t0 = Clock::now();
         for (int i = 0; i < kBatch; ++i)
-            benchmark::DoNotOptimize(bsms::BuildSubmit(ucs2));
+            base();
         const auto t1 = Clock::now();
         for (int i = 0; i < kBatch; ++i)
-            benchmark::DoNotOptimize(bsms::BuildSubmit(gsm7));
+            other();
         const auto t2 = Clock::now();
-        ucs2Time += t1 - t0;
-        gsm7Time += t2 - t1;
+        baseTime += t1 - t0;
+        otherTime += t2 - t1;
     }
     const double calls = static_cast<double>(state.iterations()) * kBatch;
     const auto ns = [calls](Clock::duration d) {
         return std::chrono::duration<double, std::nano>(d).count() / calls;
     };
-    state.counters["ucs2_ns"] = ns(ucs2Time);
-    state.counters["gsm7_ns"] = ns(gsm7Time);
-    state.counters["x_7bit"] = ns(ucs2Time) / ns(gsm7Time);
+    state.counters[baseName] = ns(baseTime);
+    state.counters[otherName] = ns(otherTime);
+    state.counters[ratioName] = ns(otherTime) / ns(baseTime);
+}
+
+// Five parts in UCS2 (Cyrillic, 330 UTF-16 units) beside five parts in 7-bit (760 characters);
+// "x_7bit" is how many times longer the UCS2 build takes.
+void BM_BuildSubmitUcs2Five_Vs7BitFive(benchmark::State& state) {
+    std::string cyrillic;
+    while (bsms::CharCount(cyrillic) < bsms::kUcs2UnitsPerPart * bsms::kMaxParts)
+        cyrillic += "Привет, увидимся завтра в 10.30 на площади? ";
+    const bsms::SubmitRequest ucs2{"391234567890", "+393331234567", bsms::CharPrefix(cyrillic, 330),
+                                   true, false};
+    const bsms::SubmitRequest gsm7 = Request(760);
+    Compare(
+        state, [&] { benchmark::DoNotOptimize(bsms::BuildSubmit(gsm7)); },
+        [&] { benchmark::DoNotOptimize(bsms::BuildSubmit(ucs2)); }, "gsm7_ns", "ucs2_ns", "x_7bit");
 }
 BENCHMARK(BM_BuildSubmitUcs2Five_Vs7BitFive);
 
@@ -100,33 +110,6 @@ void BM_DecodeDeliver160(benchmark::State& state) {
 BENCHMARK(BM_DecodeDeliver160);
 
 #ifdef BSMS_HAVE_OSMOCORE
-
-// Times `ours` and `theirs` in alternating batches, so that both see the same machine, and
-// reports each one's time per call and how many times faster ours is.
-template <typename Ours, typename Theirs>
-void Compare(benchmark::State& state, Ours ours, Theirs theirs) {
-    using Clock = std::chrono::steady_clock;
-    constexpr int kBatch = 64;
-    Clock::duration oursTime{}, theirsTime{};
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
-        for (int i = 0; i < kBatch; ++i)
-            ours();
-        const auto t1 = Clock::now();
-        for (int i = 0; i < kBatch; ++i)
-            theirs();
-        const auto t2 = Clock::now();
-        oursTime += t1 - t0;
-        theirsTime += t2 - t1;
-    }
-    const double calls = static_cast<double>(state.iterations()) * kBatch;
-    const auto ns = [calls](Clock::duration d) {
-        return std::chrono::duration<double, std::nano>(d).count() / calls;
-    };
-    state.counters["ours_ns"] = ns(oursTime);
-    state.counters["osmo_ns"] = ns(theirsTime);
-    state.counters["x_osmo"] = ns(theirsTime) / ns(oursTime);
-}
 
 // libosmocore reads one byte per character: the same text in Latin-1.
 void OsmoPackHex(const std::string& latin1) {
@@ -141,7 +124,7 @@ void CompareBuild(benchmark::State& state, std::size_t chars) {
     const std::string latin1 = bsms::Utf8ToCp1252(request.text);
     Compare(
         state, [&] { benchmark::DoNotOptimize(bsms::BuildSubmit(request)); },
-        [&] { OsmoPackHex(latin1); });
+        [&] { OsmoPackHex(latin1); }, "ours_ns", "osmo_ns", "x_osmo");
 }
 
 void BM_BuildSubmit160_VsOsmoPackHex(benchmark::State& state) {
@@ -165,7 +148,8 @@ void BM_DecodeDeliver160_VsOsmoUnpack(benchmark::State& state) {
         [&] {
             benchmark::DoNotOptimize(gsm_7bit_decode_n(text, sizeof text, packed, 160));
             benchmark::ClobberMemory();
-        });
+        },
+        "ours_ns", "osmo_ns", "x_osmo");
 }
 BENCHMARK(BM_DecodeDeliver160_VsOsmoUnpack);
 

@@ -67,6 +67,12 @@ bool ToInt(const std::string& s, int low, int high, int& out) {
     return ec == std::errc() && end == s.data() + s.size() && out >= low && out <= high;
 }
 
+// The words for `code` in `texts`, or the number where the table has none.
+std::string InWords(const std::map<int, const char*>& texts, int code) {
+    auto it = texts.find(code);
+    return it != texts.end() ? it->second : std::to_string(code);
+}
+
 std::string CmeText(int code) {
     static const std::map<int, const char*> texts{{3, "operation not allowed"},
                                                   {4, "operation not supported"},
@@ -75,8 +81,7 @@ std::string CmeText(int code) {
                                                   {21, "invalid index"},
                                                   {22, "not found"},
                                                   {100, "unknown"}};
-    auto it = texts.find(code);
-    return it != texts.end() ? it->second : std::to_string(code);
+    return InWords(texts, code);
 }
 
 // TS 27.005 3.2.5, in words, for a phone that reports them so.
@@ -87,8 +92,7 @@ std::string CmsText(int code) {
                                                   {321, "invalid memory index"},
                                                   {322, "memory full"},
                                                   {500, "unknown error"}};
-    auto it = texts.find(code);
-    return it != texts.end() ? it->second : std::to_string(code);
+    return InWords(texts, code);
 }
 
 // A phonebook text in the terminal's character set, as AT+CSCS chose it.
