@@ -142,6 +142,21 @@ TEST(Binder, AnEditInTheReceiveBoxKeepsThePhonesLineBreaks) {
     EXPECT_EQ(box->toPlainText(), QString::fromStdString(text1.text()).replace("\r\n", "\n"));
 }
 
+// The boxes that hold a message or the phone's replies show them line by line.
+TEST(Binder, MessageBoxesShowEveryLine) {
+    GuiRig rig;
+    const std::pair<Window*, const char*> boxes[] = {{rig.program.Form1.get(), "Text1"},
+                                                     {rig.program.Form1.get(), "Text3"},
+                                                     {rig.program.Form1.get(), "Text5"},
+                                                     {rig.program.Form5.get(), "Text2"}};
+    for (const auto& [window, name] : boxes) {
+        (*window)[name].setText("Ciao\r\na domani");
+        const auto* box = qobject_cast<QPlainTextEdit*>(rig.host.bind(*window).widgetFor(name));
+        ASSERT_NE(box, nullptr) << name;
+        EXPECT_EQ(box->toPlainText(), "Ciao\na domani") << name;
+    }
+}
+
 TEST(Binder, WidgetsMayOutliveTheirWindowModels) {
     test::TempFolder dir;
     test::FakeCommPort port;
