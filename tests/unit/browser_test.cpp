@@ -323,7 +323,9 @@ TEST(Browser, LongMessagesAreOneRowWhicheverWayTheMemoryIsRead) {
 TEST(Browser, DeliveryReportsTellHowTheirMessageWent) {
     const std::string sent =
         "5,+393331234567,2026/12/06 10:00:00,Ci vediamo alle 10\r\n"
-        "6,+393331234567,2026/12/06 10:00:00,Ci vediamo alle 10\r\n";
+        "6,+393331234567,2026/12/06 10:00:00,Ci vediamo alle 10\r\n"
+        "7,3331234567,2026/12/06 11:00:00,Chiamami\r\n"
+        "8,+393339999999,2026/12/06 12:00:00,Altro\r\n";
     const struct {
         std::map<int, std::string> memory;
         const char* listed;
@@ -333,6 +335,10 @@ TEST(Browser, DeliveryReportsTellHowTheirMessageWent) {
         {{{1, Report(6, 0x41)}, {3, Report(5, 0x00)}}, "1,3 Non consegnato: Ci vediamo alle 10\n"},
         {{{2, Report(9, 0x00)}},
          "2 Rapporto di consegna di un messaggio non inviato da qui (Consegnato)\n"},
+        // The number as typed or as the network gives it; a reference used for another number.
+        {{{1, Report(7, 0x00)}}, "1 Consegnato: Chiamami\n"},
+        {{{1, Report(8, 0x00)}},
+         "1 Rapporto di consegna di un messaggio non inviato da qui (Consegnato)\n"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(ReadMemory(row.memory, true, 3, sent), row.listed);

@@ -83,6 +83,7 @@ TEST(Indications, AreAskedForAsThePhoneOffersThem) {
         {"+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)", "2,1,0,2,0"},
         {"+CNMI: (0,1,2),(0,1),(0),(0,1),(0)", "2,1,0,1,0"},  // reports only given whole
         {"+CNMI: (0,1),(0-3),(0),(0)", "1,1,0,0"},            // four values, no reports
+        {"+CNMI: (0-2),(0-9),(0),(1-9),(0)", "2,1,0,2,0"},    // ranges up to the last digit
         {"+CNMI: (0-2),(0),(0),(0),(0)", ""},                 // no announced messages
         {"OK", ""},
     };

@@ -49,6 +49,7 @@ TEST(SmsDecoder, ReplyWithoutPduLineHoldsNoPdu) {
     const std::tuple<std::string, std::string, std::string> rows[] = {
         {"AT+CMGR=3\n+CMGR: 1,,25\n" + kCiao + "  \nOK\n", kCiao, kCiao},  // LF alone ends lines
         {"+CMGR: 1,,25\r\n" + kCiao, kCiao, kCiao},                        // no final OK yet
+        {"+CMGR: 1,,25\r\n09" + kCiao.substr(2), "09" + kCiao.substr(2), "09" + kCiao.substr(2)},
         {"  " + kCiao + "  \n", "", kCiao},  // pasted by hand: no header needed
         {"AT+CMGR=3\r\r\nOK\r\n", "", ""},   // an empty location
         {"AT+CMGR=3\r\n+CMGR: 0,,0\r\n\r\nOK\r\n", "", ""},
