@@ -134,6 +134,15 @@ TEST(SmsDecoder, ReadsCodingSchemesHeadersAndNationalTables) {
     };
     for (const auto& [firstOctet, dcs, ud, text] : rows)
         EXPECT_EQ(Decode(Deliver(firstOctet, dcs, ud)).Text, text) << ud;
+    // Only the concatenation elements, 8-bit and 16-bit, name a long message's reference, total
+    // and part: not a text-formatting element of the same length.
+    const auto concat = [&](const P& header) {
+        const Sms_Record r = Decode(Deliver("44", "00", ud(header, {0x41})));
+        return std::tuple(r.concatRef, r.concatTotal, r.concatPart);
+    };
+    EXPECT_EQ(concat({5, 0, 3, 7, 2, 1}), std::tuple(7, 2, 1));
+    EXPECT_EQ(concat({6, 8, 4, 1, 2, 3, 2}), std::tuple(0x102, 3, 2));
+    EXPECT_EQ(concat({5, 0x0A, 3, 0, 1, 0}), std::tuple(-1, 0, 0));
 }
 
 TEST(SmsDecoder, CutStatusReportNeverClaimsDelivery) {
