@@ -142,7 +142,7 @@ TEST(SmsDecoder, ReadsCodingSchemesHeadersAndNationalTables) {
     };
     EXPECT_EQ(concat({5, 0, 3, 7, 2, 1}), std::tuple(7, 2, 1));
     EXPECT_EQ(concat({6, 8, 4, 1, 2, 3, 2}), std::tuple(0x102, 3, 2));
-    EXPECT_EQ(concat({5, 0x0A, 3, 0, 1, 0}), std::tuple(-1, 0, 0));
+    EXPECT_EQ(concat({5, 0x0A, 3, 0, 2, 1}), std::tuple(-1, 0, 0));
 }
 
 TEST(SmsDecoder, CutStatusReportNeverClaimsDelivery) {
