@@ -259,13 +259,15 @@ TEST(Browser, SaveDeleteAndReplyTakeTheMarkedRowsOwnMessage) {
     EXPECT_FALSE(rig.f5().shown() || rig.program->st.Browser_Reading);
 }
 
-// Part `part` of `total` of a long message from +393471112223 (8-bit reference `ref`).
-std::string Part(int ref, int total, int part, const std::string& text) {
+// Part `part` of `total` of a long message from +393471112223 (8-bit reference `ref`), time stamp
+// 30/11/05 02.00:00 unless `stamp` gives another.
+std::string Part(int ref, int total, int part, const std::string& text,
+                 const std::string& stamp = "50110320000040") {
     std::vector<std::uint8_t> septets;
     for (char c : text)
         septets.push_back(static_cast<std::uint8_t>(SeptetOf(static_cast<unsigned char>(c))));
     const auto octet = [](int v) { return static_cast<std::uint8_t>(v); };
-    return "0791932143050000440C91937411212232000050110320000040" +
+    return "0791932143050000440C919374112122320000" + stamp +
            Pack_User_Data({5, 0, 3, octet(ref), octet(total), octet(part)}, septets);
 }
 
@@ -300,8 +302,9 @@ std::string ReadMemory(const std::map<int, std::string>& memory, bool lists, int
     return listed;
 }
 
-// Parts of one long message are one row on both paths: in part order whatever the locations, a
-// part not read marked; two messages with one reference are told apart by their parts.
+// Parts of one long message are one row on both paths: in part order whatever the locations, dated
+// by its first part, a part not read marked; two messages with one reference are told apart by
+// their parts.
 TEST(Browser, LongMessagesAreOneRowWhicheverWayTheMemoryIsRead) {
     const std::map<int, std::string> memory{
         {1, Part(0x42, 3, 2, "B ")},
@@ -316,6 +319,11 @@ TEST(Browser, LongMessagesAreOneRowWhicheverWayTheMemoryIsRead) {
         "2,1,3 A B C\n4 [parte mancante]two\n7,8 a b [parte mancante]\n6 Ciao\n";
     EXPECT_EQ(ReadMemory(memory, true, 8), expected);
     EXPECT_EQ(ReadMemory(memory, false, 8), expected);
+    BrowserRig rig(true);
+    rig.click("Command1");
+    rig.reply("\r\n+CMGL: 1,1,,0\r\n" + Part(9, 2, 2, "y") + "\r\n+CMGL: 2,1,,0\r\n" +
+              Part(9, 2, 1, "x", "50216090000040") + "\r\n\r\nOK\r\n");
+    EXPECT_EQ(rig.grid().cell(1, 1) + " " + rig.grid().cell(1, 3), "2,1 06/12/05  09.00:00");
 }
 
 // A delivery report names the message it reports on by the reference the phone gave its part:

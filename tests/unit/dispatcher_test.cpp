@@ -158,6 +158,7 @@ TEST(Dispatcher, ArrivalsDuringAMessageBoxAreAppendedAndJudgedAfterwards) {
         ++boxesOpen;
         EXPECT_EQ(boxesOpen, 1) << "dispatcher re-entered";
         if (rig.host.boxes.size() == 1) rig.port.arrive("RING\r\nAT\r\r\nOK\r\n");
+        Comm1_OnComm(*rig.program);  // as a port that raises its event even during one
         --boxesOpen;
     };
     rig.program->st.Sent_Confirm_Pending = true;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/form1.h"
+#include "link/reply_timer.h"
 #include "link/settings_files.h"
 #include "phonebook/download.h"
 #include "test_support.h"
@@ -77,6 +78,13 @@ TEST(PhonebookDownload, AsksInTurnAndFillsThePickerOrLeavesItAsItWas) {
          {gsm, "", anna, "+CME ERROR: 3", "+CME ERROR: 3"},
          "AT+CSCS=?\rAT+CPBS=SM\rAT+CPBR=1,200\rAT+CPBS=ME\rAT+CPBS=\"ME\"\r",
          {"Anna (3331234567)"}},
+        {"the phone silent when given its own set back: the names read are kept, and it is said",
+         {"+CSCS: (\"GSM\",\"UCS2\")", "+CSCS: \"GSM\"", "", "", "+CPBR: 1,\"061\",129,\"0041\"",
+          "", "", "silent"},
+         "AT+CSCS=?\rAT+CSCS?\rAT+CSCS=\"UCS2\"\rAT+CPBS=SM\rAT+CPBR=1,200\rAT+CPBS=ME\rAT+CPBR=1,"
+         "50\r"
+         "AT+CSCS=\"GSM\"\r",
+         {"A (061)"}},
         {"the SIM refused, and said",
          {gsm, "", "+CME ERROR: 10"},
          "AT+CSCS=?\rAT+CPBS=SM\rAT+CPBR=1,200\r",
@@ -91,7 +99,11 @@ TEST(PhonebookDownload, AsksInTurnAndFillsThePickerOrLeavesItAsItWas) {
         rig.host.duringModal = [&](Window&) {
             for (const std::string& answer : row.answers) {
                 written += rig.port.written;
-                if (answer.starts_with("ERROR") || answer.starts_with("+CM"))
+                if (answer == "silent") {
+                    for (int ms = 0; ms < kCommandReplyMs; ms += kReplyTimerMs)
+                        rig.form1()["Timer2"].tick();
+                    rig.written();
+                } else if (answer.starts_with("ERROR") || answer.starts_with("+CM"))
                     rig.port.arrive(rig.written() + "\r\n" + answer + "\r\n");
                 else
                     rig.answer(answer);
@@ -99,11 +111,11 @@ TEST(PhonebookDownload, AsksInTurnAndFillsThePickerOrLeavesItAsItWas) {
             written += rig.port.written;
         };
         rig.form1().menu("Mn_Upload").click();
-        const bool told = row.picker == Entries{"Old (1)"};
+        const bool restored = row.picker == Entries{"Old (1)"};
         EXPECT_EQ(written, row.written);
         EXPECT_EQ(rig.picker(), row.picker);
-        EXPECT_EQ(rig.form1()["Combo2"].enabled(), !told);
-        EXPECT_EQ(rig.host.boxes.size(), told ? 1u : 0u);
+        EXPECT_EQ(rig.form1()["Combo2"].enabled(), !restored);
+        EXPECT_EQ(rig.host.boxes.size(), restored || row.answers.back() == "silent" ? 1u : 0u);
         EXPECT_FALSE(rig.form3().shown() || rig.program->st.Phonebook_Download || rig.host.busy);
         EXPECT_TRUE(rig.port.portOpen());
     }

@@ -114,6 +114,8 @@ TEST(Picker, ChoosingOrTypingAnEntryFillsTheRecipient) {
     recipient.setText("typed over");
     picker.setListIndex(1);
     EXPECT_EQ(recipient.text(), "+39333");
+    picker.setListIndex(2);  // past the last entry: none chosen
+    EXPECT_EQ(picker.listIndex(), -1);
 }
 
 }  // namespace

@@ -40,12 +40,12 @@ TEST(Startup, AppliesEachItemOfTheFilesOnItsOwn) {
         {" 1 \r\n9600,n,8,1\r\n 0 \r\n\r\ntrue\r\nTrue\r\n\r\n", "",
          " 1 \r\n9600,n,8,1\r\n 0 \r\n\r\nFalse\r\nTrue\r\nenglish\r\n 200 \r\n 50 \r\n 20 \r\n",
          "Flusso: Nessuno|Status: Connesso", 0, "Used chars:"},
-        // A port, settings and flow the port refuses, a size of 0 and one of more digits than a
-        // number has, an unknown language; a counter that is no number.
-        {" 0 \r\n9600,x,8,1\r\n 7 \r\n123\r\nTrue\r\nFalse\r\nklingon\r\n 0 \r\n"
-         "1234567890123456789\r\n",
+        // A port, settings and flow the port refuses, a size of more digits than a number has
+        // after a good one, a size of 0, an unknown language; a counter that is no number.
+        {" 0 \r\n9600,x,8,1\r\n 7 \r\n123\r\nTrue\r\nFalse\r\nklingon\r\n 120 \r\n"
+         "1234567890123456789\r\n 0 \r\n",
          "\xff\xfe garbage",
-         " 1 \r\n19200,n,8,1\r\n 0 \r\n123\r\nTrue\r\nFalse\r\nklingon\r\n 200 \r\n 50 \r\n 20 "
+         " 1 \r\n19200,n,8,1\r\n 0 \r\n123\r\nTrue\r\nFalse\r\nklingon\r\n 120 \r\n 50 \r\n 20 "
          "\r\n",
          "Flusso: Nessuno|Status: Connesso", 0, "Caratteri usati:"},
     };
