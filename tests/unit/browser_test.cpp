@@ -339,7 +339,7 @@ TEST(Browser, DeliveryReportsTellHowTheirMessageWent) {
         const char* listed;
     } rows[] = {
         {{{1, Report(5, 0x00)}, {2, Report(6, 0x00)}}, "1,2 Consegnato: Ci vediamo alle 10\n"},
-        {{{1, Report(5, 0x00)}, {2, Report(6, 0x21)}}, "1,2 In attesa: Ci vediamo alle 10\n"},
+        {{{1, Report(5, 0x00)}, {2, Report(6, 0x20)}}, "1,2 In attesa: Ci vediamo alle 10\n"},
         {{{1, Report(6, 0x41)}, {3, Report(5, 0x00)}}, "1,3 Non consegnato: Ci vediamo alle 10\n"},
         {{{2, Report(9, 0x00)}},
          "2 Rapporto di consegna di un messaggio non inviato da qui (Consegnato)\n"},

@@ -118,7 +118,7 @@ TEST(Dispatcher, RoutesOkAndPromptEndingsByTheFlags) {
     EXPECT_EQ(rig.toBrowser.size(), 1u);
     rig.program->st.Browser_Reading = false;
     // Seven characters with the prompt; then a prompt followed by more is no prompt.
-    rig.fresh("AT+CM\r> ");
+    rig.fresh("AT+C\r> ");
     rig.port.arrive("x");
     EXPECT_EQ(rig.toContinuation.size(), 2u);
     rig.program->st.Phonebook_Download = true;

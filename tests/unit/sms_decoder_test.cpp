@@ -49,6 +49,7 @@ TEST(SmsDecoder, ReplyWithoutPduLineHoldsNoPdu) {
     const std::tuple<std::string, std::string, std::string> rows[] = {
         {"AT+CMGR=3\n+CMGR: 1,,25\n" + kCiao + "  \nOK\n", kCiao, kCiao},  // LF alone ends lines
         {"+CMGR: 1,,25\r\n" + kCiao, kCiao, kCiao},                        // no final OK yet
+        {"AT+CMGR=3\r+CMGR: 1,,25\r" + kCiao + "\r\rOK\r", kCiao, kCiao},  // CR alone too
         {"+CMGR: 1,,25\r\n09" + kCiao.substr(2), "09" + kCiao.substr(2), "09" + kCiao.substr(2)},
         {"  " + kCiao + "  \n", "", kCiao},  // pasted by hand: no header needed
         {"AT+CMGR=3\r\r\nOK\r\n", "", ""},   // an empty location
@@ -143,6 +144,7 @@ TEST(SmsDecoder, ReadsCodingSchemesHeadersAndNationalTables) {
     EXPECT_EQ(concat({5, 0, 3, 7, 2, 1}), std::tuple(7, 2, 1));
     EXPECT_EQ(concat({6, 8, 4, 1, 2, 3, 2}), std::tuple(0x102, 3, 2));
     EXPECT_EQ(concat({5, 0x0A, 3, 0, 2, 1}), std::tuple(-1, 0, 0));
+    EXPECT_EQ(concat({6, 0x0A, 4, 0, 1, 2, 1}), std::tuple(-1, 0, 0));
 }
 
 TEST(SmsDecoder, CutStatusReportNeverClaimsDelivery) {
