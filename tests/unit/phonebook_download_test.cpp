@@ -208,6 +208,7 @@ TEST(PhonebookDownload, CancelOnASilentPhoneClosesThePortAndKeepsTheSimEntries) 
     };
     rig.form1().menu("Mn_Upload").click();
     EXPECT_FALSE(rig.port.portOpen() || rig.form3().shown() || rig.host.busy);
+    EXPECT_FALSE(rig.form3()["Timer1"].enabled());
     EXPECT_EQ(rig.picker(), (Entries{"Anna (3331234567)"}));
     EXPECT_TRUE(rig.program->st.Phonebook_Reading_Me);  // until the port is opened again
     Open_Port(*rig.program);

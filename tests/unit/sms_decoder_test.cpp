@@ -118,6 +118,7 @@ TEST(SmsDecoder, ReadsCodingSchemesHeadersAndNationalTables) {
         // UCS2 stored under a 7-bit coding scheme, TP-UDL counting its octets (a real phone's).
         {"04", "00", "12042204350441044200200054006500730074", "Тест Test"},
         {"04", "F1", "0C004800650079002100210021", "Hey!!!"},
+        {"04", "00", "09000000000000000000", "@@@@@@@@@"},  // an odd length is never UCS2
         // National tables (0x24 single shift, 0x25 locking): Turkish locking shift.
         {"44", "00", ud({3, 0x25, 1, 1}, {0x07, 0x40, 0x1C, 0x60, 0x04}), "ıİŞç€"},
         // Turkish single shift over the default table: G breve by escape, plain ì without.
