@@ -373,18 +373,5 @@ TEST(Browser, SavedFileKeepsEveryCharacterOfTheText) {
     EXPECT_EQ(SavedMessageBytes("+7", "d", "Привет"), "\xEF\xBB\xBF+7 d\r\nПривет\r\n");
 }
 
-TEST(Browser, SortPutsEmptyLocationsLastAndKeepsEqualKeysInOrder) {
-    std::vector<Sms_Record> list;
-    for (double key : {0.0, 5377.5, 0.0, 12.25, 12.25, 99403.9}) {
-        list.emplace_back().Date_Key = key;
-        list.back().Id = static_cast<std::int16_t>(list.size() - 1);
-    }
-    Bouble_Sort(list);
-    std::vector<int> ids;
-    for (const auto& r : list)
-        ids.push_back(r.Id);
-    EXPECT_EQ(ids, (std::vector<int>{0, 3, 4, 1, 5, 2}));  // position 0 stays where it is
-}
-
 }  // namespace
 }  // namespace bsms

@@ -130,10 +130,6 @@ TEST(Elabora, BuildsIntoTheMainWindow) {
     EXPECT_TRUE(p.Pdu_Parts.parts[1].Part_Pdu.empty());
     EXPECT_TRUE(p.Pdu_Parts.parts[2].Part_User_Data.empty());
 
-    p.st.Opt_Flash = p.st.Opt_Status_Report = true;
-    rig.form1()["Command5"].click();
-    EXPECT_EQ(p.Pdu_Parts.parts[0].Part_Pdu.substr(16, 2), "31");
-    EXPECT_EQ(p.Pdu_Parts.Pdu_Dcs, "F0");
     EXPECT_TRUE(rig.host.boxes.empty());
 }
 

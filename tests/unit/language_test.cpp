@@ -123,12 +123,5 @@ TEST(LanguageTables, EveryTextIsWesternUtf8WithThePlaceholdersItsCodeFills) {
     }
 }
 
-TEST(LanguageTables, LanguageIndexTakesOnlyTheExactWord) {
-    for (int i = 0; i < kLanguageCount; ++i)
-        EXPECT_EQ(LanguageIndex(kLanguageWords[i]), i);
-    for (const char* word : {"English", "", "polski "})
-        EXPECT_EQ(LanguageIndex(word), -1) << word;
-}
-
 }  // namespace
 }  // namespace bsms
