@@ -308,7 +308,7 @@ TEST(Browser, LongMessagesAreOneRowWhicheverWayTheMemoryIsRead) {
         {1, Part(0x42, 3, 2, "B ")},
         {2, Part(0x42, 3, 1, "A ")},
         {3, Part(0x42, 3, 3, "C")},
-        {4, Part(7, 2, 2, "two")},
+        {4, Part(0, 2, 2, "two")},  // reference 0 is a reference too
         {6, kCiao},
         {7, Part(0x42, 3, 1, "a ")},
         {8, Part(0x42, 3, 2, "b ")},
