@@ -12,7 +12,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <regex>
 #include <string>
@@ -43,11 +42,6 @@ inline int ReadFor(int fd, std::string& got, const Done& done) {
         got.append(buf, static_cast<std::size_t>(n));
     }
     return 1;
-}
-
-inline std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // Runs phone-sim to its end (--check, a refused start): the exit status and both streams.
@@ -82,7 +76,7 @@ class PhoneSim {
     const std::string& device() const { return device_; }
     fs::path link() const { return dir_.path() / "com1"; }
     int pid() const { return pid_; }
-    std::string sent() const { return ReadFile(dir_.path() / "sent.log"); }
+    std::string sent() const { return dir_.read("sent.log"); }
 
     // Sends a signal (0: none) and waits for the exit; the exit status, -1 when killed.
     int Stop(int sig = SIGTERM) {

@@ -24,6 +24,7 @@ namespace bsms {
 namespace {
 
 using test::ProgramOnSim;
+using test::ReadFile;
 using test::RunUntil;
 using test::Text;
 
@@ -172,14 +173,14 @@ TEST(ProgramUnderFaults, APhoneThatVanishesEndsNoDialogueBadly) {
         ProgramOnSim rig(
             {"--profile", c.profile, "--set", std::string("fault vanish ") + c.command});
         std::ofstream(rig.folder / "Rubrica.txt", std::ios::binary) << "Anna (+393331234567)\r\n";
-        const std::string settings = phonesim_test::ReadFile(rig.folder / "Setting.sms");
+        const std::string settings = ReadFile(rig.folder / "Setting.sms");
         c.start(rig);
         ASSERT_TRUE(RunUntil([&] { return !rig.port.portOpen(); }));
         if (rig.program->Form3->shown()) (*rig.program->Form3)["Command1"].click();
         Status_Refresh(*rig.program);
         EXPECT_EQ(rig.form1()["StatusBar1"].panel(4), "Status: Disconnesso");
-        EXPECT_EQ(phonesim_test::ReadFile(rig.folder / "Setting.sms"), settings);
-        EXPECT_EQ(phonesim_test::ReadFile(rig.folder / "Rubrica.txt"), "Anna (+393331234567)\r\n");
+        EXPECT_EQ(ReadFile(rig.folder / "Setting.sms"), settings);
+        EXPECT_EQ(ReadFile(rig.folder / "Rubrica.txt"), "Anna (+393331234567)\r\n");
         EXPECT_FALSE(std::filesystem::exists(rig.folder / "Sent.txt"));  // nothing counted as sent
         if (rig.form5().shown()) rig.form5()["Command2"].click();
 

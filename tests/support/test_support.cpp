@@ -59,9 +59,13 @@ void TempFolder::write(const std::string& name, const std::string& bytes) const 
     std::ofstream(path_ / name, std::ios::binary) << bytes;
 }
 
-std::string TempFolder::read(const std::string& name) const {
-    std::ifstream in(path_ / name, std::ios::binary);
+std::string ReadFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string TempFolder::read(const std::string& name) const {
+    return ReadFile(path_ / name);
 }
 
 bool TempFolder::exists(const std::string& name) const {

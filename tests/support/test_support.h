@@ -71,11 +71,7 @@ class ScriptedHost : public Host {
     MsgResult msgBox(const MessageBoxSpec& box) override;
     void showModal(Window& window) override;
     std::optional<std::string> saveFileDialog(const SaveDialogSpec& dialog) override;
-    void setBusyPointer(bool on) override {
-        busy = on;
-        if (onBusy) onBusy(on);
-    }
-    std::function<void(bool)> onBusy;
+    void setBusyPointer(bool on) override { busy = on; }
     void startProgram(const std::string& program, const std::vector<std::string>& args) override {
         started.emplace_back(program, args);
     }
@@ -85,6 +81,9 @@ class ScriptedHost : public Host {
 };
 
 // A fresh folder under the system's temporary folder, removed at the end.
+// The whole of a file, empty when there is none.
+std::string ReadFile(const std::filesystem::path& file);
+
 class TempFolder {
   public:
     TempFolder();

@@ -3,7 +3,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "base/text.h"
 #include "sms/alphabet.h"
 #include "sms/decoder.h"
+#include "test_support.h"
 
 namespace bsms {
 namespace {
@@ -18,11 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kCorpus = fs::path(BSMS_SHARED_DIR) / "corpus" / "real-cmgr";
-
-std::string ReadFile(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), {}};
-}
 
 // One reply's reading: its string members, null ones as empty texts (other values are not
 // needed).
@@ -89,7 +84,7 @@ TEST(SmsCorpus, OkRepliesDecodeAsTheReferenceSays) {
         for (const auto& [key, value] :
              kCorrections.contains(file) ? kCorrections.at(file) : Entry{})
             ref[key] = value;
-        const std::string pdu = Extract_Pdu(ReadFile(kCorpus / file));
+        const std::string pdu = Extract_Pdu(test::ReadFile(kCorpus / file));
         EXPECT_EQ(pdu.rfind(ref["pdu"], 0), 0u) << pdu;
         const Sms_Record r = Decode_Sms_Deliver(pdu, {});
         // Members the reference lacks are not checked.
@@ -123,7 +118,7 @@ TEST(SmsCorpus, FailingRepliesAreSurvived) {
     if (!fs::exists(kCorpus / "failing")) GTEST_SKIP() << "no corpus at " << kCorpus;
     int survived = 0;
     for (const auto& entry : fs::directory_iterator(kCorpus / "failing")) {
-        const std::string reply = ReadFile(entry.path());
+        const std::string reply = test::ReadFile(entry.path());
         const Sms_Record r = Decode_Sms_Deliver(Extract_Pdu(reply), {"Anna (3331234567)"});
         Decode_Sms_Deliver(reply, {});
         EXPECT_EQ(U32ToUtf8(Utf8ToU32(r.Text)), r.Text);
