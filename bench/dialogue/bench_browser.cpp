@@ -135,7 +135,7 @@ bool ReadOnce(Program& p, CountingPort& port, int locations, int messages, bool 
               Clock::duration& own, Totals& totals, benchmark::State& state) {
     Window& f5 = *p.Form5;
     (*p.Form1)["Command4"].click();
-    RunUntil([&] { return !p.replyWait.pending; }, 5000);
+    RunUntil([&] { return !p.line.busy(); }, 5000);
     f5["Text3"].setText(std::to_string(locations));
     p.listingRefused = scan;
     port.chars = 0;
@@ -174,7 +174,7 @@ void Read(benchmark::State& state, bool drawn, bool scan = false) {
     else
         p.Form1->load();
     Status_Refresh(p);
-    RunUntil([&] { return !p.replyWait.pending; }, 5000);  // the phone's indications set up
+    RunUntil([&] { return !p.line.busy(); }, 5000);  // the phone's indications set up
     Clock::duration own{};
     port.onComm = [&own, dispatch = port.onComm] {
         const auto start = Clock::now();

@@ -10,6 +10,7 @@
 #include "core/files.h"
 #include "link/dispatcher.h"
 #include "link/form2.h"
+#include "link/indications.h"
 #include "link/probe.h"
 #include "link/reply_timer.h"
 #include "link/settings_files.h"
@@ -39,10 +40,6 @@ void Wire(Program& p) {
 
     p.Comm1.onComm = on(Comm1_OnComm);
     f["Timer2"].onTick = on(Reply_Timer_Tick);
-    p.noAnswer = [&p] {
-        Phonebook_No_Answer(p);
-        return Browser_No_Answer(p);
-    };
     f.onLoad = on(Form1_Load);
     f.onQueryUnload = [&p](bool& cancel) { Form1_QueryUnload(p, cancel); };
     f["Timer1"].onTick = on(Status_Refresh);
@@ -65,7 +62,6 @@ void Wire(Program& p) {
     f["Command7"].onClick = on(Command7_Click);
     f.menu("Mn_Log").onClick = on(Mn_Log_Click);
     f.menu("Mn_DeleteLog").onClick = on(Mn_DeleteLog_Click);
-    p.continueSendStore = [&p](const std::string& reply) { Continue_Send_Store(p, reply); };
     p.sendAccepted = [&p](const SentMessage& sent, const std::string& reply) {
         Send_Accepted(p, sent, reply);
     };
@@ -123,7 +119,6 @@ void Wire(Program& p) {
     f.menu("Mn_Rub_Save").onClick = on(Save_Phonebook);
     f["Combo2"].onChange = on(Fill_Recipient);
     f["Combo2"].onClick = on(Fill_Recipient);
-    p.phonebookReply = [&p](const std::string& reply) { return Phonebook_Reply_Handler(p, reply); };
     p.loadPhonebook = on(Load_Phonebook);
     Window& f3 = *p.Form3;
     f3.onLoad = on(Form3_Load);
@@ -138,8 +133,6 @@ void Wire(Program& p) {
     p.indication = [&p](const std::string& line, const std::string& report) {
         Take_Indication(p, line, report);
     };
-    p.afterArrival = on(Browser_When_Idle);
-    p.browserReply = [&p](const std::string& reply) { TakeReadReply(p, reply); };
     Window& f5 = *p.Form5;
     f5.onLoad = on(Form5_Load);
     f5.onActivate = on(Form5_Activate);
@@ -155,6 +148,61 @@ void Wire(Program& p) {
     f5["Text3"].onChange = on(Form5_Capacity_Change);
 }
 
+// Who takes the answers to each owner's commands, and what each does when none comes.
+void WireOwners(Program& p) {
+    // The main window's dialogues: Continue_Send_Store reads their answers.
+    for (const Owner owner : {Owner::Probe, Owner::ServiceCentre, Owner::SendStore}) {
+        OwnerHandlers& h = p.handlers(owner);
+        h.answer = [&p](const Command&, const std::string& answer) {
+            Continue_Send_Store(p, answer);
+            return false;
+        };
+        h.noAnswer = [&p](const Command&, bool portClosed) {
+            const bool told = Send_Cut_Off(p, !portClosed);
+            p.st.Reset_Dialogue_Flags();
+            return told || portClosed;
+        };
+    }
+    p.handlers(Owner::SendStore).ended = [&p] { Send_Cut_Off(p, false); };
+
+    OwnerHandlers& book = p.handlers(Owner::Phonebook);
+    book.answer = [&p](const Command&, const std::string& answer) {
+        return Phonebook_Reply_Handler(p, answer);
+    };
+    book.noAnswer = [&p](const Command&, bool portClosed) {
+        if (portClosed)
+            Phonebook_Cut_Short(p);
+        else
+            Phonebook_No_Answer(p);
+        return portClosed;
+    };
+    book.ended = [&p] { Phonebook_Cut_Short(p); };
+    // Giving the phone its character set back is nothing the user asked for.
+    p.handlers(Owner::PhonebookRestore).answer = [](const Command&, const std::string&) {
+        return true;
+    };
+
+    OwnerHandlers& indications = p.handlers(Owner::Indications);
+    indications.answer = [&p](const Command&, const std::string& answer) {
+        Indications_Reply(p, answer);
+        return true;
+    };
+    indications.noAnswer = [&p](const Command&, bool portClosed) {
+        p.st.indications = IndicationsStep::None;
+        return portClosed;
+    };
+
+    for (const Owner owner :
+         {Owner::BrowserMemory, Owner::BrowserRead, Owner::BrowserArrival, Owner::BrowserDelete}) {
+        p.handlers(owner).answer = [&p](const Command& c, const std::string& answer) {
+            return Browser_Answer(p, c, answer);
+        };
+        p.handlers(owner).noAnswer = [&p](const Command& c, bool portClosed) {
+            return Browser_No_Answer(p, c, portClosed);
+        };
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<Program> MakeProgram(Host& host, CommPort& port, std::filesystem::path folder) {
@@ -166,6 +214,7 @@ std::unique_ptr<Program> MakeProgram(Host& host, CommPort& port, std::filesystem
     p->About = MakeAbout();
     p->Form5 = MakeForm5();
     Wire(*p);
+    WireOwners(*p);
     return p;
 }
 

@@ -1,4 +1,5 @@
 // What the user does with a listed message: save it, delete it, answer it.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -6,6 +7,7 @@
 #include "base/text.h"
 #include "browser/form5.h"
 #include "browser/sms_list.h"
+#include "compose/editor.h"
 #include "core/files.h"
 #include "core/program.h"
 
@@ -34,49 +36,40 @@ bool WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
 
 }  // namespace
 
-void Form5_Save_Click(Program& p) {
-    BrowserWindow& w = Browser(p);
-    const int row = DataRow(w);
-    if (row == 0) return;
-    const std::optional<std::string> file =
-        p.host.saveFileDialog({p.saveDialogTitle, kSaveFilter, kSaveFilterText, true});
-    if (!file) return;
-    const Sms_Record& entry = w.entryOfRow(row);
-    const std::string bytes = SavedMessageBytes(entry.Sender_Number, entry.Date_Time, entry.Text);
-    if (!WriteBytes(*file, bytes)) {
-        Report_Save_Failed(p, *file);
-        return;
-    }
-    if (w["Check1"].value() != 0) Form5_Delete_Click(p);
-}
+namespace {
 
-void Form5_Delete_Click(Program& p) {
+// Asks, then deletes `marked` (the message of a row as it was when the user pressed the
+// button): each of its locations goes from the phone once the line is free, and its row from the
+// grid, wherever a listing made meanwhile (a new message read in while the question was open)
+// put it. With no data row marked, the grid is left with its header row alone.
+void AskAndDelete(Program& p, const std::optional<ListedMessage>& marked, const std::string& text) {
     BrowserWindow& w = Browser(p);
-    // A command now would be answered by the answer under way.
-    if (p.replyWait.pending) return;
-    Control& grid = w["Grid1"];
-    const std::string question =
-        p.texts[MsgId::Ask_Delete_Message] + "\r   - " + w.entryOfRow(grid.row()).Text;
+    const std::string question = p.texts[MsgId::Ask_Delete_Message] + "\r   - " + text;
     if (p.Box(question, kDeleteTitle, MsgIcon::Exclamation, MsgButtons::OkCancel, 1) !=
         MsgResult::Ok)
         return;
-    const int row = DataRow(w);
-    if (row != 0) {
-        // Every location of the row, one command at a time.
-        const ListedMessage* m = w.messageOfRow(row);
-        w.deleteQueue = m ? m->locations : std::vector<int>{};
-        if (w.deleteQueue.empty())
-            w.deleteQueue.push_back(static_cast<int>(LeadingInt16(grid.cell(row, 1))));
-        // Gone from the phone: never listed again, whatever those locations hold later.
-        w.forgetRow(row);
-        p.st.Browser_Reading = true;
-        (*p.Form1)["Text1"].setText("");
-        p.WriteCommand("AT+CMGD=" + std::to_string(w.deleteQueue.front()));
-    }
-    if (row == 0 || grid.rows() == 2)
+    Control& grid = w["Grid1"];
+    if (!marked) {
         grid.setRows(1);
-    else
-        grid.removeRow(row);
+        w.listed.clear();
+    } else {
+        for (int location : marked->locations)
+            Delete_Location(p, location);
+        // Gone from the phone: never listed again, whatever those locations hold later.
+        w.forget(marked->locations);
+        const auto row = std::find_if(w.listed.begin(), w.listed.end(), [&](const auto& m) {
+            return m.locations == marked->locations && m.record.Text == marked->record.Text &&
+                   m.record.Date_Time == marked->record.Date_Time;
+        });
+        if (row != w.listed.end()) {
+            const int r = static_cast<int>(row - w.listed.begin()) + 1;
+            w.listed.erase(row);
+            if (grid.rows() == 2)
+                grid.setRows(1);
+            else
+                grid.removeRow(r);
+        }
+    }
     // The message shown below is gone: show the row now current instead, so that a save or an
     // answer never joins one message's sender to another's text.
     if (grid.rows() > 1) {
@@ -87,17 +80,46 @@ void Form5_Delete_Click(Program& p) {
     }
 }
 
+// The message of the current row, when it is a data row.
+std::optional<ListedMessage> Marked(BrowserWindow& w) {
+    const ListedMessage* m = w.messageOfRow(DataRow(w));
+    return m ? std::optional<ListedMessage>(*m) : std::nullopt;
+}
+
+}  // namespace
+
+void Form5_Save_Click(Program& p) {
+    BrowserWindow& w = Browser(p);
+    const std::optional<ListedMessage> marked = Marked(w);
+    if (!marked) return;
+    const std::optional<std::string> file =
+        p.host.saveFileDialog({p.saveDialogTitle, kSaveFilter, kSaveFilterText, true});
+    if (!file) return;
+    const Sms_Record& entry = marked->record;
+    const std::string bytes = SavedMessageBytes(entry.Sender_Number, entry.Date_Time, entry.Text);
+    if (!WriteBytes(*file, bytes)) {
+        Report_Save_Failed(p, *file);
+        return;
+    }
+    if (w["Check1"].value() != 0) AskAndDelete(p, marked, entry.Text);
+}
+
+void Form5_Delete_Click(Program& p) {
+    BrowserWindow& w = Browser(p);
+    AskAndDelete(p, Marked(w), w.entryOfRow(w["Grid1"].row()).Text);
+}
+
 void Form5_Reply_Click(Program& p) {
     BrowserWindow& w = Browser(p);
     const int row = DataRow(w);
     if (row == 0) return;
-    const Sms_Record& entry = w.entryOfRow(row);
+    const Sms_Record entry = w.entryOfRow(row);
     Window& f = *p.Form1;
     // The picker fills the recipient from an entry that merely holds the number: the sender's
     // own number goes in after it.
     f["Combo2"].setText(entry.Sender);
     f["Text4"].setText(entry.Sender_Number);
-    f["Text5"].setText(entry.Text);
+    Set_Message_Text(p, entry.Text);
     p.Form5->unload();
 }
 

@@ -96,87 +96,112 @@ void ListMessages(Program& p) {
     }
 }
 
-// Writes one command of the browser, its answer to come to TakeReadReply.
-void WriteRead(Program& p, const std::string& command) {
-    p.st.Browser_Reading = true;
-    Browser(p)["Text1"].setText("");
-    (*p.Form1)["Text1"].setText("");
-    p.WriteCommand(command);
+// Whether the browser still awaits an answer to one of its commands.
+void SyncReading(Program& p) {
+    p.st.Browser_Reading = p.line.has(Owner::BrowserMemory) || p.line.has(Owner::BrowserRead) ||
+                           p.line.has(Owner::BrowserArrival) || p.line.has(Owner::BrowserDelete);
 }
 
-// The answer to "AT+CMGL=4": every location up to the count read at once. A phone that refuses
-// it is read by the scan from now until the port is opened again.
-void TakeListing(Program& p, const std::string& reply) {
+// Writes one command of the browser, its answer to come to Browser_Answer.
+void Ask(Program& p, Owner owner, const std::string& command, int tag = 0) {
+    Browser(p)["Text1"].setText("");
+    p.Send(CommandLine(owner, command, tag));
+    SyncReading(p);
+}
+
+void AskForMemory(Program& p) {
+    Ask(p, Owner::BrowserMemory, "AT+CPMS=" + p.StringParameter("MT"));
+}
+
+// The last location a scan reads: the count, or the memory's size when that is smaller.
+int LastLocation(const Program& p) {
+    const int size = static_cast<const BrowserWindow&>(*p.Form5).memorySize;
+    return size > 0 ? std::min<int>(p.st.Browser_Slot_Count, size) : p.st.Browser_Slot_Count;
+}
+
+// The answer to the choice of memory. A refusal asks once more with the name in quotes, then
+// reads the memory the phone has; a full memory is told, since no new message can arrive.
+void TakeMemory(Program& p, const std::string& answer) {
     BrowserWindow& w = Browser(p);
-    w.listing = false;
-    p.st.Browser_Reading = false;
-    if (HasErrorResult(reply)) {
+    if (HasErrorResult(answer) && !p.quotedStrings) {
+        p.quotedStrings = true;
+        AskForMemory(p);
+        return;
+    }
+    const MemoryCounts counts = MemoryCountsOf(answer);
+    w.memorySize = std::max(counts.total, 0);
+    w["ProgressBar1"].setRange(1, LastLocation(p));
+    if (counts.total > 0 && counts.used >= counts.total)
+        p.Box(MsgId::Memory_Full, MsgId::Title_Information, MsgIcon::Exclamation);
+    if (std::exchange(w.readWanted, false)) Form5_Read_Click(p);
+}
+
+// The answer to "AT+CMGL=4": every message the phone listed, whatever the count says. A phone
+// that refuses it is read by the scan from now until the port is opened again.
+void TakeListing(Program& p, const std::string& answer) {
+    BrowserWindow& w = Browser(p);
+    if (HasErrorResult(answer)) {
         p.listingRefused = true;
         Form5_Read_Click(p);
         return;
     }
     const std::vector<std::string>& picker = (*p.Form1)["Combo2"].items();
-    for (const ListedPdu& entry : Extract_Listing(reply)) {
-        if (entry.index < 1 || entry.index > p.st.Browser_Slot_Count) continue;
+    w.Sms_List.assign(1, Sms_Record{});
+    for (const ListedPdu& entry : Extract_Listing(answer)) {
+        if (entry.index < 1 || entry.index > INT16_MAX) continue;
         Sms_Record record = Decode_Sms_Deliver(entry.pdu, picker);
         record.Id = static_cast<std::int16_t>(entry.index);
-        w.Sms_List[static_cast<std::size_t>(entry.index)] = std::move(record);
+        w.Sms_List.push_back(std::move(record));
     }
-    w.Read_Index = p.st.Browser_Slot_Count;
+    w.Read_Index = static_cast<std::int16_t>(LastLocation(p));
     w["ProgressBar1"].setProgress(w.Read_Index);
     ListMessages(p);
-    Browser_When_Idle(p);
+}
+
+// The answer to one location of the scan.
+void TakeLocation(Program& p, int location, const std::string& answer) {
+    BrowserWindow& w = Browser(p);
+    if (HasErrorResult(answer) && !IsEmptyLocationAnswer(answer)) ++w.unreadable;
+    w["Text1"].setText(Extract_Pdu(answer));
+    w.Read_Index = static_cast<std::int16_t>(location);
+    Aggiorna_SMS_NO_ORDER(p);
 }
 
 // The answer to one announced location: added to what is listed.
-void TakeArrival(Program& p, const std::string& reply) {
+void TakeArrival(Program& p, int location, const std::string& answer) {
     BrowserWindow& w = Browser(p);
-    const int location = std::exchange(w.arrivalRead, 0);
-    p.st.Browser_Reading = false;
-    Sms_Record record = Decode_Sms_Deliver(Extract_Pdu(reply), (*p.Form1)["Combo2"].items());
-    if (!record.Text.empty()) {
-        record.Id = static_cast<std::int16_t>(location);
-        const auto same = [&](const Sms_Record& r) { return r.Id == location || r.Text.empty(); };
-        const auto at = std::find_if(w.Sms_List.begin() + 1, w.Sms_List.end(), same);
-        if (at == w.Sms_List.end())
-            w.Sms_List.push_back(std::move(record));
-        else
-            *at = std::move(record);
-        ListMessages(p);
-    }
-    Browser_When_Idle(p);
-}
-
-// The answer to one "AT+CMGD=": the next location of the row goes, or the phone's refusal is
-// told as the dispatcher tells any.
-void TakeDeleteReply(Program& p, const std::string& reply) {
-    BrowserWindow& w = Browser(p);
-    p.st.Browser_Reading = false;
-    if (HasErrorResult(reply)) {
-        w.deleteQueue.clear();
-        std::string text = p.texts[MsgId::Command_Refused];
-        if (const std::string line = ExtendedErrorLine(reply); !line.empty()) text += "\r" + line;
-        p.Box(text, p.texts[MsgId::Title_Error], MsgIcon::Critical);
-        return;
-    }
-    w.deleteQueue.erase(w.deleteQueue.begin());
-    if (w.deleteQueue.empty()) {
-        Browser_When_Idle(p);
-        return;
-    }
-    WriteRead(p, "AT+CMGD=" + std::to_string(w.deleteQueue.front()));
+    Sms_Record record = Decode_Sms_Deliver(Extract_Pdu(answer), (*p.Form1)["Combo2"].items());
+    if (record.Text.empty()) return;
+    record.Id = static_cast<std::int16_t>(location);
+    const auto same = [&](const Sms_Record& r) { return r.Id == location || r.Text.empty(); };
+    const auto at = std::find_if(w.Sms_List.begin() + 1, w.Sms_List.end(), same);
+    if (at == w.Sms_List.end())
+        w.Sms_List.push_back(std::move(record));
+    else
+        *at = std::move(record);
+    if (w.shownOnce) ListMessages(p);
 }
 
 }  // namespace
 
-namespace {
-
-void AskForMemory(Program& p) {
-    (*p.Form1)["Text1"].setText("");
-    p.WriteCommand("AT+CPMS=" + p.StringParameter("MT"));
+MemoryCounts MemoryCountsOf(std::string_view answer) {
+    MemoryCounts counts;
+    const std::size_t at = answer.find("+CPMS:");
+    if (at == std::string_view::npos) return counts;
+    std::string_view line = answer.substr(at + 6, answer.find_first_of("\r\n", at) - at - 6);
+    // "+CPMS: used,total,..." answers a choice; a read of the memories names each first.
+    if (line.find('"') != std::string_view::npos) return counts;
+    int* const fields[] = {&counts.used, &counts.total};
+    for (int* field : fields) {
+        const std::size_t digit = line.find_first_not_of(' ');
+        if (digit == std::string_view::npos || line[digit] < '0' || line[digit] > '9')
+            return MemoryCounts{};
+        *field = LeadingInt16(line.substr(digit));
+        const std::size_t comma = line.find(',');
+        line.remove_prefix(comma == std::string_view::npos ? line.size() : comma + 1);
+    }
+    return counts;
 }
-
-}  // namespace
 
 BrowserWindow::BrowserWindow() : Window("Form5", "Browser SMS", 8445, 7515) {
     style = WindowStyle::Fixed;
@@ -191,10 +216,9 @@ void BrowserWindow::makeRoom(int count) {
 
 const ListedMessage* BrowserWindow::messageOfRow(int row) const {
     const Control& grid = (*this)["Grid1"];
-    if (row < 1 || row >= grid.rows()) return nullptr;
-    for (const ListedMessage& m : listed)
-        if (LocationsText(m.locations) == grid.cell(row, 1)) return &m;
-    return nullptr;
+    if (row < 1 || row >= grid.rows() || static_cast<std::size_t>(row) > listed.size())
+        return nullptr;
+    return &listed[static_cast<std::size_t>(row) - 1];
 }
 
 const Sms_Record& BrowserWindow::entryOfRow(int row) const {
@@ -203,13 +227,10 @@ const Sms_Record& BrowserWindow::entryOfRow(int row) const {
     return m ? m->record : kNone;
 }
 
-void BrowserWindow::forgetRow(int row) {
-    const ListedMessage* m = messageOfRow(row);
-    if (!m) return;
-    for (int location : m->locations)
+void BrowserWindow::forget(const std::vector<int>& locations) {
+    for (int location : locations)
         for (Sms_Record& entry : Sms_List)
             if (entry.Id == location) entry = Sms_Record{};
-    listed.erase(listed.begin() + (m - listed.data()));
 }
 
 std::unique_ptr<BrowserWindow> MakeForm5() {
@@ -231,15 +252,10 @@ void Form5_Load(Program& p) {
 void Form5_Activate(Program& p) {
     BrowserWindow& w = Browser(p);
     p.EndDialogues();
-    AskForMemory(p);
-    w.storagePending = true;
     w.readWanted = false;
-    w.staleAnswer = w.listing = false;
-    w.arrivalRead = 0;
-    w.arrivals.clear();
-    w.deleteQueue.clear();
     w.shownOnce = false;
-    p.st.Browser_Reading = true;  // its answer comes to the browser, an error without a box
+    w.memorySize = 0;
+    AskForMemory(p);
     Control& grid = w["Grid1"];
     grid.setCurrent(0, 0);
     // A count from the settings file may lie outside the range the list is made for.
@@ -257,115 +273,97 @@ void Form5_Activate(Program& p) {
     w["ProgressBar1"].setRange(1, p.st.Browser_Slot_Count);
 }
 
-void Form5_Unload(Program& p) {
-    Browser_No_Answer(p);
+namespace {
+
+// The window's own reading: what "Aggiorna" starts over and closing the window ends.
+bool IsReading(Owner owner) {
+    return owner == Owner::BrowserMemory || owner == Owner::BrowserRead ||
+           owner == Owner::BrowserArrival;
 }
 
-bool Browser_No_Answer(Program& p) {
-    BrowserWindow& w = Browser(p);
-    p.st.Browser_Reading = false;
-    w.storagePending = false;
-    w.readWanted = false;
-    w.staleAnswer = false;
-    w.arrivalRead = 0;
-    w.deleteQueue.clear();
-    if (!std::exchange(w.listing, false)) return false;
-    p.listingRefused = true;
-    p.replyWait = {};
-    Form5_Read_Click(p);
+}  // namespace
+
+void Form5_Unload(Program& p) {
+    p.line.drop(IsReading);
+    Browser(p).readWanted = false;
+    SyncReading(p);
+}
+
+bool Browser_Answer(Program& p, const Command& command, const std::string& answer) {
+    switch (command.owner) {
+        case Owner::BrowserMemory:
+            TakeMemory(p, answer);
+            break;
+        case Owner::BrowserRead:
+            if (command.tag == 0)
+                TakeListing(p, answer);
+            else
+                TakeLocation(p, command.tag, answer);
+            break;
+        case Owner::BrowserArrival:
+            TakeArrival(p, command.tag, answer);
+            break;
+        default:  // a delete: a refusal is reported as any other
+            SyncReading(p);
+            return false;
+    }
+    SyncReading(p);
     return true;
 }
 
-void Browser_New_Message(Program& p, int location) {
+bool Browser_No_Answer(Program& p, const Command& command, bool portClosed) {
     BrowserWindow& w = Browser(p);
-    if (std::find(w.arrivals.begin(), w.arrivals.end(), location) == w.arrivals.end())
-        w.arrivals.push_back(location);
-    Browser_When_Idle(p);
+    bool quiet = portClosed;
+    if (command.owner == Owner::BrowserMemory) w.readWanted = false;
+    if (command.owner == Owner::BrowserRead && command.tag == 0 && !portClosed) {
+        // Some phones list only in text mode and leave the listing unanswered.
+        p.listingRefused = true;
+        Form5_Read_Click(p);
+        quiet = true;
+    }
+    SyncReading(p);
+    return quiet;
 }
 
-void Browser_When_Idle(Program& p) {
-    BrowserWindow& w = Browser(p);
-    if (!w.shown() || !w.shownOnce) {
-        if (!w.shown()) w.arrivals.clear();  // the next read lists them
-        return;
-    }
-    if (w.arrivals.empty() || p.replyWait.pending || p.st.Browser_Reading || w.storagePending)
-        return;
-    w.arrivalRead = w.arrivals.front();
-    w.arrivals.erase(w.arrivals.begin());
-    WriteRead(p, "AT+CMGR=" + std::to_string(w.arrivalRead));
+void Browser_New_Message(Program& p, int location) {
+    const BrowserWindow& w = Browser(p);
+    // Before the first read, that read lists it.
+    if (!w.shown() || !(w.shownOnce || p.line.has(Owner::BrowserRead))) return;
+    if (p.line.has(Owner::BrowserArrival, location)) return;
+    Ask(p, Owner::BrowserArrival, "AT+CMGR=" + std::to_string(location), location);
+}
+
+void Delete_Location(Program& p, int location) {
+    Ask(p, Owner::BrowserDelete, "AT+CMGD=" + std::to_string(location), location);
 }
 
 void Form5_Read_Click(Program& p) {
     BrowserWindow& w = Browser(p);
-    if (w.storagePending) {
+    if (p.line.has(Owner::BrowserMemory)) {
         w.readWanted = true;
         return;
     }
-    // A second command now would take the rest of the answer under way for its own.
-    if (p.replyWait.pending) return;
-    if (w.Read_Index >= p.st.Browser_Slot_Count) {
+    // A second read now would list what the first is still reading.
+    if (p.line.has(Owner::BrowserRead)) return;
+    const int last = LastLocation(p);
+    if (w.Read_Index >= last) {
         ListMessages(p);
         return;
     }
-    w.makeRoom(p.st.Browser_Slot_Count);
+    w.makeRoom(last);
     // A listing shows what this read found, not what an earlier one left.
     if (w.Read_Index == 0) {
         std::fill(w.Sms_List.begin(), w.Sms_List.end(), Sms_Record{});
         w.unreadable = 0;
         if (!p.listingRefused) {
-            w.listing = true;
             w["ProgressBar1"].setProgress(1);
-            WriteRead(p, "AT+CMGL=4");
+            Ask(p, Owner::BrowserRead, "AT+CMGL=4");
             return;
         }
     }
     ++w.Read_Index;
     w["ProgressBar1"].setProgress(w.Read_Index);
-    WriteRead(p, "AT+CMGR=" + std::to_string(w.Read_Index));
-}
-
-std::optional<ReadEcho> LastReadEcho(std::string_view reply) {
-    constexpr std::string_view kRead = "AT+CMGR=";
-    for (std::size_t at = reply.rfind(kRead); at != std::string_view::npos;
-         at = at == 0 ? std::string_view::npos : reply.rfind(kRead, at - 1)) {
-        if (at > 0 && reply[at - 1] != '\r' && reply[at - 1] != '\n') continue;
-        int location = 0;
-        std::size_t i = at + kRead.size();
-        for (; i < reply.size() && reply[i] >= '0' && reply[i] <= '9' && location < 100000; ++i)
-            location = location * 10 + (reply[i] - '0');
-        return ReadEcho{location, at};
-    }
-    return std::nullopt;
-}
-
-void TakeReadReply(Program& p, const std::string& reply) {
-    BrowserWindow& w = Browser(p);
-    if (w.storagePending && HasErrorResult(reply) && !p.quotedStrings) {
-        p.quotedStrings = true;
-        AskForMemory(p);
-        return;
-    }
-    if (w.storagePending || w.staleAnswer) {
-        w.storagePending = false;
-        w.staleAnswer = w.listing = false;
-        p.st.Browser_Reading = false;
-        if (std::exchange(w.readWanted, false)) Form5_Read_Click(p);
-        return;
-    }
-    if (!w.deleteQueue.empty()) return TakeDeleteReply(p, reply);
-    if (w.listing) return TakeListing(p, reply);
-    if (w.arrivalRead != 0) return TakeArrival(p, reply);
-    // Where the phone echoes commands, a late answer to another read (one the phone left
-    // unanswered for too long) is not this one's: it waits on for its own.
-    const auto echo = LastReadEcho(reply);
-    if (echo && echo->location != w.Read_Index) {
-        p.replyWait.pending = true;
-        return;
-    }
-    if (HasErrorResult(reply) && !IsEmptyLocationAnswer(reply)) ++w.unreadable;
-    w["Text1"].setText(Extract_Pdu(echo ? std::string_view(reply).substr(echo->at) : reply));
-    Aggiorna_SMS_NO_ORDER(p);
+    Ask(p, Owner::BrowserRead, "AT+CMGR=" + std::to_string(w.Read_Index), w.Read_Index);
 }
 
 void Aggiorna_SMS_NO_ORDER(Program& p) {
@@ -396,6 +394,8 @@ void Form5_Grid_Change(Program& p) {
 
 void Form5_Update_Click(Program& p) {
     BrowserWindow& w = Browser(p);
+    // The answer of a read under way would be listed in the new one: it goes to no one.
+    p.line.drop([](Owner o) { return o == Owner::BrowserRead || o == Owner::BrowserArrival; });
     w.Read_Index = 0;
     w["Grid1"].setRows(1);
     for (const char* name : {"Label5", "Label6", "Text2"})
@@ -403,11 +403,6 @@ void Form5_Update_Click(Program& p) {
     std::fill(w.Sms_List.begin(), w.Sms_List.end(), Sms_Record{});
     w.listed.clear();
     w.unreadable = 0;
-    if (p.st.Browser_Reading && p.replyWait.pending && !w.storagePending) {
-        w.staleAnswer = true;
-        w.readWanted = true;
-        return;
-    }
     Form5_Read_Click(p);
 }
 
@@ -417,7 +412,7 @@ void Form5_Capacity_Change(Program& p) {
     const long long typed = RoundHalfEven(LeadingNumber(box.text()));
     p.st.Browser_Slot_Count = HoldSlotCount(typed);
     w.makeRoom(p.st.Browser_Slot_Count);
-    w["ProgressBar1"].setRange(1, p.st.Browser_Slot_Count);
+    w["ProgressBar1"].setRange(1, LastLocation(p));
     // Only a number above the range is corrected in the box: a box being emptied or retyped
     // passes through values below it.
     if (typed > kMaxSlotCount) box.setText(std::to_string(kMaxSlotCount));

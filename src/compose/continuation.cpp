@@ -25,7 +25,11 @@ bool Advance(Program& p, JobState& job, const char* command, bool raisesConfirm,
         if (raisesConfirm) p.st.Sent_Confirm_Pending = true;
     };
     if (job.step == JobStep::WaitPrompt) {
-        p.Write(parts[k - 1].Part_Pdu + kCtrlZ, kPduReplyMs);
+        Command pdu;
+        pdu.owner = Owner::SendStore;
+        pdu.bytes = parts[k - 1].Part_Pdu + kCtrlZ;
+        pdu.limitMs = kPduReplyMs;
+        p.Send(std::move(pdu));
         if (k == static_cast<int>(kMaxParts))
             finish();
         else
@@ -33,13 +37,16 @@ bool Advance(Program& p, JobState& job, const char* command, bool raisesConfirm,
         return true;
     }
     if (job.step == JobStep::WaitOk && k < static_cast<int>(kMaxParts)) {
-        // The reference of the part just taken, for the delivery report it may bring.
-        if (raisesConfirm && p.st.sending && p.st.sending->statusReport)
-            p.st.sending->references.push_back(LastMessageReference(reply));
+        // The part just taken, and its reference for the delivery report it may bring.
+        if (raisesConfirm && p.st.sending) {
+            ++p.st.sending->taken;
+            if (p.st.sending->statusReport)
+                p.st.sending->references.push_back(LastMessageReference(reply));
+        }
         if (parts[k].Part_User_Data.empty()) {
             finish();
         } else {
-            p.WriteCommand(command + std::to_string(parts[k].Part_Length));
+            p.Send(PartCommand(command, parts[k].Part_Length, false));
             job.step = JobStep::WaitPrompt;
             job.part = k + 1;
         }
@@ -49,6 +56,12 @@ bool Advance(Program& p, JobState& job, const char* command, bool raisesConfirm,
 }
 
 }  // namespace
+
+Command PartCommand(const char* verb, int length, bool first) {
+    Command c = CommandLine(Owner::SendStore, verb + std::to_string(length), 0, first);
+    c.end = AnswerEnd::PromptOrFinal;
+    return c;
+}
 
 std::optional<std::string> ServiceCentreFromReply(std::string_view reply) {
     constexpr std::string_view kTag = "+CSCA:";

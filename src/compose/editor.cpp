@@ -76,6 +76,25 @@ bool Text5_Fits(const std::string& text) {
     return PlanMessage(text).fits();
 }
 
+void Set_Message_Text(Program& p, const std::string& text) {
+    Control& box = (*p.Form1)["Text5"];
+    if (Text5_Fits(text)) {
+        box.setText(text);
+        return;
+    }
+    // The longest start that fits, in whole characters.
+    const std::u32string chars = Utf8ToU32(text);
+    std::size_t fits = 0, over = chars.size();
+    while (over - fits > 1) {
+        const std::size_t mid = fits + (over - fits) / 2;
+        (Text5_Fits(U32ToUtf8(chars.substr(0, mid))) ? fits : over) = mid;
+    }
+    box.setText(U32ToUtf8(chars.substr(0, fits)));
+    std::string told = p.texts[MsgId::Reply_Cut];
+    told.replace(told.find("%1"), 2, std::to_string(fits));
+    p.Box(told, p.texts[MsgId::Title_Information], MsgIcon::Exclamation);
+}
+
 void Text5_GotFocus(Program& p) {
     Control& box = (*p.Form1)["Text5"];
     const std::size_t n = CharCount(box.text());

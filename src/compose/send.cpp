@@ -5,6 +5,7 @@
 #include "compose/sent_log.h"
 #include "compose/sent_reports.h"
 #include "core/program.h"
+#include "link/settings_files.h"
 
 namespace bsms {
 
@@ -20,12 +21,33 @@ bool Build(Program& p) {
 // never take the new job's replies for its own.
 void StartJob(Program& p, JobState& job) {
     p.EndDialogues();
-    (*p.Form1)["Text1"].setText("");
     job.start();
 }
 
 void WriteFirstCommand(Program& p, const char* command) {
-    p.WriteCommand(command + std::to_string(p.Pdu_Parts.parts[0].Part_Length));
+    p.Send(PartCommand(command, p.Pdu_Parts.parts[0].Part_Length, true));
+}
+
+// How many parts of the message being sent the phone took, in words; empty when it took none
+// (or the job is no send).
+std::string PartsTakenText(const Program& p) {
+    const std::optional<SentMessage>& sent = p.st.sending;
+    if (!sent || sent->taken == 0 || !(p.st.Send_Job.active || p.st.Sent_Confirm_Pending))
+        return {};
+    std::string text = p.texts[MsgId::Parts_Taken];
+    text.replace(text.find("%1"), 2, std::to_string(sent->taken));
+    text.replace(text.find("%2"), 2, std::to_string(sent->parts));
+    return text;
+}
+
+// A send ended before the phone took its last part: the parts that went are counted and their
+// references kept, so that the user neither counts nor sends them twice; the log keeps whole
+// messages only.
+void CountPartsTaken(Program& p) {
+    SentMessage sent = *p.st.sending;
+    p.st.sending.reset();
+    Add_Sent(p, sent.taken);
+    Record_Sent_Parts(p, sent, std::time(nullptr));
 }
 
 }  // namespace
@@ -56,9 +78,26 @@ void Command6_Click(Program& p) {
     f.menu("Mn_Flash").setChecked(false);
     StartJob(p, p.st.Send_Job);
     // Logged once the phone has taken it, as it is now.
-    p.st.sending = SentMessage{f["Text5"].text(),      f["Text4"].text(),       f["Label14"].text(),
-                               p.st.Opt_Status_Report, p.Pdu_Parts.partCount(), {}};
+    SentMessage sending;
+    sending.text = f["Text5"].text();
+    sending.recipient = f["Text4"].text();
+    sending.smsNeeded = f["Label14"].text();
+    sending.statusReport = p.st.Opt_Status_Report;
+    sending.parts = p.Pdu_Parts.partCount();
+    p.st.sending = std::move(sending);
     WriteFirstCommand(p, kSendCommand);
+}
+
+bool Send_Cut_Off(Program& p, bool unanswered) {
+    std::string text = PartsTakenText(p);
+    if (text.empty()) return false;
+    CountPartsTaken(p);
+    if (unanswered) {
+        text = p.texts[MsgId::No_Answer] + "\r" + text;
+        p.line.silenceTold = true;
+    }
+    p.Box(text, p.texts[MsgId::Title_Error], MsgIcon::Critical);
+    return true;
 }
 
 void Command7_Click(Program& p) {

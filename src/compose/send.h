@@ -20,6 +20,11 @@ std::string SendPrompt(const std::string& language, const std::string& text,
 void Command6_Click(Program& p);
 // Command7 and Mn_Salva: builds and writes "AT+CMGW="; asks nothing and logs nothing.
 void Command7_Click(Program& p);
+// The send job ends before the phone took its last part (an error, another dialogue, a port
+// closed, or, with `unanswered`, a phone fallen silent): when it took any, those parts are
+// counted and their references kept, and a box says how many of how many went (after the words
+// for a silent phone, which are then not said again). True when the box was shown.
+bool Send_Cut_Off(Program& p, bool unanswered);
 // The phone took the last part of a send (`reply` its answer): the message goes into the log,
 // and its parts' references, when a report was asked for, into the reports file.
 void Send_Accepted(Program& p, SentMessage sent, const std::string& reply);

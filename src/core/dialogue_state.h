@@ -23,12 +23,6 @@ struct JobState {
     void clear() { *this = JobState{}; }
 };
 
-// How long the phone may stay quiet before a dialogue is given up. An ordinary command is
-// answered at once, but a SIM may take seconds before its first entry or message; a message's
-// PDU waits for the network, which peers give a minute.
-inline constexpr int kCommandReplyMs = 10000;
-inline constexpr int kPduReplyMs = 60000;
-
 // The message of a send job as it was when the user sent it: logged and counted once the phone
 // has taken its last part.
 struct SentMessage {
@@ -38,11 +32,12 @@ struct SentMessage {
     // With a status report asked for: the references the phone gave its parts ("+CMGS: mr").
     bool statusReport = false;
     int parts = 0;
+    int taken = 0;  // parts the phone has taken so far
     std::vector<int> references;
 };
 
 // The setting up of new-message indications at the port's opening: what the phone offers has
-// been asked for, or the chosen setting written.
+// been asked for, or the chosen setting written. It goes on whatever dialogue the user starts.
 enum class IndicationsStep { None, Offered, Set };
 
 struct DialogueState {
@@ -85,7 +80,6 @@ struct DialogueState {
         Store_Job.clear();
         Sent_Confirm_Pending = false;
         sending.reset();
-        indications = IndicationsStep::None;
     }
 };
 

@@ -191,6 +191,31 @@ constexpr std::array<MessageTextRow, static_cast<int>(MsgId::Count)> kMessageTex
      "Msg_Report_Arrived",
      {"Rapporto di consegna: %1", "Delivery report: %1", "Správa o dorucení: %1",
       "Kézbesítési jelentés: %1", "Raport dostarczenia: %1"}},
+    {MsgId::Parts_Taken,
+     "Msg_Parts_Taken",
+     {"Il telefonino ha preso %1 delle %2 parti del messaggio; le altre non sono state inviate.",
+      "The mobile took %1 of the %2 parts of the message; the others were not sent.",
+      "Telefón prijal %1 z %2 castí správy; ostatné neboli odoslané.",
+      "A telefon az üzenet %2 részébol %1 részt fogadott el; a többit nem küldte el.",
+      "Telefon przyjal %1 z %2 czesci wiadomosci; pozostale nie zostaly wyslane."}},
+    {MsgId::Memory_Full,
+     "Msg_Memory_Full",
+     {"La memoria dei messaggi del telefonino è piena: cancellare qualche messaggio per "
+      "riceverne di nuovi.",
+      "The mobile's message memory is full: delete some messages to receive new ones.",
+      "Pamät správ telefónu je plná: vymažte niektoré správy, aby ste mohli prijímat nové.",
+      "A telefon üzenetmemóriája megtelt: töröljön néhány üzenetet, hogy újakat fogadhasson.",
+      "Pamiec wiadomosci telefonu jest pelna: usun kilka wiadomosci, aby odbierac nowe."}},
+    {MsgId::Reply_Cut,
+     "Msg_Reply_Cut",
+     {"Il messaggio è più lungo di quanto si possa inviare: nel testo sono stati messi solo i "
+      "primi %1 caratteri.",
+      "The message is longer than can be sent: only its first %1 characters were put in the "
+      "text.",
+      "Správa je dlhšia, než sa dá odoslat: do textu sa vložilo len jej prvých %1 znakov.",
+      "Az üzenet hosszabb, mint ami elküldheto: csak az elso %1 karaktere került a szövegbe.",
+      "Wiadomosc jest dluzsza, niz mozna wyslac: do tekstu trafilo tylko jej pierwsze %1 "
+      "znaków."}},
 }};
 
 namespace {

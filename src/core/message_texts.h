@@ -54,6 +54,9 @@ enum class MsgId {
     Report_Unmatched,  // a delivery report on no message sent from here
     New_Message_At,    // "%1" is the location a new message arrived at
     Report_Arrived,    // "%1" is the outcome and the start of the message
+    Parts_Taken,       // "%1" parts of "%2" went before a send was cut off
+    Memory_Full,       // the phone's message memory is full
+    Reply_Cut,         // "%1" is how many characters of an answered message fit the editor
     Count
 };
 struct MessageTextRow {

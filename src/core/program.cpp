@@ -2,8 +2,21 @@
 
 namespace bsms {
 
+namespace {
+
+// The dialogues the user starts: starting one ends another, and an error ends them all.
+bool IsDialogue(Owner owner) {
+    return owner == Owner::Probe || owner == Owner::ServiceCentre || owner == Owner::SendStore ||
+           owner == Owner::Phonebook;
+}
+
+}  // namespace
+
 Program::Program(Host& h, CommPort& port, std::filesystem::path dir)
-    : host(h), Comm1(port), folder(std::move(dir)) {
+    : host(h),
+      Comm1(port),
+      folder(std::move(dir)),
+      line([this](const Command& c) { Put(c); }, [this] { return Comm1.portOpen(); }) {
     // Until a language is applied the boxes speak Italian, like the windows' own texts.
     for (const MessageTextRow& row : kMessageTexts)
         texts[row.id] = row.text[0];
@@ -20,14 +33,9 @@ std::vector<Window*> Program::allWindows() const {
     return all;
 }
 
-void Program::WriteCommand(const std::string& command) {
-    Write(command + "\r", kCommandReplyMs);
-}
-
-void Program::Write(const std::string& bytes, int replyLimitMs) {
-    commandMark = Form1 ? (*Form1)["Text1"].text().size() : 0;
-    replyWait = {true, replyLimitMs, 0};
-    Comm1.output(bytes);
+void Program::Put(const Command& command) {
+    if (command.emptiesBox && Form1) (*Form1)["Text1"].setText("");
+    Comm1.output(command.bytes);
 }
 
 std::string Program::StringParameter(const std::string& value) const {
@@ -35,8 +43,11 @@ std::string Program::StringParameter(const std::string& value) const {
 }
 
 void Program::EndDialogues() {
+    line.drop(IsDialogue);
+    // Told while the flags still say where each stood.
+    for (int k = 0; k < kOwnerCount; ++k)
+        if (IsDialogue(static_cast<Owner>(k)) && owners[k].ended) owners[k].ended();
     st.Reset_Dialogue_Flags();
-    replyWait = {};
 }
 
 MsgResult Program::Box(const std::string& text, const std::string& title, MsgIcon icon,

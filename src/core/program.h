@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/comm_port.h"
+#include "core/command_queue.h"
 #include "core/controls.h"
 #include "core/dialogue_state.h"
 #include "core/host.h"
@@ -25,12 +26,18 @@ struct MessageTexts {
     std::string& operator[](MsgId id) { return text[static_cast<int>(id)]; }
 };
 
-// The answer to what was last written to the phone: whether its final result (or prompt) is
-// still awaited, how long the phone may stay quiet, and how long it has been quiet.
-struct ReplyWait {
-    bool pending = false;
-    int limitMs = 0;
-    int quietMs = 0;
+// What each owner of commands does with their answers.
+struct OwnerHandlers {
+    // The complete answer to one of its commands (up to its final result or prompt, without the
+    // lines the phone sent of its own accord); true when it dealt with an error result itself,
+    // which is then not reported.
+    std::function<bool(const Command&, const std::string& answer)> answer;
+    // The command went unanswered: its time ran out, or the port closed (`portClosed`). True
+    // when the owner takes another way on by itself, and the user is not told.
+    std::function<bool(const Command&, bool portClosed)> noAnswer;
+    // Its dialogue was ended from outside (another started, an error reported) before it was
+    // through.
+    std::function<void()> ended;
 };
 
 class Program {
@@ -67,34 +74,26 @@ class Program {
     // Title of the message browser's save dialog, set by the language.
     std::string saveDialogTitle = "Salva SMS con nome...";
 
-    // Reply handlers of the dialogues; each does nothing until its subsystem sets it.
-    std::function<void(const std::string&)> continueSendStore;
-    // True when it took an error reply as its own, which is then not reported.
-    std::function<bool(const std::string&)> phonebookReply;
-    // A complete read reply while the browser reads.
-    std::function<void(const std::string&)> browserReply;
+    // The commands to the phone, and who takes their answers.
+    CommandQueue line;
+    std::array<OwnerHandlers, kOwnerCount> owners;
+    OwnerHandlers& handlers(Owner owner) { return owners[static_cast<int>(owner)]; }
     // The phone took the last part of the send job's message; its reply.
     std::function<void(const SentMessage&, const std::string&)> sendAccepted;
     // A line the phone sent of its own accord that the program acts on (+CMTI, +CDSI, or +CDS
-    // with the report's line); it may not write to the phone.
+    // with the report's line).
     std::function<void(const std::string& line, const std::string& reportLine)> indication;
-    // Every arrival judged: what waited for a quiet moment may go on.
-    std::function<void()> afterArrival;
-    // The phone left a command unanswered: the windows of a dialogue end theirs; true when one
-    // takes another way on by itself, and the user is not told.
-    std::function<bool()> noAnswer;
     // Start-up's load of the phonebook file.
     std::function<void()> loadPhonebook;
 
     // Every window made so far, in the order the language texts reach them.
     std::vector<Window*> allWindows() const;
 
-    // Writes one command line (the text and a carriage return) and awaits its answer.
-    void WriteCommand(const std::string& command);
-    // Writes bytes to the phone and awaits their answer for at most `replyLimitMs` of quiet.
-    void Write(const std::string& bytes, int replyLimitMs);
-    // Ends every dialogue with the phone, and the wait for an answer, before another starts:
-    // no dialogue ever takes the replies of another for its own.
+    // Queues a command: written when the line is free, its answer to its owner.
+    void Send(Command command) { line.submit(std::move(command)); }
+    // Ends every dialogue the user starts (probe, service centre, send and store, phonebook)
+    // before another starts: their queued commands go, the answer on its way goes to no one,
+    // and no dialogue ever takes the replies of another for its own.
     void EndDialogues();
     // A string parameter as this phone takes it: bare, as phones have long taken it, or in
     // quotes once the phone refused it bare (quotedStrings).
@@ -114,19 +113,16 @@ class Program {
     // Set while the dispatcher runs, so that arrivals during its message boxes only append.
     bool dispatching = false;
     bool arrivedWhileDispatching = false;
-    // How much of the receive box has been judged, so that a line the phone sends of its own
-    // accord does not make a reply already handled be handled again; and whether the box is
-    // being added to (rather than emptied or edited).
-    std::size_t judgedEnd = 0;
+    // Whether the receive box is being added to (rather than emptied or edited).
     bool appending = false;
-    // Where the answer to the last write begins in the receive box; what follows a final result
-    // there answers nothing.
-    std::size_t commandMark = 0;
-    ReplyWait replyWait;
     // How far the receive box has been looked through for lines the phone sent of its own accord.
     std::size_t indicationsScanned = 0;
     // Set once the program is ending: no further handlers run.
     bool ending = false;
+
+  private:
+    // Writes a command the queue lets go, emptying the receive box first when it asks.
+    void Put(const Command& command);
 };
 
 }  // namespace bsms

@@ -30,11 +30,6 @@ bool TailMatches(std::string_view s, std::size_t fromEnd, std::u32string_view wo
     return t.compare(t.size() - fromEnd, word.size(), word) == 0;
 }
 
-// Number of characters, counted only as far as the thresholds need.
-std::size_t Length(std::string_view s) {
-    return s.size() > 64 ? s.size() : CharCount(s);
-}
-
 }  // namespace
 
 bool HasOkEnding(std::string_view s) {
@@ -178,33 +173,15 @@ const std::string& Buffer(Program& p) {
     return (*p.Form1)["Text1"].text();
 }
 
-// The receive box as far as the dialogues judge it: to the end of the final result that answers
-// the last write, when it has come. A prompt at the end is the answer, whatever came before it
-// (a late answer to an earlier command, say).
-std::string_view Judged(Program& p) {
-    const std::string_view b = Buffer(p);
-    if (HasPromptEnding(b)) return b;
-    return b.substr(0, std::min(b.size(), EndOfAnswer(b, p.commandMark)));
-}
-
-// The reply buffer as the dialogues read it.
-std::string View(Program& p) {
-    return ReplyView(Judged(p));
-}
-
 // Where the oldest text of a box grown past its limit is cut: the newest three quarters are
-// kept, from a line start, but never any of an answer still awaited while it is of a sane size.
-std::size_t TrimPoint(const Program& p, const std::string& text) {
+// kept, from a line start.
+std::size_t TrimPoint(const std::string& text) {
     if (text.size() <= kReceiveBoxLimit) return 0;
     std::size_t cut = text.size() - kReceiveBoxLimit * 3 / 4;
     const auto nl = text.find('\n', cut);
-    if (nl != std::string::npos && nl + 1 < text.size())
-        cut = nl + 1;
-    else
-        while (cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-            ++cut;
-    if (p.replyWait.pending && text.size() - p.commandMark <= kAwaitedAnswerLimit)
-        cut = std::min(cut, p.commandMark);
+    if (nl != std::string::npos && nl + 1 < text.size()) return nl + 1;
+    while (cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        ++cut;
     return cut;
 }
 
@@ -240,47 +217,43 @@ void ScanIndications(Program& p) {
     p.indicationsScanned = i;
 }
 
-// Anything from the phone shows it is alive; a final result or a prompt answers the last write.
-void NoteArrival(Program& p) {
-    ReplyWait& wait = p.replyWait;
-    wait.quietMs = 0;
-    if (!wait.pending) return;
-    if (EndOfAnswer(Buffer(p), p.commandMark) != std::string_view::npos || HasPromptEnding(View(p)))
-        wait.pending = false;
+// The end of the first final result line from `from` on, past its line break; npos for none,
+// with `from` moved to the start of the line not yet ended.
+std::size_t EndOfFirstResult(std::string_view s, std::size_t& from) {
+    for (std::size_t i = from; i < s.size();) {
+        const std::size_t lineEnd = LineEnd(s, i);
+        if (lineEnd == std::string_view::npos) break;
+        if (IsFinalResultLine(s.substr(i, lineEnd - i))) return PastBreak(s, lineEnd);
+        i = PastBreak(s, lineEnd);
+        from = i;
+    }
+    return std::string_view::npos;
 }
 
-}  // namespace
-
-void Append_Received(Program& p, const std::string& received) {
-    if (received.empty()) return;
-    Control& box = (*p.Form1)["Text1"];
-    std::string text = box.text() + Cp1252ToUtf8(received);
-    if (const std::size_t cut = TrimPoint(p, text); cut > 0) {
-        text.erase(0, cut);
-        for (std::size_t* at : {&p.judgedEnd, &p.commandMark, &p.indicationsScanned})
-            *at -= std::min(*at, cut);
+// The answer to the "AT" that puts the line back in step comes after whatever the phone still
+// owed the command given up: it is the final result after its own echo, or, from a phone that
+// does not echo, the last one once the line has settled.
+std::size_t EndOfResync(const InFlight& f) {
+    const std::string_view s = f.answer;
+    std::size_t echoEnd = std::string_view::npos;
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t lineEnd = LineEnd(s, i);
+        if (lineEnd == std::string_view::npos) break;
+        if (s.substr(i, lineEnd - i).ends_with("AT")) echoEnd = PastBreak(s, lineEnd);
+        i = PastBreak(s, lineEnd);
     }
-    p.appending = true;
-    box.setText(std::move(text));
-    p.appending = false;
-    NoteArrival(p);
-    ScanIndications(p);
+    if (echoEnd != std::string_view::npos) return EndOfFirstResult(s, echoEnd);
+    return f.quietMs >= kSettleMs ? EndOfAnswer(s, 0) : std::string_view::npos;
 }
 
-namespace {
-
-// Whether nothing but unsolicited lines (or their beginnings) came in since the buffer was last
-// judged: then its replies have all been handled once already. Lines are judged on their own, so
-// comparing from a line start a little before that point is enough.
-bool NothingNewToJudge(std::string_view buffer, std::size_t judgedEnd) {
-    if (judgedEnd == 0 || judgedEnd > buffer.size()) return false;
-    constexpr std::size_t kContext = 2048;  // a line and the message line that may follow it
-    std::size_t from = 0;
-    if (judgedEnd > kContext) {
-        const auto lf = buffer.rfind('\n', judgedEnd - kContext);
-        from = lf == std::string_view::npos ? 0 : lf + 1;
-    }
-    return ReplyView(buffer.substr(from, judgedEnd - from)) == ReplyView(buffer.substr(from));
+// The answer as its owner reads it: without the lines the phone sent of its own accord, its
+// final result ending in CR LF whatever break the phone put after it.
+std::string OwnersView(std::string_view answer) {
+    std::string view = ReplyView(answer);
+    if (HasPromptEnding(view)) return view;
+    while (!view.empty() && IsBreak(view.back()))
+        view.pop_back();
+    return view + "\r\n";
 }
 
 // Qt raises no new arrival event while one is being handled, so what came in meanwhile (while a
@@ -292,74 +265,92 @@ void Gather(Program& p) {
     p.arrivedWhileDispatching = true;
 }
 
-void Dispatch(Program& p) {
-    // Routing of complete replies and prompts; the phonebook download also takes its errors, and
-    // may keep them from being reported.
-    bool errorTaken = false;
-    {
-        const std::string s = View(p);
-        const bool complete = Length(s) >= 7;
-        const bool ending = HasOkEnding(s) || HasPromptEnding(s);
-        if (complete && p.st.Phonebook_Download) {
-            if ((ending || HasErrorResult(s)) && p.phonebookReply)
-                errorTaken = p.phonebookReply(s) && HasErrorResult(s);
-        } else if (complete && p.st.indications != IndicationsStep::None) {
-            errorTaken = HasErrorResult(s);
-            if (ending || errorTaken) Indications_Reply(p, s);
-        } else if (complete && ending && p.continueSendStore) {
-            p.continueSendStore(s);
-        }
+// The phone refused a command: the user is told, with its own words when it gave any.
+void ReportRefusal(Program& p, const std::string& answer) {
+    std::string text = p.texts[MsgId::Command_Refused];
+    if (const std::string extended = ExtendedErrorLine(answer); !extended.empty()) {
+        text += '\r';
+        text += extended;
     }
-    // Errors and the completion of a send.
-    if (Length(View(p)) >= 7 && !p.st.Browser_Reading) {
-        const std::string s = View(p);
-        const std::string extended = ExtendedErrorLine(s);
-        if ((HasErrorEnding(s) || !extended.empty()) && !errorTaken) {
-            std::string text = p.texts[MsgId::Command_Refused];
-            if (!extended.empty()) {
-                text += '\r';
-                text += extended;
-            }
-            p.Box(text, p.texts[MsgId::Title_Error], MsgIcon::Critical);
-            Gather(p);
-            p.st.Reset_Dialogue_Flags();
-        }
-        if (HasOkEnding(View(p)) && p.st.Sent_Confirm_Pending) {
-            // The message as it was sent: the box may be edited while the phone works.
-            const std::optional<SentMessage> sent = std::exchange(p.st.sending, std::nullopt);
-            p.Box(MsgId::Message_Sent, MsgId::Title_Information, MsgIcon::Information);
-            Gather(p);
-            p.st.Sent_Confirm_Pending = false;
-            const double parts =
-                LeadingNumber(sent ? sent->smsNeeded : (*p.Form1)["Label14"].text());
-            const double count = LeadingNumber((*p.Form1)["Text6"].text());
-            p.st.Sent_Count = ClampInt16(RoundHalfEven(parts) + RoundHalfEven(count));
-            // Shown at once, not at the next refresh: a send completed before it would add its
-            // parts to the old figure.
-            (*p.Form1)["Text6"].setText(std::to_string(p.st.Sent_Count));
-            if (!Write_Sent_Count(p)) {
-                Report_Save_Failed(p, p.folder / kSentFile);
-                Gather(p);
-            }
-            if (sent && p.sendAccepted) p.sendAccepted(*sent, s);
-        }
+    p.Box(text, p.texts[MsgId::Title_Error], MsgIcon::Critical);
+}
+
+// The phone took the last part of the message being sent: the user is told, and it is counted.
+void CompleteSend(Program& p, const std::string& answer) {
+    // The message as it was sent: the box may be edited while the phone works.
+    const std::optional<SentMessage> sent = std::exchange(p.st.sending, std::nullopt);
+    p.Box(MsgId::Message_Sent, MsgId::Title_Information, MsgIcon::Information);
+    p.st.Sent_Confirm_Pending = false;
+    const std::string parts = sent ? sent->smsNeeded : (*p.Form1)["Label14"].text();
+    Add_Sent(p, RoundHalfEven(LeadingNumber(parts)));
+    if (sent && p.sendAccepted) p.sendAccepted(*sent, answer);
+}
+
+// A complete answer to its owner; an error it does not take is reported and ends every dialogue.
+void Deliver(Program& p, const InFlight& done, const std::string& answer) {
+    const Owner owner = done.command.owner;
+    if (owner == Owner::Resync) return;
+    const OwnerHandlers& h = p.handlers(owner);
+    const bool taken = h.answer && h.answer(done.command, answer);
+    if (HasErrorResult(answer) && !taken) {
+        ReportRefusal(p, answer);
+        p.EndDialogues();
     }
-    // The message browser's replies: any final result ends a step, so the loop never stalls.
-    {
-        const std::string s = View(p);
-        if (Length(s) >= 6 && p.st.Browser_Reading && p.browserReply &&
-            (HasOkEnding(s) || HasErrorResult(s)))
-            p.browserReply(s);
+    if (owner == Owner::SendStore && HasOkEnding(answer) && p.st.Sent_Confirm_Pending)
+        CompleteSend(p, answer);
+}
+
+// Every answer on the line that is complete goes to its owner, and the next command goes.
+void JudgeLine(Program& p) {
+    while (InFlight* f = p.line.inFlight()) {
+        const std::size_t end = EndOfAnswerTo(*f);
+        if (end == std::string_view::npos) return;
+        const InFlight done = p.line.finish();
+        if (!done.dropped)
+            Deliver(p, done, OwnersView(std::string_view(done.answer).substr(0, end)));
+        p.line.release();
+        if (p.ending) return;
     }
 }
 
 }  // namespace
 
-void Comm1_OnComm(Program& p) {
+std::size_t EndOfAnswerTo(InFlight& f) {
+    if (f.command.owner == Owner::Resync) return EndOfResync(f);
+    if (f.command.end == AnswerEnd::PromptOrFinal && HasPromptEnding(ReplyView(f.answer)))
+        return f.answer.size();
+    return EndOfFirstResult(f.answer, f.judged);
+}
+
+void Append_Received(Program& p, const std::string& received) {
+    if (received.empty()) return;
+    const std::string text = Cp1252ToUtf8(received);
+    if (InFlight* f = p.line.inFlight()) {
+        f->answer += text;
+        f->quietMs = 0;
+        // An answer beyond all reason keeps its end, where its final result is.
+        if (f->answer.size() > kAwaitedAnswerLimit) {
+            const std::size_t cut = f->answer.size() - kAwaitedAnswerLimit / 2;
+            f->answer.erase(0, cut);
+            f->judged -= std::min(f->judged, cut);
+        }
+    }
+    Control& box = (*p.Form1)["Text1"];
+    std::string shown = box.text() + text;
+    if (const std::size_t cut = TrimPoint(shown); cut > 0) {
+        shown.erase(0, cut);
+        p.indicationsScanned -= std::min(p.indicationsScanned, cut);
+    }
+    p.appending = true;
+    box.setText(std::move(shown));
+    p.appending = false;
+    ScanIndications(p);
+}
+
+void Judge_Answer(Program& p) {
     if (p.ending) return;
-    Append_Received(p, p.Comm1.input());
     if (p.dispatching) {
-        // A message box of the dispatcher is open: judge the whole buffer once it has closed.
+        // A message box of a handler is open: judge once it has closed.
         p.arrivedWhileDispatching = true;
         return;
     }
@@ -370,24 +361,21 @@ void Comm1_OnComm(Program& p) {
     } guard{p};
     do {
         p.arrivedWhileDispatching = false;
-        if (const std::string_view judged = Judged(p); !NothingNewToJudge(judged, p.judgedEnd)) {
-            p.judgedEnd = judged.size();
-            Dispatch(p);
-        }
+        JudgeLine(p);
         Gather(p);
     } while (p.arrivedWhileDispatching && !p.ending);
-    // Every reply judged: a window waiting for a quiet moment may ask its question now.
-    if (p.afterArrival && !p.ending) p.afterArrival();
+}
+
+void Comm1_OnComm(Program& p) {
+    if (p.ending) return;
+    Append_Received(p, p.Comm1.input());
+    Judge_Answer(p);
 }
 
 void Text1_Change(Program& p) {
     Control& box = (*p.Form1)["Text1"];
-    // Emptied or edited rather than added to: nothing in it has been judged.
-    if (!p.appending) {
-        p.judgedEnd = 0;
-        p.commandMark = std::min(p.commandMark, box.text().size());
-        p.indicationsScanned = std::min(p.indicationsScanned, box.text().size());
-    }
+    // Emptied or edited rather than added to: what was looked through may be gone.
+    if (!p.appending) p.indicationsScanned = std::min(p.indicationsScanned, box.text().size());
     box.setSelection(CharCount(box.text()), 0);
 }
 

@@ -1,5 +1,6 @@
-// Everything the phone sends is gathered in the receive box Text1, which is also the reply
-// buffer; the dispatcher judges its ending after each arrival and hands complete replies on.
+// Everything the phone sends is shown in the receive box Text1 and gathered as the answer to the
+// command on the line; the dispatcher judges that answer after each arrival and hands it, once
+// complete, to the command's owner and to no one else.
 #pragma once
 
 #include <string>
@@ -9,10 +10,15 @@ namespace bsms {
 
 class Program;
 
+struct InFlight;
+
 // The receive box keeps at most this much; older text goes first, at a line boundary. The
 // answer still awaited is kept whole up to the second, far larger bound.
 inline constexpr std::size_t kReceiveBoxLimit = std::size_t{64} * 1024;
 inline constexpr std::size_t kAwaitedAnswerLimit = std::size_t{16} * 1024 * 1024;
+// How long the line stays quiet before the answer to an "AT" from a phone that does not echo is
+// taken to be complete: two ticks of the timer that counts quiet time, so at least one whole.
+inline constexpr int kSettleMs = 1000;
 
 // The endings judged on the buffer (exact, case counts).
 bool HasOkEnding(std::string_view s);     // "OK" at positions n-3, n-2
@@ -39,12 +45,22 @@ bool IsEmptyLocationAnswer(std::string_view s);
 // of a line that may still turn out to be one, or an empty line that only opens the next.
 std::string ReplyView(std::string_view buffer);
 
+// Where the answer to the command on the line ends in what has come back since it was written:
+// past its first final result line, or at a prompt for a command that awaits one; npos while it
+// goes on. The "AT" after a time-out ends at the final result after its own echo or, from a phone
+// that does not echo, at the last one once the line has been quiet for kSettleMs. Lines already
+// looked through are not looked through again.
+std::size_t EndOfAnswerTo(InFlight& f);
+
 // The serial port's arrival event.
 void Comm1_OnComm(Program& p);
-// Appends received text to Text1, dropping the oldest text beyond the limit but none of an
-// answer still awaited; the phone's quiet time starts again, and a final result or prompt ends
-// the wait.
+// Appends received text to Text1 (dropping the oldest text beyond the limit) and to the answer
+// on the line, whose quiet time starts again.
 void Append_Received(Program& p, const std::string& received);
+// Hands every complete answer on the line to its owner, an error it does not take reported, a
+// send the phone has taken completed; the next command goes. Waits while a handler's box is
+// open.
+void Judge_Answer(Program& p);
 // Text1's change handler: the caret stays after the last character.
 void Text1_Change(Program& p);
 // Command2: empties the receive box.

@@ -58,9 +58,8 @@ std::string ChooseIndications(std::string_view offered) {
 }
 
 void Ask_Indications(Program& p) {
-    (*p.Form1)["Text1"].setText("");
     p.st.indications = IndicationsStep::Offered;
-    p.WriteCommand("AT+CNMI=?");
+    p.Send(CommandLine(Owner::Indications, "AT+CNMI=?"));
 }
 
 void Indications_Reply(Program& p, const std::string& reply) {
@@ -68,8 +67,7 @@ void Indications_Reply(Program& p, const std::string& reply) {
         const std::string setting = ChooseIndications(reply);
         if (!setting.empty()) {
             p.st.indications = IndicationsStep::Set;
-            (*p.Form1)["Text1"].setText("");
-            p.WriteCommand("AT+CNMI=" + setting);
+            p.Send(CommandLine(Owner::Indications, "AT+CNMI=" + setting));
             return;
         }
     }

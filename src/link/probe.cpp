@@ -6,15 +6,13 @@ namespace bsms {
 
 void Probe_Phone(Program& p) {
     p.EndDialogues();
-    (*p.Form1)["Text1"].setText("");
-    p.WriteCommand("AT+CGMM");
+    p.Send(CommandLine(Owner::Probe, "AT+CGMM"));
 }
 
 void Query_Service_Centre(Program& p) {
     p.EndDialogues();
-    (*p.Form1)["Text1"].setText("");
     p.st.Csc_Query_Pending = true;
-    p.WriteCommand("AT+CSCA?");
+    p.Send(CommandLine(Owner::ServiceCentre, "AT+CSCA?"));
 }
 
 }  // namespace bsms

@@ -1,22 +1,70 @@
 #include "link/reply_timer.h"
 
+#include <vector>
+
 #include "core/program.h"
+#include "link/dispatcher.h"
 
 namespace bsms {
 
+namespace {
+
+// True when the owner took another way on by itself and the user is not to be told.
+bool Tell(Program& p, const Command& command, bool portClosed) {
+    const OwnerHandlers& h = p.handlers(command.owner);
+    return h.noAnswer ? h.noAnswer(command, portClosed) : false;
+}
+
+}  // namespace
+
 void Reply_Timer_Tick(Program& p) {
-    ReplyWait& wait = p.replyWait;
-    if (!wait.pending || p.dispatching || p.ending) return;
+    if (p.dispatching || p.ending) return;
     if (!p.Comm1.portOpen()) {
-        wait = {};
+        Line_Closed(p);
         return;
     }
-    wait.quietMs += (*p.Form1)["Timer2"].interval;
-    if (wait.quietMs < wait.limitMs) return;
-    // While the dialogue flags still tell where it stood.
-    if (p.noAnswer && p.noAnswer()) return;
-    p.EndDialogues();
+    InFlight* f = p.line.inFlight();
+    if (f == nullptr) return;
+    f->quietMs += (*p.Form1)["Timer2"].interval;
+    Judge_Answer(p);  // an answer that ends once the line has settled
+    f = p.line.inFlight();
+    if (f != nullptr && f->quietMs >= f->command.limitMs) Time_Out(p);
+}
+
+void Time_Out(Program& p) {
+    const InFlight late = p.line.expire();
+    bool quiet = true;
+    if (late.command.owner == Owner::Resync) {
+        // Not even "AT" was answered: nothing waiting can be.
+        for (const Command& c : p.line.takeQueued())
+            quiet = Tell(p, c, false) && quiet;
+    } else if (!late.dropped) {
+        quiet = Tell(p, late.command, false);
+    }
+    p.line.release();
+    if (quiet || p.line.silenceTold) return;
+    p.line.silenceTold = true;
+    // Answers that come meanwhile are judged once the user has read it.
+    p.dispatching = true;
     p.Box(MsgId::No_Answer, MsgId::Title_Error, MsgIcon::Critical);
+    p.dispatching = false;
+    Judge_Answer(p);
+}
+
+void Line_Closed(Program& p) {
+    if (!p.line.busy()) return;
+    std::vector<Command> cut, kept;
+    if (p.line.inFlight() != nullptr) {
+        const InFlight f = p.line.expire();
+        if (!f.dropped) cut.push_back(f.command);
+    }
+    for (Command& c : p.line.takeQueued())
+        (c.outlivesPort ? kept : cut).push_back(std::move(c));
+    for (Command& c : kept)
+        p.Send(std::move(c));
+    for (const Command& c : cut)
+        Tell(p, c, true);
+    p.line.portClosed();
 }
 
 }  // namespace bsms

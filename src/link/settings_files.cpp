@@ -8,6 +8,7 @@
 #include "core/program.h"
 #include "link/indications.h"
 #include "link/port_access.h"
+#include "link/reply_timer.h"
 #include "ui/language.h"
 
 namespace bsms {
@@ -114,10 +115,13 @@ bool Save_Settings(Program& p) {
 }
 
 void Open_Port(Program& p) {
+    // A device gone since the last tick took with it what was on the line.
+    if (!p.Comm1.portOpen()) Line_Closed(p);
     p.EndDialogues();
     p.quotedStrings = p.listingRefused = false;  // another phone may be on the port now
     try {
         p.Comm1.setPortOpen(true);
+        p.line.pump();  // what waited for the port goes first
         Ask_Indications(p);
     } catch (const CommError& e) {
         std::string text = p.texts[MsgId::Port_Open_Failed];
@@ -131,6 +135,14 @@ void Open_Port(Program& p) {
 
 void Close_Port(Program& p) {
     p.Comm1.setPortOpen(false);
+    Line_Closed(p);
+}
+
+void Add_Sent(Program& p, long long parts) {
+    Control& box = (*p.Form1)["Text6"];
+    p.st.Sent_Count = ClampInt16(parts + RoundHalfEven(LeadingNumber(box.text())));
+    box.setText(std::to_string(p.st.Sent_Count));
+    if (!Write_Sent_Count(p)) Report_Save_Failed(p, p.folder / kSentFile);
 }
 
 void Reset_Sent_Count(Program& p) {

@@ -15,6 +15,10 @@ inline constexpr const char* kSentFile = "Sent.txt";
 void Read_Sent_Count(Program& p);
 // After a confirmed send; false when the file could not be written.
 bool Write_Sent_Count(Program& p);
+// The phone took `parts` more SMS: the counter (Text6 as it reads now, plus them) is shown at
+// once, so that a send right behind counts on from there, and Sent.txt written; a file that
+// cannot be written is told.
+void Add_Sent(Program& p, long long parts);
 // Start-up: false when Setting.sms could not be opened. Bad items are skipped one by one.
 bool Read_Settings(Program& p);
 // Mn_Salva_Imp, and the exit questions; tells the user when the file cannot be written.
@@ -24,7 +28,7 @@ std::string Settings_Text(const Program& p);
 
 // Mn_Apri: clears the dialogue and opens the port; a failure is shown to the user.
 void Open_Port(Program& p);
-// Mn_Chiudi.
+// Mn_Chiudi: what was on the line, or waited for it, is given up.
 void Close_Port(Program& p);
 // Mn_Azzera: asks, then sets the counter to 0 and deletes Sent.txt.
 void Reset_Sent_Count(Program& p);

@@ -26,8 +26,9 @@ std::optional<std::string_view> NextQuoted(std::string_view line, std::size_t& f
     return line.substr(open + 1, close - open - 1);
 }
 
-void ClearBuffer(Program& p) {
-    (*p.Form1)["Text1"].setText("");
+// One step of the download; its answer comes to Phonebook_Reply_Handler.
+void Ask(Program& p, std::string command) {
+    p.Send(CommandLine(Owner::Phonebook, std::move(command)));
 }
 
 std::string AsText(std::string_view field, bool ucs2, bool number) {
@@ -50,8 +51,7 @@ std::string CurrentCharset(std::string_view reply) {
 }
 
 void SelectBook(Program& p, const char* book) {
-    ClearBuffer(p);
-    p.WriteCommand("AT+CPBS=" + p.StringParameter(book));
+    Ask(p, "AT+CPBS=" + p.StringParameter(book));
 }
 
 // Past the SIM's listing: what the phone keeps of its own is still to come.
@@ -59,9 +59,26 @@ bool InPhoneStep(const DialogueState& st) {
     return st.Phonebook_Ask_Me || st.Phonebook_Reading_Me;
 }
 
+// A download cut short gives the phone its own character set back in the background, so that no
+// later dialogue reads its answers in UCS2; one cut by the port closing does so once it opens
+// again.
+void RestoreCharset(Program& p) {
+    using Step = PhonebookWindow::CharsetStep;
+    const PhonebookWindow& w = PhonebookForm(p);
+    const bool changed =
+        w.charsetStep == Step::Select || (w.ucs2 && w.charsetStep != Step::Restore);
+    if (!changed || w.charsetBefore.empty() || w.charsetBefore == "UCS2") return;
+    Command restore = CommandLine(Owner::PhonebookRestore, "AT+CSCS=\"" + w.charsetBefore + "\"");
+    restore.emptiesBox = false;
+    restore.outlivesPort = true;
+    p.Send(std::move(restore));
+}
+
 // The download is over: the window closes; a failed one leaves the picker as it was before.
 void EndDownload(Program& p, bool failed) {
     DialogueState& st = p.st;
+    RestoreCharset(p);
+    p.line.drop([](Owner o) { return o == Owner::Phonebook; });
     st.Phonebook_Download = st.Phonebook_Ask_Sim = st.Phonebook_Reading_Sim = false;
     st.Phonebook_Ask_Me = st.Phonebook_Reading_Me = false;
     PhonebookWindow& w = PhonebookForm(p);
@@ -89,22 +106,19 @@ void FinishDownload(Program& p) {
     }
     p.st.Phonebook_Ask_Me = p.st.Phonebook_Reading_Me = false;
     w.charsetStep = PhonebookWindow::CharsetStep::Restore;
-    ClearBuffer(p);
-    p.WriteCommand("AT+CSCS=\"" + w.charsetBefore + "\"");
+    Ask(p, "AT+CSCS=\"" + w.charsetBefore + "\"");
 }
 
 // The listing of a phonebook, or the OK that ends a selection.
 void TakeOkReply(Program& p, const std::string& reply) {
     DialogueState& st = p.st;
     if (st.Phonebook_Ask_Sim) {
-        ClearBuffer(p);
-        p.WriteCommand("AT+CPBR=1," + std::to_string(st.Sim_Phonebook_Size));
+        Ask(p, "AT+CPBR=1," + std::to_string(st.Sim_Phonebook_Size));
         st.Phonebook_Ask_Sim = false;
         return;
     }
     if (st.Phonebook_Ask_Me) {
-        ClearBuffer(p);
-        p.WriteCommand("AT+CPBR=1," + std::to_string(st.Phone_Phonebook_Size));
+        Ask(p, "AT+CPBR=1," + std::to_string(st.Phone_Phonebook_Size));
         st.Phonebook_Ask_Me = false;
         st.Phonebook_Reading_Me = true;
         return;
@@ -131,8 +145,7 @@ void TakeCharsetReply(Program& p, const std::string& reply) {
     const bool ok = !HasErrorResult(reply);
     if (ok && w.charsetStep == Step::Offered && reply.find("\"UCS2\"") != std::string::npos) {
         w.charsetStep = Step::Current;
-        ClearBuffer(p);
-        p.WriteCommand("AT+CSCS?");
+        Ask(p, "AT+CSCS?");
         return;
     }
     if (ok && w.charsetStep == Step::Current) {
@@ -140,8 +153,7 @@ void TakeCharsetReply(Program& p, const std::string& reply) {
         w.ucs2 = w.charsetBefore == "UCS2";
         if (!w.ucs2 && !w.charsetBefore.empty()) {
             w.charsetStep = Step::Select;
-            ClearBuffer(p);
-            p.WriteCommand("AT+CSCS=\"UCS2\"");
+            Ask(p, "AT+CSCS=\"UCS2\"");
             return;
         }
     }
@@ -222,8 +234,7 @@ void Download_Phonebook(Program& p) {
     w.charsetStep = PhonebookWindow::CharsetStep::Offered;
     w.charsetBefore.clear();
     w.ucs2 = false;
-    ClearBuffer(p);
-    p.WriteCommand("AT+CSCS=?");
+    Ask(p, "AT+CSCS=?");
     p.host.showModal(*p.Form3);
 }
 
@@ -260,6 +271,10 @@ bool Phonebook_Reply_Handler(Program& p, const std::string& reply) {
 void Phonebook_No_Answer(Program& p) {
     const bool restoring = PhonebookForm(p).charsetStep == PhonebookWindow::CharsetStep::Restore;
     if (p.st.Phonebook_Download) EndDownload(p, !restoring && !InPhoneStep(p.st));
+}
+
+void Phonebook_Cut_Short(Program& p) {
+    if (p.st.Phonebook_Download) EndDownload(p, false);
 }
 
 }  // namespace bsms

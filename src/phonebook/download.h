@@ -36,7 +36,12 @@ void Download_Phonebook(Program& p);
 // the download fails, and the picker is left as it was before. True when the error is taken
 // care of here and is not to be reported.
 bool Phonebook_Reply_Handler(Program& p, const std::string& reply);
-// The phone left a command unanswered: the download ends as one that failed.
+// The phone left a command unanswered: the download ends as one that failed, but for what both
+// phonebooks gave when only the phone's own memory is left. The phone gets its own character set
+// back either way.
 void Phonebook_No_Answer(Program& p);
+// The download is ended from outside (its window closed, the port closed, another dialogue
+// started): the entries read so far stay, and the phone gets its own character set back.
+void Phonebook_Cut_Short(Program& p);
 
 }  // namespace bsms

@@ -1,6 +1,8 @@
 #include "phonebook/form3.h"
 
 #include "core/program.h"
+#include "link/reply_timer.h"
+#include "phonebook/download.h"
 #include "ui/language.h"
 
 namespace bsms {
@@ -43,6 +45,8 @@ void Form3_Activate(Program& p) {
 
 void Form3_Unload(Program& p) {
     (*p.Form3)["Timer1"].setEnabled(false);
+    // Closed before the download was through: nothing more is asked for it.
+    Phonebook_Cut_Short(p);
 }
 
 void Form3_Timer(Program& p) {
@@ -59,6 +63,7 @@ void Form3_Timer(Program& p) {
 
 void Form3_Cancel(Program& p) {
     p.Comm1.setPortOpen(false);
+    Line_Closed(p);
     p.host.setBusyPointer(false);
     p.Form3->unload();
 }

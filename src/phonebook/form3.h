@@ -39,11 +39,13 @@ PhonebookWindow& PhonebookForm(Program& p);
 void Form3_Load(Program& p);
 // Activation: the texts of the current language (which also resets the pointer).
 void Form3_Activate(Program& p);
+// Unload: the timer stops; a download not yet through ends there (Phonebook_Cut_Short).
 void Form3_Unload(Program& p);
 // Timer1: "della SIM" while the SIM is being selected, "del CELLULARE" from the selection of the
 // phone's memory to the end; otherwise the labels stay as they are.
 void Form3_Timer(Program& p);
-// Command1: closes the port and the window; the entries already added stay in the picker.
+// Command1: closes the port (what was on the line is given up) and the window; the entries
+// already added stay in the picker.
 void Form3_Cancel(Program& p);
 // The pointer: busy over the frame, the normal arrow over Cancel.
 void Form3_Frame_MouseMove(Program& p);

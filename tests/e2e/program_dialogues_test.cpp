@@ -102,7 +102,7 @@ TEST(DispatcherOnPort, WhatArrivesDuringABoxIsJudgedWhenItCloses) {
             QThread::msleep(1);
         EXPECT_TRUE(RunUntil([&] { return unread() == 0; }));
     };
-    rig.program->WriteCommand("AT+XYZZY");
+    rig.program->Send(CommandLine(Owner::Probe, "AT+XYZZY"));
     ASSERT_TRUE(RunUntil([&] { return !rig.host.boxes.empty(); }));
     EXPECT_EQ(rig.host.boxes[0].text, "Command didn't accept by mobile");
     EXPECT_TRUE(RunUntil([&] { return rig.received().ends_with("+CMTI: \"SM\",7\r\n"); }))

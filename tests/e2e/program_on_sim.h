@@ -45,7 +45,7 @@ struct ProgramOnSim {
         EXPECT_TRUE(port.portOpen()) << (host.boxes.empty() ? "" : host.boxes[0].text);
         Status_Refresh(*program);
         // The phone asked, at the opening, to announce new messages.
-        EXPECT_TRUE(RunUntil([&] { return !program->replyWait.pending; })) << received();
+        EXPECT_TRUE(RunUntil([&] { return !program->line.busy(); })) << received();
         form1()["Text1"].setText("");
     }
     Window& form1() { return *program->Form1; }

@@ -47,7 +47,7 @@ TEST(ProgramSendsAnyText, PhonebookNamesInAnyScript) {
         EXPECT_EQ(last, ucs2 ? inUcs2 : inGsm);
         // The phone's own set again afterwards.
         rig.form1()["Text1"].setText("");
-        rig.program->WriteCommand("AT+CSCS?");
+        rig.program->Send(CommandLine(Owner::Probe, "AT+CSCS?"));
         ASSERT_TRUE(RunUntil([&] { return rig.received().find("+CSCS:") != std::string::npos; }));
         EXPECT_NE(rig.received().find("+CSCS: \"GSM\""), std::string::npos) << rig.received();
     }

@@ -1,5 +1,6 @@
-// Whatever the line brings, in pieces of any size, in any state of the dialogues: the dispatcher
-// and every reply handler behind it keep their state sound and the receive box bounded.
+// Whatever the line brings, in pieces of any size, to a command of any owner in any state of the
+// dialogues: the dispatcher and every owner behind it keep their state sound and the receive box
+// bounded.
 #include <array>
 
 #include "app/startup.h"
@@ -32,6 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }();
     desktop.answers = bsms::fuzz::Text(data + 2, 1);
     if (!port.portOpen()) port.setPortOpen(true);
+    p.line.reset();
     p.Pdu_Parts = builds[job % builds.size()];
     p.st = {};
     f["Text1"].setText("");
@@ -40,6 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     bsms::DialogueState& st = p.st;
     const auto bit = [flags](int n) { return ((flags >> n) & 1) != 0; };
+    (*p.Form5).setShown(bit(4));  // an open browser reads new messages in
     bool* const waiting[] = {&st.Csc_Query_Pending, &st.Phonebook_Download, &st.Phonebook_Ask_Sim,
                              &st.Browser_Reading, &st.Sent_Confirm_Pending};
     for (int n = 0; n < 5; ++n)
@@ -47,6 +50,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (bit(5)) st.Send_Job.start();
     if (bit(6)) st.Store_Job.start();
     if (bit(7)) st.Send_Job.step = bsms::JobStep::WaitOk;
+    // The command whose answer the line brings; the "AT" after a time-out is the queue's own.
+    const auto owner = static_cast<bsms::Owner>(job % (bsms::kOwnerCount - 1));
+    bsms::Command command = bsms::CommandLine(owner, "AT+X", job % 7);
+    if (owner == bsms::Owner::SendStore && bit(7)) command.end = bsms::AnswerEnd::PromptOrFinal;
+    p.Send(command);
 
     // Piece lengths come from the stream itself: a byte below 32 ends a piece.
     while (!line.empty()) {

@@ -72,9 +72,13 @@ bool TempFolder::exists(const std::string& name) const {
     return std::filesystem::exists(path_ / name);
 }
 
-Program& Rig::start() {
+Program& Rig::start(bool offersIndications) {
     program = MakeProgram(host, port, dir.path());
     program->Form1->load();
+    if (!offersIndications && port.written == "AT+CNMI=?\r") {
+        reply("\r\nOK\r\n");
+        port.written.clear();
+    }
     return *program;
 }
 
@@ -83,6 +87,20 @@ std::string Rig::reply(const std::string& bytes) {
     port.written.clear();
     port.arrive(echo + bytes);
     return port.written;
+}
+
+void Rig::settle() {
+    for (int n = 0; n < 1000 && program->line.inFlight() != nullptr; ++n) {
+        port.written.clear();
+        port.arrive(program->line.inFlight()->command.bytes + "\r\nOK\r\n");
+    }
+    port.written.clear();
+}
+
+void Rig::quiet(int ms) {
+    Control& timer = form1()["Timer2"];
+    for (int t = 0; t < ms; t += timer.interval)
+        timer.tick();
 }
 
 std::string Rig::click(const char* name, Window* w) {

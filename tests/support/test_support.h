@@ -103,14 +103,20 @@ struct Rig {
     FakeCommPort port;
     ScriptedHost host;
     std::unique_ptr<Program> program;
-    // Builds the program (after files have been written into dir) and runs start-up.
-    Program& start();
+    // Builds the program (after files have been written into dir) and runs start-up; a port
+    // opened there is asked to announce new messages, which this phone does not offer, unless
+    // `offersIndications` (the question is then left for the test to answer).
+    Program& start(bool offersIndications = false);
     Window& form1() { return *program->Form1; }
     // What the program wrote since the last look.
     std::string written() { return std::exchange(port.written, {}); }
     // The phone echoes the command line just written and sends `bytes`; what the program wrote
     // back, kept for the next reply's echo.
     std::string reply(const std::string& bytes);
+    // The phone echoes whatever is on the line and answers OK, until nothing is.
+    void settle();
+    // The phone stays quiet for `ms`: the main window's Timer2 ticks that long.
+    void quiet(int ms);
     // Clicks the menu item or control `name` of `w`, the main window if none; what that wrote,
     // kept likewise.
     std::string click(const char* name, Window* w = nullptr);

@@ -12,23 +12,29 @@
 namespace bsms {
 namespace {
 
+// A program on an open port whose owners record the answers they are given.
 struct DispatchRig : test::Rig {
-    std::vector<std::string> toContinuation, toPhonebook, toBrowser;
+    std::vector<std::pair<Owner, std::string>> answers;
     DispatchRig() {
         start();
-        program->continueSendStore = [this](const std::string& s) { toContinuation.push_back(s); };
-        program->phonebookReply = [this](const std::string& s) {
-            toPhonebook.push_back(s);
-            return false;
-        };
-        program->browserReply = [this](const std::string& s) { toBrowser.push_back(s); };
         Choose_Language(*program, "english");
+        port.setPortOpen(true);
+        for (int k = 0; k < kOwnerCount; ++k) {
+            const auto owner = static_cast<Owner>(k);
+            program->handlers(owner).answer = [this, owner](const Command&, const std::string& a) {
+                answers.emplace_back(owner, a);
+                return false;
+            };
+        }
     }
     std::string buffer() { return form1()["Text1"].text(); }
-    // The receive box emptied, as each dialogue does, then the phone sends `bytes`.
-    void fresh(const std::string& bytes) {
-        form1()["Text1"].setText("");
-        port.arrive(bytes);
+    // A command of `owner`, answered by a final result or else by a prompt with `prompt`; what
+    // the program wrote.
+    std::string send(Owner owner, const std::string& text, bool prompt = false) {
+        Command c = CommandLine(owner, text);
+        if (prompt) c.end = AnswerEnd::PromptOrFinal;
+        program->Send(c);
+        return written();
     }
 };
 
@@ -92,7 +98,7 @@ TEST(Indications, AreAskedForAsThePhoneOffersThem) {
 
     test::Rig rig;
     rig.dir.write("Setting.sms", " 1 \r\n19200,n,8,1\r\n 0 \r\n39\r\nTrue\r\nFalse\r\nenglish\r\n");
-    rig.start();
+    rig.start(true);
     EXPECT_EQ(rig.written(), "AT+CNMI=?\r");
     rig.port.arrive("AT+CNMI=?\r\r\n+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)\r\n\r\nOK\r\n");
     EXPECT_EQ(rig.written(), "AT+CNMI=2,1,0,2,0\r");
@@ -101,40 +107,74 @@ TEST(Indications, AreAskedForAsThePhoneOffersThem) {
     EXPECT_EQ(rig.program->st.indications, IndicationsStep::None);
 }
 
-TEST(Dispatcher, RoutesOkAndPromptEndingsByTheFlags) {
-    DispatchRig rig;
-    rig.form1()["Text1"].setText("old traffic");
-    rig.form1().menu("Mn_Test").click();
-    EXPECT_EQ(rig.port.written, "");
-    rig.port.setPortOpen(true);
-    Status_Refresh(*rig.program);
-    rig.form1().menu("Mn_Test").click();
-    EXPECT_EQ(rig.port.written + rig.buffer(), "AT+CGMM\r");
-    rig.port.arrive("AT+CGMM\r\r\nSIM900\r\n\r\nOK\r\n");
-    EXPECT_EQ(rig.toContinuation, std::vector<std::string>{"AT+CGMM\r\r\nSIM900\r\n\r\nOK\r\n"});
-    rig.fresh("\r\nOK\r\n");  // six characters: no reply of a dialogue
-    rig.program->st.Browser_Reading = true;
-    rig.fresh("\r\nOK\r\n");
-    EXPECT_EQ(rig.toBrowser.size(), 1u);
-    rig.program->st.Browser_Reading = false;
-    // Seven characters with the prompt; then a prompt followed by more is no prompt.
-    rig.fresh("AT+C\r> ");
-    rig.port.arrive("x");
-    EXPECT_EQ(rig.toContinuation.size(), 2u);
-    rig.program->st.Phonebook_Download = true;
-    rig.fresh("AT+CPBS=SM\r\r\nOK\r\n");
-    EXPECT_EQ(rig.toPhonebook.size(), 1u);
-    EXPECT_EQ(rig.toContinuation.size(), 2u);
-    EXPECT_TRUE(rig.host.boxes.empty());
+// An answer ends where its command says: at the first final result line, or, for a command
+// that awaits the prompt for a PDU, at that prompt. It goes to its owner once, whole, without
+// the lines the phone sends of its own accord, its final result ending in CR LF.
+TEST(Dispatcher, EachAnswerEndsWhereItsCommandSaysAndGoesToItsOwnerOnce) {
+    const struct {
+        const char* why;
+        bool prompt;
+        std::vector<std::string> pieces;
+        std::optional<std::string> answer;
+    } rows[] = {
+        {"echo, information, OK",
+         false,
+         {"AT+CGMM\r\r\nSIM900\r\n\r\nOK\r\n"},
+         "AT+CGMM\r\r\nSIM900\r\n\r\nOK\r\n"},
+        {"a phone that does not echo", false, {"\r\nOK\r\n"}, "\r\nOK\r\n"},
+        {"cut in the final result", false, {"\r\nO", "K", "\r\n"}, "\r\nOK\r\n"},
+        {"a lone CR after the final result", false, {"\r\nOK\r"}, "\r\nOK\r\n"},
+        {"codes of the phone's own inside and behind",
+         false,
+         {"\r\nRING\r\n\r\n+CSCA: \"+39\",145\r\n\r\n+CMTI: \"SM\",3\r\n\r\nOK\r\n\r\nRING\r\n"},
+         "\r\n+CSCA: \"+39\",145\r\n\r\nOK\r\n"},
+        {"an error in words",
+         false,
+         {"\r\n+CME ERROR: SIM busy\r\n"},
+         "\r\n+CME ERROR: SIM busy\r\n"},
+        {"OK inside a line is no final result",
+         false,
+         {"\r\n+CPBR: 1,\"1\",129,\"OK\"\r\n"},
+         std::nullopt},
+        {"a prompt answers no ordinary command",
+         false,
+         {"\r\n+CPBR: 1,\"2\",129,\"a> "},
+         std::nullopt},
+        {"the prompt for a PDU", true, {"AT+CMGS=23\r\r\n> "}, "AT+CMGS=23\r\r\n> "},
+        {"the prompt of SIMCom modules", true, {"\r\n>\r\n"}, "\r\n>\r\n"},
+        {"a prompt followed by more is none", true, {"\r\n> 0"}, std::nullopt},
+        {"a refusal instead of the prompt",
+         true,
+         {"\r\n+CMS ERROR: 304\r\n"},
+         "\r\n+CMS ERROR: 304\r\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        DispatchRig rig;
+        rig.host.answers = {MsgResult::Ok};
+        EXPECT_EQ(rig.send(Owner::Probe, "AT+X", row.prompt), "AT+X\r");
+        rig.program->Send(CommandLine(Owner::Reports, "AT+Y"));
+        EXPECT_EQ(rig.written(), "");  // one command on the line at a time
+        for (const std::string& piece : row.pieces)
+            rig.port.arrive(piece);
+        if (!row.answer) {
+            EXPECT_TRUE(rig.answers.empty());
+            continue;
+        }
+        ASSERT_EQ(rig.answers.size(), 1u);
+        EXPECT_EQ(rig.answers[0], std::make_pair(Owner::Probe, *row.answer));
+        EXPECT_EQ(rig.written(), "AT+Y\r");  // the next goes once the answer is in
+        rig.port.arrive("\r\nRING\r\n");
+        EXPECT_EQ(rig.answers.size(), 1u);
+    }
 }
 
-// An error result, bare or with the phone's line, ends every dialogue and shows that line. (While
-// the browser reads, an error is the answer to its read: the browser's tests have that.)
+// An error the owner does not take ends every dialogue and shows the phone's line; the answer of
+// a dialogue ended meanwhile goes to no one.
 TEST(Dispatcher, AnErrorEndsEveryDialogueAndShowsThePhonesLine) {
     const std::pair<const char*, const char*> rows[] = {
         {"AT+CSCA?\r\r\nERROR\r\n", "Command didn't accept by mobile"},
-        {"AT+CMGS=23\r\r\n> 0011\x1a\r\n+CMS ERROR: 304\r\n",
-         "Command didn't accept by mobile\r+CMS ERROR: 304"},
+        {"AT+CMGS=23\r\r\n+CMS ERROR: 304\r\n", "Command didn't accept by mobile\r+CMS ERROR: 304"},
     };
     for (const auto& [reply, text] : rows) {
         DispatchRig rig;
@@ -142,6 +182,7 @@ TEST(Dispatcher, AnErrorEndsEveryDialogueAndShowsThePhonesLine) {
         st.Csc_Query_Pending = st.Phonebook_Download = st.Sent_Confirm_Pending = true;
         st.Send_Job.start();
         st.Store_Job.start();
+        rig.send(Owner::SendStore, "AT+CMGS=23", true);
         rig.port.arrive(reply);
         ASSERT_EQ(rig.host.boxes.size(), 1u);
         EXPECT_EQ(rig.host.boxes[0].text, text);
@@ -149,25 +190,35 @@ TEST(Dispatcher, AnErrorEndsEveryDialogueAndShowsThePhonesLine) {
         EXPECT_FALSE(st.Csc_Query_Pending || st.Phonebook_Download || st.Sent_Confirm_Pending ||
                      st.Send_Job.active || st.Store_Job.active);
     }
+    DispatchRig rig;
+    rig.send(Owner::Probe, "AT+CGMM");
+    rig.program->EndDialogues();
+    rig.port.arrive("\r\nERROR\r\n");
+    EXPECT_TRUE(rig.host.boxes.empty() && rig.answers.empty());
 }
 
+// What comes while a handler's box is open is shown and acted on at once, but judged as an answer
+// only once the box has closed; the next command goes then.
 TEST(Dispatcher, ArrivalsDuringAMessageBoxAreAppendedAndJudgedAfterwards) {
     DispatchRig rig;
     int boxesOpen = 0;
     rig.host.duringBox = [&](const MessageBoxSpec&) {
         ++boxesOpen;
         EXPECT_EQ(boxesOpen, 1) << "dispatcher re-entered";
-        if (rig.host.boxes.size() == 1) rig.port.arrive("RING\r\nAT\r\r\nOK\r\n");
+        rig.port.arrive("\r\n+CMTI: \"SM\",4\r\n");
         Comm1_OnComm(*rig.program);  // as a port that raises its event even during one
+        EXPECT_EQ(rig.written(), "");
         --boxesOpen;
     };
-    rig.program->st.Sent_Confirm_Pending = true;
+    rig.send(Owner::Probe, "AT");
+    rig.program->Send(CommandLine(Owner::Reports, "AT+CMGR=4"));
     rig.port.arrive("AT\r\r\nERROR\r\n");
-    // The error box, then the whole buffer judged again: the OK reached the continuation, but the
-    // pending send was cleared by the error and shows no box.
     EXPECT_EQ(rig.host.boxes.size(), 1u);
-    EXPECT_EQ(rig.buffer(), "AT\r\r\nERROR\r\nRING\r\nAT\r\r\nOK\r\n");
-    EXPECT_EQ(rig.toContinuation.size(), 1u);
+    EXPECT_EQ(rig.form1()["StatusBar1"].panel(6), "New message at location 4");
+    EXPECT_EQ(rig.written(), "AT+CMGR=4\r");
+    rig.port.arrive("\r\nOK\r\n");
+    ASSERT_EQ(rig.answers.size(), 2u);
+    EXPECT_EQ(rig.answers[1], std::make_pair(Owner::Reports, std::string("\r\nOK\r\n")));
 }
 
 TEST(ReplyView, LeavesOutWhatThePhoneSendsOfItsOwnAccord) {
@@ -196,42 +247,24 @@ TEST(ReplyView, LeavesOutWhatThePhoneSendsOfItsOwnAccord) {
         EXPECT_EQ(ReplyView(buffer), view) << ::testing::PrintToString(std::string(buffer));
 }
 
-TEST(Dispatcher, UnsolicitedLinesNeverMakeAReplyCountTwice) {
-    DispatchRig rig;
-    rig.port.arrive("AT+CMGS=23\r\r\n> ");
-    ASSERT_EQ(rig.toContinuation.size(), 1u);
-    // Each piece of a code on its own, then the code whole: the prompt was answered already.
-    for (const char* piece : {"\r\n", "RI", "NG\r\n", "\r\n+CMTI: \"SM\",4\r\n"})
-        rig.port.arrive(piece);
-    EXPECT_EQ(rig.toContinuation.size(), 1u);
-    rig.port.arrive("0011\x1a\r\n+CMGS: 7\r\n\r\nOK\r\n\r\nRING\r\n");
-    ASSERT_EQ(rig.toContinuation.size(), 2u);
-    EXPECT_TRUE(rig.toContinuation[1].ends_with("+CMGS: 7\r\n\r\nOK\r\n"));
-    rig.port.arrive("\r\nRING\r\n");
-    EXPECT_EQ(rig.toContinuation.size(), 2u);
-
-    // The same reply once more after the box was emptied is a new reply.
-    for (int i = 0; i < 2; ++i)
-        rig.fresh("AT+CSCA?\r\r\n+CSCA: \"+39123\",145\r\n\r\nOK\r\n");
-    EXPECT_EQ(rig.toContinuation.size(), 4u);
-}
-
+// The box shows the newest traffic, bounded; an answer longer than it shows, or emptied by the
+// user on its way, still reaches its owner whole.
 TEST(ReceiveBox, KeepsTheCaretAtTheEndAndStaysBounded) {
     DispatchRig rig;
     Control& box = rig.form1()["Text1"];
     rig.port.arrive("+CMTI: \"SM\",1\r\n");
     EXPECT_EQ(box.selStart(), box.text().size());
+    rig.send(Owner::Probe, "AT+CPBR=1,700");
     const std::string line = std::string(99, 'x') + "\n";
-    for (int i = 0; i < 700; ++i)
+    for (int i = 0; i < 700; ++i) {
         rig.port.arrive(line);
-    const std::string reply = "AT+CSCA?\r\r\n+CSCA: \"+39123\",145\r\n\r\nOK\r\n";
-    rig.port.arrive(reply);
+        if (i == 10) rig.form1()["Command2"].click();
+    }
     EXPECT_LE(box.text().size(), kReceiveBoxLimit);
     EXPECT_EQ(box.text().substr(0, 100), line);  // cut at a line boundary
-    const std::string& judged = rig.toContinuation.back();
-    EXPECT_EQ(judged.substr(judged.size() - reply.size()), reply);
-    rig.form1()["Command2"].click();
-    EXPECT_EQ(box.text(), "");
+    rig.port.arrive("OK\r\n");
+    ASSERT_EQ(rig.answers.size(), 1u);
+    EXPECT_EQ(rig.answers[0].second.size(), 700 * line.size() + 4);
 }
 
 }  // namespace

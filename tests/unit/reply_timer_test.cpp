@@ -21,11 +21,6 @@ struct TimerRig : test::Rig {
         form1()["Text4"].setText("+393331234567");
         form1()["Text5"].setText(std::string(200, 'w'));
     }
-    // The phone stays quiet for `ms`.
-    void quiet(int ms) {
-        for (int t = 0; t < ms; t += kReplyTimerMs)
-            form1()["Timer2"].tick();
-    }
     Window& f5() { return *program->Form5; }
 };
 
@@ -56,20 +51,24 @@ TEST(ReplyTimer, EveryDialogueLeftUnansweredEndsWithABox) {
         EXPECT_TRUE(rig.host.boxes.empty());
         rig.quiet(kReplyTimerMs);  // the limit's last tick
         ASSERT_EQ(rig.host.boxes.size(), 1u);
-        rig.quiet(kPduReplyMs);
         EXPECT_EQ(rig.host.boxes[0].text,
                   "The mobile does not answer: check the cable, the port and its speed.");
         const DialogueState& st = rig.program->st;
         EXPECT_FALSE(st.Csc_Query_Pending || st.Phonebook_Download || st.Send_Job.active ||
                      st.Store_Job.active || st.Sent_Confirm_Pending || st.Browser_Reading);
-        EXPECT_EQ(rig.host.boxes.size(), 1u);  // said once
         EXPECT_TRUE(rig.port.portOpen());
         EXPECT_FALSE(rig.program->Form3->shown() || rig.host.busy);
         EXPECT_FALSE(rig.dir.exists("Sent.txt") || rig.dir.exists("LogSMS.txt"));
-        // The browser stays, and reading goes on after the location the phone left unanswered.
+        // The line is put back in step at once; the phone, silent still, is not told of twice.
+        EXPECT_TRUE(rig.port.written.ends_with("AT\r"));
+        rig.quiet(kPduReplyMs);
+        EXPECT_EQ(rig.host.boxes.size(), 1u);
+        // The browser stays, and reading goes on after the location the phone left unanswered,
+        // once the phone answers again.
         if (rig.f5().shown()) {
             const int next = Browser(*rig.program).Read_Index + 1;
-            EXPECT_EQ(rig.click("Command1", &rig.f5()), "AT+CMGR=" + std::to_string(next) + "\r");
+            EXPECT_EQ(rig.click("Command1", &rig.f5()), "AT\r");
+            EXPECT_EQ(rig.reply("\r\nOK\r\n"), "AT+CMGR=" + std::to_string(next) + "\r");
         }
     }
 }
@@ -84,9 +83,73 @@ TEST(ReplyTimer, AListingLeftUnansweredTurnsToTheScan) {
     EXPECT_EQ(rig.click("Command1", &rig.f5()), "AT+CMGL=4\r");
     rig.written();
     rig.quiet(kCommandReplyMs);
+    EXPECT_EQ(rig.written(), "AT\r");
+    rig.port.arrive("AT\r\r\nOK\r\n");
     EXPECT_EQ(rig.written(), "AT+CMGR=1\r");
     EXPECT_TRUE(rig.host.boxes.empty());
     EXPECT_TRUE(rig.program->listingRefused);
+}
+
+// After a command was given up, "AT" goes before the next, and everything up to its own answer is
+// thrown away: the answer the phone still owed comes late, in pieces, with or without echo, and
+// never reaches the next command, which goes once the line is back in step.
+TEST(ReplyTimer, ALateAnswerIsThrownAwayBeforeTheNextCommand) {
+    const std::string listing = "\r\n+CMGL: 1,1,,23\r\n0791\r\n\r\nOK\r\n";
+    const struct {
+        const char* why;
+        std::vector<std::string> pieces;  // after the "AT"; the next command goes with the last
+        int settleTicks;                  // quiet ticks after the last piece
+    } rows[] = {
+        {"echo: the late answer, then the echo and the OK of the AT",
+         {"AT+CMGL=4\r" + listing, "AT\r\r\nO", "K\r\n"},
+         0},
+        {"the late answer's OK and the AT's in one piece", {listing + "AT\r\r\nOK\r\n"}, 0},
+        {"no echo: both OKs, then the line settles", {listing, "\r\nOK\r\n"}, 2},
+        {"no echo, the AT lost while the phone was busy", {listing}, 2},
+        {"nothing late at all", {"AT\r\r\nOK\r\n"}, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        TimerRig rig;
+        rig.program->listingRefused = false;
+        rig.click("Command4");
+        rig.reply("\r\nOK\r\n");
+        rig.click("Command1", &rig.f5());
+        rig.f5()["Command2"].click();  // closed: nothing is written for it any more
+        rig.click("Mn_Test");
+        EXPECT_EQ(rig.written(), "");  // waits for the listing
+        rig.quiet(kCommandReplyMs);
+        EXPECT_EQ(rig.written(), "AT\r");
+        for (const std::string& piece : row.pieces) {
+            EXPECT_EQ(rig.written(), "");
+            rig.port.arrive(piece);
+        }
+        rig.quiet(row.settleTicks * kReplyTimerMs);
+        EXPECT_EQ(rig.written(), "AT+CGMM\r");
+        EXPECT_EQ(rig.form1()["Text1"].text(), "");  // the probe's answer is judged alone
+        rig.port.arrive("AT+CGMM\r\r\nBX-1\r\n\r\nOK\r\n");
+        EXPECT_FALSE(rig.program->line.busy());
+        // Nobody is told: the listing's window had closed, and the phone answered the AT.
+        EXPECT_TRUE(rig.host.boxes.empty());
+    }
+}
+
+// A send that waits for the prompt may leave the phone taking a PDU: Escape ends that before the
+// AT. A phone that answers nothing at all is told of once, and whatever waited is given up.
+TEST(ReplyTimer, APhoneSilentToTheATGivesUpWhatWaits) {
+    TimerRig rig;
+    EXPECT_TRUE(rig.click("Command6").starts_with("AT+CMGS="));
+    rig.click("Mn_Test");
+    rig.quiet(kCommandReplyMs);
+    EXPECT_EQ(rig.written(),
+              "\x1b"
+              "AT\r");
+    rig.quiet(kCommandReplyMs);
+    EXPECT_EQ(rig.written(), "");
+    EXPECT_EQ(rig.host.boxes.size(), 1u);
+    EXPECT_FALSE(rig.program->line.busy());
+    EXPECT_EQ(rig.click("Command3"), "AT\r");  // not in step yet
+    EXPECT_EQ(rig.reply("\r\nOK\r\n"), "AT+CSCA?\r");
 }
 
 // Time counts only while the phone is quiet: an answer still arriving, however slowly, is not

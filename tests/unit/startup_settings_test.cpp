@@ -162,6 +162,7 @@ TEST(Settings, AFileThatCannotBeWrittenIsToldAndKeptWhole) {
         // The counter, after a send, likewise.
         p.st.Sent_Confirm_Pending = true;
         rig.form1()["Label14"].setText("1");
+        p.Send(CommandLine(Owner::SendStore, "AT"));
         rig.port.arrive("AT\r\r\nOK\r\n");
         EXPECT_EQ(rig.host.boxes.back().text,
                   "Impossibile scrivere il file:\r" + (rig.dir.path() / "Sent.txt").string());
