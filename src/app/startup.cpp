@@ -157,10 +157,10 @@ void WireOwners(Program& p) {
             Continue_Send_Store(p, answer);
             return false;
         };
-        h.noAnswer = [&p](const Command&, bool portClosed) {
-            const bool told = Send_Cut_Off(p, !portClosed);
+        h.noAnswer = [&p](const Command&, bool cutOff) {
+            const bool told = Send_Cut_Off(p, !cutOff);
             p.st.Reset_Dialogue_Flags();
-            return told || portClosed;
+            return told || cutOff;
         };
     }
     p.handlers(Owner::SendStore).ended = [&p] { Send_Cut_Off(p, false); };
@@ -169,12 +169,12 @@ void WireOwners(Program& p) {
     book.answer = [&p](const Command&, const std::string& answer) {
         return Phonebook_Reply_Handler(p, answer);
     };
-    book.noAnswer = [&p](const Command&, bool portClosed) {
-        if (portClosed)
+    book.noAnswer = [&p](const Command&, bool cutOff) {
+        if (cutOff)
             Phonebook_Cut_Short(p);
         else
             Phonebook_No_Answer(p);
-        return portClosed;
+        return cutOff;
     };
     book.ended = [&p] { Phonebook_Cut_Short(p); };
     // Giving the phone its character set back is nothing the user asked for.
@@ -187,9 +187,9 @@ void WireOwners(Program& p) {
         Indications_Reply(p, answer);
         return true;
     };
-    indications.noAnswer = [&p](const Command&, bool portClosed) {
+    indications.noAnswer = [&p](const Command&, bool cutOff) {
         p.st.indications = IndicationsStep::None;
-        return portClosed;
+        return cutOff;
     };
 
     for (const Owner owner :
@@ -197,8 +197,8 @@ void WireOwners(Program& p) {
         p.handlers(owner).answer = [&p](const Command& c, const std::string& answer) {
             return Browser_Answer(p, c, answer);
         };
-        p.handlers(owner).noAnswer = [&p](const Command& c, bool portClosed) {
-            return Browser_No_Answer(p, c, portClosed);
+        p.handlers(owner).noAnswer = [&p](const Command& c, bool cutOff) {
+            return Browser_No_Answer(p, c, cutOff);
         };
     }
 }

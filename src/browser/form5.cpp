@@ -78,6 +78,9 @@ void ListMessages(Program& p) {
     BrowserWindow& w = Browser(p);
     for (const char* name : {"Command7", "Command3", "Command4"})
         w[name].setEnabled(true);
+    // A read that was under way when the user deleted a message may bring it back.
+    for (Sms_Record& entry : w.Sms_List)
+        if (entry.Id > 0 && p.line.has(Owner::BrowserDelete, entry.Id)) entry = Sms_Record{};
     Bouble_Sort(w.Sms_List);
     w.listed = Listing(w.Sms_List, Sent_Parts(p), TextsOf(p));
     std::vector<std::vector<std::string>> rows;
@@ -311,11 +314,11 @@ bool Browser_Answer(Program& p, const Command& command, const std::string& answe
     return true;
 }
 
-bool Browser_No_Answer(Program& p, const Command& command, bool portClosed) {
+bool Browser_No_Answer(Program& p, const Command& command, bool cutOff) {
     BrowserWindow& w = Browser(p);
-    bool quiet = portClosed;
+    bool quiet = cutOff;
     if (command.owner == Owner::BrowserMemory) w.readWanted = false;
-    if (command.owner == Owner::BrowserRead && command.tag == 0 && !portClosed) {
+    if (command.owner == Owner::BrowserRead && command.tag == 0 && !cutOff) {
         // Some phones list only in text mode and leave the listing unanswered.
         p.listingRefused = true;
         Form5_Read_Click(p);

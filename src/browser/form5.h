@@ -76,8 +76,8 @@ void Form5_Unload(Program& p);
 bool Browser_Answer(Program& p, const Command& command, const std::string& answer);
 // A command of the browser went unanswered: a listing is read by the scan instead (true: the
 // browser goes on by itself); a read stops where it was, and "Leggi SMS" goes on with the next
-// location. A port closed ends the read silently.
-bool Browser_No_Answer(Program& p, const Command& command, bool portClosed);
+// location. A command cut off (the port closed, the phone silent to all) ends the read silently.
+bool Browser_No_Answer(Program& p, const Command& command, bool cutOff);
 // A new message at `location` (announced by the phone): read and added to the listing when the
 // browser is open and has listed, once its read is through.
 void Browser_New_Message(Program& p, int location);

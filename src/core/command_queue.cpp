@@ -34,8 +34,11 @@ void CommandQueue::submit(Command command) {
 void CommandQueue::pump() {
     if (inFlight_ || !open_()) return;
     // At once after a time-out, so that a late answer is thrown away before anyone waits for
-    // the line; after an "AT" left unanswered, only once something is to be written.
-    const bool resync = outOfStep_ && (std::exchange(resyncDue_, false) || !queue_.empty());
+    // the line; after an "AT" left unanswered, once something is to be written and the line has
+    // settled: an "AT" written while a late answer still comes would be taken for that one.
+    const bool resync = outOfStep_ && (std::exchange(resyncDue_, false) ||
+                                       (!queue_.empty() && idleMs_ >= kSettleMs));
+    if (outOfStep_ && !resync) return;
     if (!resync && queue_.empty()) return;
     // The owner taking an answer may still write its next step.
     if (!resync && holder_ && queue_.front().owner != *holder_) return;
@@ -75,6 +78,10 @@ InFlight CommandQueue::expire() {
     return late;
 }
 
+void CommandQueue::abandonPrompt() {
+    outOfStep_ = resyncDue_ = escapeFirst_ = true;
+}
+
 void CommandQueue::release() {
     holder_.reset();
     pump();
@@ -95,9 +102,14 @@ bool CommandQueue::has(Owner owner, std::optional<int> tag) const {
     return std::any_of(queue_.begin(), queue_.end(), mine);
 }
 
+void CommandQueue::idle(int ms) {
+    idleMs_ += ms;
+    pump();
+}
+
 void CommandQueue::portClosed() {
-    if (inFlight_) outOfStep_ = true;
-    resyncDue_ = false;
+    // A stale answer may still come once the port is open again.
+    if (inFlight_) outOfStep_ = resyncDue_ = true;
     inFlight_.reset();
     holder_.reset();
     std::erase_if(queue_, [](const Command& c) { return !c.outlivesPort; });
@@ -108,6 +120,8 @@ void CommandQueue::reset() {
     queue_.clear();
     holder_.reset();
     outOfStep_ = resyncDue_ = escapeFirst_ = silenceTold = false;
+    idleMs_ = 0;
+    phoneEchoes = true;
 }
 
 }  // namespace bsms

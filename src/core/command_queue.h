@@ -16,6 +16,9 @@ namespace bsms {
 // PDU waits for the network, which peers give a minute.
 inline constexpr int kCommandReplyMs = 10000;
 inline constexpr int kPduReplyMs = 60000;
+// How long the line must stay quiet before it is taken to have settled: an answer to "AT" from a
+// phone that does not echo is then complete, and a line out of step may be put back in step.
+inline constexpr int kSettleMs = 1000;
 
 // Who writes a command and takes its answer.
 enum class Owner {
@@ -82,6 +85,12 @@ class CommandQueue {
     InFlight expire();
     // The owner has taken its answer: the next command goes.
     void release();
+    // Something came from the phone; or `ms` passed (a line out of step may go back in step).
+    void heard() { idleMs_ = 0; }
+    void idle(int ms);
+    // A prompt for a PDU came that no one answers (its dialogue ended meanwhile): the phone is
+    // taking a PDU, which Escape ends, and the line goes back in step before the next command.
+    void abandonPrompt();
     // Writes the next command if the line is free (once the port has been opened, say).
     void pump();
 
@@ -104,6 +113,9 @@ class CommandQueue {
 
     // Whether the user has been told, since the phone last answered, that it does not.
     bool silenceTold = false;
+    // Whether the phone echoes what it is sent, as its last answer to a command line showed
+    // (phones do unless told not to).
+    bool phoneEchoes = true;
 
   private:
     void write(Command command);
@@ -115,6 +127,7 @@ class CommandQueue {
     std::optional<Owner> holder_;
     bool outOfStep_ = false;
     bool resyncDue_ = false;
+    int idleMs_ = 0;
     // The command given up waited for a prompt: the phone may be taking a PDU, which Escape ends.
     bool escapeFirst_ = false;
 };

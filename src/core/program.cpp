@@ -34,7 +34,13 @@ std::vector<Window*> Program::allWindows() const {
 }
 
 void Program::Put(const Command& command) {
-    if (command.emptiesBox && Form1) (*Form1)["Text1"].setText("");
+    // A prompt no command asked for is stale; it must not answer this one.
+    if (unfinishedLine.starts_with('>')) unfinishedLine.clear();
+    if (command.emptiesBox && Form1) {
+        (*Form1)["Text1"].setText(unfinishedLine);
+        indicationsScanned = 0;
+    }
+    if (InFlight* f = line.inFlight()) f->answer = unfinishedLine;
     Comm1.output(command.bytes);
 }
 

@@ -32,9 +32,10 @@ struct OwnerHandlers {
     // lines the phone sent of its own accord); true when it dealt with an error result itself,
     // which is then not reported.
     std::function<bool(const Command&, const std::string& answer)> answer;
-    // The command went unanswered: its time ran out, or the port closed (`portClosed`). True
-    // when the owner takes another way on by itself, and the user is not told.
-    std::function<bool(const Command&, bool portClosed)> noAnswer;
+    // The command went unanswered: its time ran out, or (`cutOff`) the port closed, or the phone
+    // answered nothing at all before it was written. True when the owner takes another way on by
+    // itself, and the user is not told.
+    std::function<bool(const Command&, bool cutOff)> noAnswer;
     // Its dialogue was ended from outside (another started, an error reported) before it was
     // through.
     std::function<void()> ended;
@@ -115,6 +116,9 @@ class Program {
     bool arrivedWhileDispatching = false;
     // Whether the receive box is being added to (rather than emptied or edited).
     bool appending = false;
+    // What has come since the last line break: a line the phone is still sending, which the
+    // answer to a command written now must see whole to know it for one of the phone's own.
+    std::string unfinishedLine;
     // How far the receive box has been looked through for lines the phone sent of its own accord.
     std::size_t indicationsScanned = 0;
     // Set once the program is ending: no further handlers run.

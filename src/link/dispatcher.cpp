@@ -73,12 +73,13 @@ bool IsEmptyLocationAnswer(std::string_view s) {
 
 namespace {
 
-// Lines a phone sends of its own accord: a call, a message or report arriving, the network. They
-// answer no command and are left out of the replies the dialogues read. ("^" starts the codes
-// some USB modems add.)
+// Lines a phone sends of its own accord: a call, a message or report arriving, the network, its
+// time zone. They answer no command and are left out of the replies the dialogues read. ("^"
+// starts the codes some USB modems add; +QIND and *PSUTTZ are Quectel's and SIMCom's.)
 constexpr std::string_view kUnsolicited[] = {
-    "RING",  "+CRING:", "+CLIP:",  "+CMTI:",  "+CDSI:", "+CBMI:", "+CMT:", "+CDS:",
-    "+CBM:", "+CREG:",  "+CGREG:", "+CEREG:", "+CUSD:", "+CIEV:", "^"};
+    "RING",   "+CRING:", "+CLIP:",  "+CMTI:",  "+CDSI:",   "+CBMI:", "+CMT:",
+    "+CDS:",  "+CBM:",   "+CREG:",  "+CGREG:", "+CEREG:",  "+CUSD:", "+CIEV:",
+    "+CTZV:", "+CTZE:",  "+CTZEU:", "+QIND:",  "*PSUTTZ:", "^"};
 // These bring the message itself on the next line.
 constexpr std::string_view kWithPduLine[] = {"+CMT:", "+CDS:", "+CBM:"};
 
@@ -233,7 +234,7 @@ std::size_t EndOfFirstResult(std::string_view s, std::size_t& from) {
 // The answer to the "AT" that puts the line back in step comes after whatever the phone still
 // owed the command given up: it is the final result after its own echo, or, from a phone that
 // does not echo, the last one once the line has settled.
-std::size_t EndOfResync(const InFlight& f) {
+std::size_t EndOfResync(const InFlight& f, bool phoneEchoes) {
     const std::string_view s = f.answer;
     std::size_t echoEnd = std::string_view::npos;
     for (std::size_t i = 0; i < s.size();) {
@@ -243,6 +244,7 @@ std::size_t EndOfResync(const InFlight& f) {
         i = PastBreak(s, lineEnd);
     }
     if (echoEnd != std::string_view::npos) return EndOfFirstResult(s, echoEnd);
+    if (phoneEchoes) return std::string_view::npos;
     return f.quietMs >= kSettleMs ? EndOfAnswer(s, 0) : std::string_view::npos;
 }
 
@@ -303,11 +305,20 @@ void Deliver(Program& p, const InFlight& done, const std::string& answer) {
 // Every answer on the line that is complete goes to its owner, and the next command goes.
 void JudgeLine(Program& p) {
     while (InFlight* f = p.line.inFlight()) {
-        const std::size_t end = EndOfAnswerTo(*f);
+        const std::size_t end = EndOfAnswerTo(*f, p.line.phoneEchoes);
         if (end == std::string_view::npos) return;
         const InFlight done = p.line.finish();
-        if (!done.dropped)
-            Deliver(p, done, OwnersView(std::string_view(done.answer).substr(0, end)));
+        const std::string& sent = done.command.bytes;
+        if (sent.ends_with('\r') && done.command.owner != Owner::Resync)
+            p.line.phoneEchoes = done.answer.find(sent.substr(0, sent.size() - 1)) < end;
+        // Only what follows the answer may be a line still on its way (not a prompt, say).
+        const std::string_view rest = std::string_view(done.answer).substr(end);
+        const std::size_t lastBreak = rest.find_last_of("\r\n");
+        p.unfinishedLine = rest.substr(lastBreak == std::string_view::npos ? 0 : lastBreak + 1);
+        const std::string answer = OwnersView(std::string_view(done.answer).substr(0, end));
+        if (!done.dropped) Deliver(p, done, answer);
+        // A prompt its owner wrote no PDU for leaves the phone taking one.
+        if (HasPromptEnding(answer) && p.line.inFlight() == nullptr) p.line.abandonPrompt();
         p.line.release();
         if (p.ending) return;
     }
@@ -315,16 +326,26 @@ void JudgeLine(Program& p) {
 
 }  // namespace
 
-std::size_t EndOfAnswerTo(InFlight& f) {
-    if (f.command.owner == Owner::Resync) return EndOfResync(f);
-    if (f.command.end == AnswerEnd::PromptOrFinal && HasPromptEnding(ReplyView(f.answer)))
-        return f.answer.size();
+std::size_t EndOfAnswerTo(InFlight& f, bool phoneEchoes) {
+    if (f.command.owner == Owner::Resync) return EndOfResync(f, phoneEchoes);
+    if (f.command.end == AnswerEnd::PromptOrFinal && HasPromptEnding(ReplyView(f.answer))) {
+        // A line of the phone's own may already follow the prompt: it is no part of the answer.
+        std::size_t mark = f.answer.size();
+        while ((mark = f.answer.rfind('>', mark - 1)) > 0 && !IsBreak(f.answer[mark - 1])) {}
+        return std::min(f.answer.size(), mark + (f.answer.compare(mark, 2, "> ") == 0 ? 2 : 1));
+    }
     return EndOfFirstResult(f.answer, f.judged);
 }
 
 void Append_Received(Program& p, const std::string& received) {
     if (received.empty()) return;
     const std::string text = Cp1252ToUtf8(received);
+    p.line.heard();
+    std::string& unfinished = p.unfinishedLine;
+    if (const auto lastBreak = text.find_last_of("\r\n"); lastBreak != std::string::npos)
+        unfinished = text.substr(lastBreak + 1);
+    else if (unfinished.size() < kUnfinishedLineLimit)
+        unfinished += text;
     if (InFlight* f = p.line.inFlight()) {
         f->answer += text;
         f->quietMs = 0;

@@ -16,9 +16,8 @@ struct InFlight;
 // answer still awaited is kept whole up to the second, far larger bound.
 inline constexpr std::size_t kReceiveBoxLimit = std::size_t{64} * 1024;
 inline constexpr std::size_t kAwaitedAnswerLimit = std::size_t{16} * 1024 * 1024;
-// How long the line stays quiet before the answer to an "AT" from a phone that does not echo is
-// taken to be complete: two ticks of the timer that counts quiet time, so at least one whole.
-inline constexpr int kSettleMs = 1000;
+// A line still on its way is kept for the next command's answer up to this length.
+inline constexpr std::size_t kUnfinishedLineLimit = 4096;
 
 // The endings judged on the buffer (exact, case counts).
 bool HasOkEnding(std::string_view s);     // "OK" at positions n-3, n-2
@@ -48,9 +47,9 @@ std::string ReplyView(std::string_view buffer);
 // Where the answer to the command on the line ends in what has come back since it was written:
 // past its first final result line, or at a prompt for a command that awaits one; npos while it
 // goes on. The "AT" after a time-out ends at the final result after its own echo or, from a phone
-// that does not echo, at the last one once the line has been quiet for kSettleMs. Lines already
-// looked through are not looked through again.
-std::size_t EndOfAnswerTo(InFlight& f);
+// that does not echo (`phoneEchoes` false), at the last one once the line has been quiet for
+// kSettleMs. Lines already looked through are not looked through again.
+std::size_t EndOfAnswerTo(InFlight& f, bool phoneEchoes);
 
 // The serial port's arrival event.
 void Comm1_OnComm(Program& p);

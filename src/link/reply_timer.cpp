@@ -10,9 +10,9 @@ namespace bsms {
 namespace {
 
 // True when the owner took another way on by itself and the user is not to be told.
-bool Tell(Program& p, const Command& command, bool portClosed) {
+bool Tell(Program& p, const Command& command, bool cutOff) {
     const OwnerHandlers& h = p.handlers(command.owner);
-    return h.noAnswer ? h.noAnswer(command, portClosed) : false;
+    return h.noAnswer ? h.noAnswer(command, cutOff) : false;
 }
 
 }  // namespace
@@ -23,9 +23,11 @@ void Reply_Timer_Tick(Program& p) {
         Line_Closed(p);
         return;
     }
+    const int tick = (*p.Form1)["Timer2"].interval;
+    p.line.idle(tick);  // a line out of step goes back once it has settled
     InFlight* f = p.line.inFlight();
     if (f == nullptr) return;
-    f->quietMs += (*p.Form1)["Timer2"].interval;
+    f->quietMs += tick;
     Judge_Answer(p);  // an answer that ends once the line has settled
     f = p.line.inFlight();
     if (f != nullptr && f->quietMs >= f->command.limitMs) Time_Out(p);
@@ -35,9 +37,14 @@ void Time_Out(Program& p) {
     const InFlight late = p.line.expire();
     bool quiet = true;
     if (late.command.owner == Owner::Resync) {
-        // Not even "AT" was answered: nothing waiting can be.
-        for (const Command& c : p.line.takeQueued())
-            quiet = Tell(p, c, false) && quiet;
+        // A phone that answered with no echo has had it turned off: the next "AT" ends once
+        // the line settles, or the line would never come back in step.
+        if (EndOfAnswer(late.answer, 0) != std::string_view::npos) p.line.phoneEchoes = false;
+        // Not even "AT" was answered: nothing waiting can be, and none of it is written.
+        for (const Command& c : p.line.takeQueued()) {
+            Tell(p, c, true);
+            quiet = false;
+        }
     } else if (!late.dropped) {
         quiet = Tell(p, late.command, false);
     }

@@ -17,7 +17,7 @@ void Reply_Timer_Tick(Program& p);
 // The command on the line went unanswered: its owner is told and ends its dialogue (or takes
 // another way on), "AT" goes before the next command, and the user is told the phone does not
 // answer, once until it answers again. When that "AT" is the command given up, every command
-// waiting goes too.
+// waiting goes too, unwritten, its owner told it was cut off.
 void Time_Out(Program& p);
 // The port closed (by the user or a device gone): every command on the line or waiting is given
 // up, its owner told; only what waits for the port to open again stays.

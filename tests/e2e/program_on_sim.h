@@ -19,14 +19,6 @@
 
 namespace bsms::test {
 
-// A text of n characters the alphabet carries, no part of it like its neighbour.
-inline std::string Text(std::size_t n) {
-    std::string s;
-    for (int i = 0; s.size() < n; ++i)
-        s += "Part " + std::to_string(i) + ": ci vediamo alle 10.30 in piazza! ";
-    return s.substr(0, n);
-}
-
 struct ProgramOnSim {
     phonesim_test::PhoneSim sim;
     std::filesystem::path folder = sim.link().parent_path();

@@ -80,6 +80,14 @@ class ScriptedHost : public Host {
     void quit() override { quitCalled = true; }
 };
 
+// A text of n characters the alphabet carries, no part of it like its neighbour.
+inline std::string Text(std::size_t n) {
+    std::string s;
+    for (int i = 0; s.size() < n; ++i)
+        s += "Part " + std::to_string(i) + ": ci vediamo alle 10.30 in piazza! ";
+    return s.substr(0, n);
+}
+
 // A fresh folder under the system's temporary folder, removed at the end.
 // The whole of a file, empty when there is none.
 std::string ReadFile(const std::filesystem::path& file);

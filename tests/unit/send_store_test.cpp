@@ -123,6 +123,7 @@ TEST(SentLog, HoldsEachMessageThePhoneTook) {
     rig.click("Command6");
     rig.quiet(kCommandReplyMs);
     EXPECT_EQ(rig.reply("\r\nOK\r\n"), "");  // to the "AT" that puts the line back in step
+    rig.quiet(kSettleMs);                    // which, from a phone that does not echo, is whole
     EXPECT_EQ(rig.host.boxes.size(), 2u);
     EXPECT_FALSE(rig.dir.exists("LogSMS.txt"));
     rig.sendAccepted("first line\r\nsecond line", "+39333");
