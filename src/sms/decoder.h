@@ -32,6 +32,10 @@ struct Sms_Record {
     int concatPart = 0;
     // A status report's TP-MR: the reference the phone gave the message it reports on.
     int reportRef = -1;
+    // The service-centre time stamp (of a DELIVER or a status report, not the discharge time) in
+    // seconds since 1970-01-01 00:00 UTC, its time zone applied; years 00 to 99 are 2000 to 2099.
+    // -1 when it reads as no date and time (a month 0, a semi-octet above 9, ...) or is cut.
+    std::int64_t serviceCentreTime = -1;
 };
 
 // The PDU line of a +CMGR reply, or the empty text when there is none. Any line break (CR LF,

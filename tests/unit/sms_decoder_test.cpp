@@ -164,12 +164,33 @@ TEST(SmsDecoder, CutStatusReportNeverClaimsDelivery) {
     };
     for (const auto& [pdu, status, text, cut] : rows) {
         const Sms_Record r = Decode(pdu);
-        EXPECT_EQ(std::tuple(r.Kind, r.Sender_Number, r.Date_Time, r.Delivery_Status, r.Text,
-                             r.octetsMissing > 0),
-                  std::tuple(SmsKind::StatusReport, "+46708251358", "05/12/05  10.15:30", status,
-                             text, cut))
+        EXPECT_EQ(std::tuple(r.Kind, r.Sender_Number, r.Date_Time, r.serviceCentreTime,
+                             r.Delivery_Status, r.Text, r.octetsMissing > 0),
+                  std::tuple(SmsKind::StatusReport, "+46708251358", "05/12/05  10.15:30",
+                             1133774130, status, text, cut))
             << pdu;
     }
+}
+
+TEST(SmsDecoder, ServiceCentreTimeIsUtcOrMinusOne) {
+    const std::pair<const char*, std::int64_t> rows[] = {
+        {"50215001510340", 1133774130},  // 05/12/05 10.15:30 an hour east: 09.15:30 UTC
+        {"5021500151030A", 1133795730},  // five hours west
+        {"00209200000000", 951782400},   // 2000 is a leap year
+        {"42301000000000", 1709251200},  // so is 2024, before March
+        {"99211332959500", 4102444799},  // the last second of 2099
+        {"10209200000000", -1},          // 2001 is none
+        {"50111300000000", -1},          // November 31
+        {"50310100000000", -1},          // month 13
+        {"50210000000000", -1},          // day 0
+        {"50215042000000", -1},          // hour 24
+        {"50215001510F40", -1},          // a semi-octet above 9
+        {"502150015103A0", -1},          // in the time zone too
+    };
+    const std::string head = "00040B916407281553F80000";
+    for (const auto& [stamp, seconds] : rows)
+        EXPECT_EQ(Decode(head + stamp + "00").serviceCentreTime, seconds) << stamp;
+    EXPECT_EQ(Decode(head + "502150015103").serviceCentreTime, -1);  // cut before the zone
 }
 
 TEST(SmsDecoder, CutPduIsFlagged) {
