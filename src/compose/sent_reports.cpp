@@ -52,13 +52,14 @@ std::vector<SentPart> ParseSentParts(std::string_view fileText) {
 
 int LastMessageReference(std::string_view reply) {
     constexpr std::string_view kTag = "+CMGS:";
+    constexpr int kMaxReference = 255;  // TP-MR is one octet
     const std::size_t at = reply.rfind(kTag);
     if (at == std::string_view::npos) return -1;
     std::size_t i = reply.find_first_not_of(' ', at + kTag.size());
     int value = -1;
-    for (; i < reply.size() && reply[i] >= '0' && reply[i] <= '9' && value < 1000; ++i)
-        value = (value < 0 ? 0 : value * 10) + (reply[i] - '0');
-    return value;
+    for (; i < reply.size() && reply[i] >= '0' && reply[i] <= '9'; ++i)
+        value = std::min((value < 0 ? 0 : value * 10) + (reply[i] - '0'), kMaxReference + 1);
+    return value > kMaxReference ? -1 : value;
 }
 
 void Record_Sent_Parts(Program& p, const SentMessage& sent, std::time_t when) {

@@ -27,7 +27,8 @@ inline constexpr std::size_t kReportTextChars = 40;
 std::string SentPartLine(const SentPart& part);
 std::vector<SentPart> ParseSentParts(std::string_view fileText);
 
-// The reference the phone gave in its last "+CMGS: mr" line of a reply; -1 when there is none.
+// The reference the phone gave in its last "+CMGS: mr" line of a reply; -1 when there is none,
+// and when the number is beyond 255, which no message reference is.
 int LastMessageReference(std::string_view reply);
 
 // The parts of a message the phone took, appended to the file (with a report asked for only).

@@ -123,7 +123,10 @@ std::optional<ErrorResult> ErrorCode(std::string_view line) {
         rest.remove_suffix(1);
     int code = 0;
     const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), code);
-    if (ec == std::errc() && end == rest.data() + rest.size()) return ErrorResult{kind, code};
+    if (ec == std::errc() && end == rest.data() + rest.size()) {
+        if (code < 0 || code > kMaxErrorCode) return std::nullopt;
+        return ErrorResult{kind, code};
+    }
     const auto fromWords =
         kind == ErrorResult::Kind::Cms ? FromWords(kCmsTexts, rest) : FromWords(kCmeTexts, rest);
     if (!fromWords) return std::nullopt;

@@ -48,8 +48,11 @@ struct ListedPdu {
     int index;
     std::string pdu;
 };
+// The largest location an entry may name: the most a record's Id holds.
+inline constexpr int kMaxListedIndex = 32767;
 // The entries of an AT+CMGL reply: each "+CMGL: index,stat,[alpha],length" line at a line start
-// with the PDU line after it. Entries without a PDU line are left out.
+// with the PDU line after it. Entries without a PDU line, or whose index is above
+// kMaxListedIndex, are left out.
 std::vector<ListedPdu> Extract_Listing(std::string_view reply);
 
 // For people pasting by hand: the PDU of a +CMGR reply, or else the first line that begins with

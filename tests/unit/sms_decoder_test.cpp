@@ -66,6 +66,23 @@ TEST(SmsDecoder, ReplyWithoutPduLineHoldsNoPdu) {
             << input;
 }
 
+// Each "+CMGL:" line at a line start with a PDU line after it, its location as the phone wrote it.
+TEST(SmsDecoder, ListingGivesEachEntrysLocationAndPdu) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"AT+CMGL=4\r\r\n+CMGL: 3,1,,23\r\n" + kCiao + "\r\n+CMGL: 12,0,,23\n07\r\n\r\nOK\r\n",
+         "3:" + kCiao + " 12:07 "},
+        // No location, no PDU line, a location past any memory (or past an int): no entry.
+        {"+CMGL: ,1,,23\r\n07\r\n+CMGL: 4,1,,0\r\nOK\r\n", ""},
+        {"+CMGL: 32768,1,,23\r\n07\r\n+CMGL: 4294967297,1,,23\r\n07", ""},
+    };
+    for (const auto& [reply, entries] : rows) {
+        std::string listed;
+        for (const ListedPdu& entry : Extract_Listing(reply))
+            listed += std::to_string(entry.index) + ":" + entry.pdu + " ";
+        EXPECT_EQ(listed, entries) << reply;
+    }
+}
+
 TEST(SmsDecoder, AddressesHoldExactlyTheDigitsTheirLengthSays) {
     const std::string digits = "0B916407281553";  // 11 digits +46708251358, filler half-octet next
     const std::tuple<std::string, std::string, std::string> rows[] = {
