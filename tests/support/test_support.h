@@ -80,6 +80,9 @@ class ScriptedHost : public Host {
     void quit() override { quitCalled = true; }
 };
 
+// Local time is UTC from here on, for the tests that read local times.
+void UseUtc();
+
 // A fresh folder under the system's temporary folder, removed at the end.
 // The whole of a file, empty when there is none.
 std::string ReadFile(const std::filesystem::path& file);
