@@ -25,12 +25,24 @@ void Bouble_Sort(std::vector<Sms_Record>& list) {
 
 namespace {
 
-// The latest part sent from here that a report names, or nothing.
+// The part sent from here that a report is on: of those with its reference and number, the one
+// sent latest at or before the report's time stamp (a part whose time is unreadable counts as
+// the earliest), never one sent later; the latest one when the report's time is unknown.
 const SentPart* ReportedPart(const Sms_Record& report, const std::vector<SentPart>& sent) {
-    for (auto it = sent.rbegin(); it != sent.rend(); ++it)
-        if (it->reference == report.reportRef && SameNumber(it->recipient, report.Sender_Number))
-            return &*it;
-    return nullptr;
+    const SentPart* found = nullptr;
+    std::int64_t foundTime = 0;
+    for (auto it = sent.rbegin(); it != sent.rend(); ++it) {
+        if (it->reference != report.reportRef || !SameNumber(it->recipient, report.Sender_Number))
+            continue;
+        if (report.serviceCentreTime < 0) return &*it;
+        const std::int64_t time = SentTime(it->when);
+        if (time > report.serviceCentreTime + kClockSkewSeconds) continue;
+        if (found == nullptr || time > foundTime) {
+            found = &*it;
+            foundTime = time;
+        }
+    }
+    return found;
 }
 
 // The outcome of the reports on one message: failed when any part failed, pending when any is

@@ -37,13 +37,19 @@ struct ListingTexts {
     std::string missingPart, delivered, pending, failed, unmatched;
 };
 
+// How much the computer's clock and the network's may differ: a report may bear a time up to
+// this much before the message it reports on was sent here.
+inline constexpr std::int64_t kClockSkewSeconds = 120;
+
 // The listing of a sorted list (position 0 left out, entries without text skipped). Parts of a
 // long message (same kind, sender, reference and part count; a part number seen twice starts
 // another message) are one row where its first part read stands: text in part order, a part
 // not read marked, dated by its lowest part. Status reports on one sent message, matched by
-// reference and recipient in `sent` (the latest such part), are one row saying the outcome
-// (failed when any part failed, pending when any is pending) and the start of that message's
-// text; a report that matches none says so.
+// reference and recipient in `sent`, are one row saying the outcome (failed when any part
+// failed, pending when any is pending) and the start of that message's text; a report that
+// matches none says so. A report is on the part that was sent latest at or before its
+// serviceCentreTime (plus kClockSkewSeconds), never on one sent later; on the latest such part
+// when the report's time is unknown.
 std::vector<ListedMessage> Listing(const std::vector<Sms_Record>& sorted,
                                    const std::vector<SentPart>& sent, const ListingTexts& texts);
 

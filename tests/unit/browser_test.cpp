@@ -269,10 +269,11 @@ std::string Part(int ref, int total, int part, const std::string& text,
            Pack_User_Data({5, 0, 3, octet(ref), octet(total), octet(part)}, septets);
 }
 
-// A status report from the network on the message of reference `ref` to +393331234567.
+// A status report from the network on the message of reference `ref` to +393331234567, stamped
+// 06/12/26 12.00:30 UTC.
 std::string Report(int ref, int status) {
     return "079193214305000006" + Byte_To_Hex(static_cast<unsigned>(ref)) + "0C91933313325476" +
-           "5011032000004050110320000040" + Byte_To_Hex(static_cast<unsigned>(status));
+           "6221602100030062216021000300" + Byte_To_Hex(static_cast<unsigned>(status));
 }
 
 // The phone's memory read by the program, with AT+CMGL=4 or location by location, beside the
@@ -327,6 +328,7 @@ TEST(Browser, LongMessagesAreOneRowWhicheverWayTheMemoryIsRead) {
 // A delivery report names the message it reports on by the reference the phone gave its part:
 // the reports on one message are one row saying how it went; one from nowhere says so.
 TEST(Browser, DeliveryReportsTellHowTheirMessageWent) {
+    test::UseUtc();
     const std::string sent =
         "5,+393331234567,2026/12/06 10:00:00,Ci vediamo alle 10\r\n"
         "6,+393331234567,2026/12/06 10:00:00,Ci vediamo alle 10\r\n"
