@@ -1,4 +1,5 @@
-// The listing alone: reports paired with the parts sent from here.
+// The listing alone: the parts of long messages joined, reports paired with the parts sent from
+// here, records no longer on the phone.
 #include <gtest/gtest.h>
 
 #include "browser/sms_list.h"
@@ -12,6 +13,19 @@ namespace {
 
 constexpr std::int64_t kTen = 1796551200;  // 2026/12/06 10:00:00 UTC
 constexpr std::int64_t kNoon = kTen + 7200;
+
+// Part `part` of 2 (reference 0x24) from +393471112223 at location `id`, stamped `time`: a stored
+// SUBMIT, which has no stamp, for -1. Its text is its name.
+Sms_Record Part(int id, const char* name, int part, std::int64_t time) {
+    return {.Id = static_cast<std::int16_t>(id),
+            .Text = name,
+            .Sender_Number = "+393471112223",
+            .Kind = time < 0 ? SmsKind::Submit : SmsKind::Deliver,
+            .concatRef = 0x24,
+            .concatTotal = 2,
+            .concatPart = part,
+            .serviceCentreTime = time};
+}
 
 // A report on reference 5 to +393331234567, stamped `time`, at location `id` (0: not on the phone).
 Sms_Record Report(int id, std::int64_t time, int status) {
@@ -33,6 +47,28 @@ std::string Listed(std::vector<Sms_Record> sorted, const std::vector<SentPart>& 
     return out;
 }
 
+// Users of this program send every two-part message under reference 0x24: each part joins, in
+// the order they were stored, the message whose time stamps are nearest its own.
+TEST(Listing, LongMessagesUnderOneReferenceAreNotJoinedCrosswise) {
+    const struct {
+        std::vector<Sms_Record> sorted;
+        const char* listed;
+    } rows[] = {
+        // B sent right after A, A's second part delayed: stored A1, B1, B2, A2.
+        {{Part(1, "A1", 1, kTen), Part(2, "B1", 1, kTen + 60), Part(3, "B2", 2, kTen + 61),
+          Part(4, "A2", 2, kTen + 900)},
+         "1,4 A1A2\n2,3 B1B2\n"},
+        // As near to one as to the other: the first in location order.
+        {{Part(1, "A1", 1, kTen), Part(3, "X2", 2, kTen + 10), Part(2, "B1", 1, kTen + 20)},
+         "1,3 A1X2\n2 B1[?]\n"},
+        // Stored SUBMITs bear no time: the first in location order, as they are stored together.
+        {{Part(1, "A1", 1, -1), Part(2, "A2", 2, -1), Part(3, "B1", 1, -1), Part(4, "B2", 2, -1)},
+         "1,2 A1A2\n3,4 B1B2\n"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(Listed(row.sorted), row.listed);
+}
+
 // References wrap every 256 sends and some modems restart them at power-on: a report is on the
 // part sent latest before it, allowing for the two clocks, never on one sent after it.
 TEST(Listing, AReportIsTheOutcomeOfThePartSentLatestBeforeIt) {
@@ -50,6 +86,9 @@ TEST(Listing, AReportIsTheOutcomeOfThePartSentLatestBeforeIt) {
         {{Report(1, kNoon - kClockSkewSeconds - 1, 0)}, "1 Ok: Old\n"},
         {{Report(1, kTen - kClockSkewSeconds - 1, 0)}, "1 None (Ok)\n"},
         {{Report(1, -1, 0x20)}, "1 Wait: New\n"},  // no time: the latest part
+        // Reports the phone no longer holds join their message's row, adding no location.
+        {{Report(0, kNoon, 0), Report(2, kNoon, 0x20)}, "2 Wait: New\n"},
+        {{Report(0, kNoon, 0)}, " Ok: New\n"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(Listed(row.sorted, sent), row.listed);
