@@ -2,7 +2,9 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string_view>
+#include <utility>
 
 namespace bsms {
 
@@ -24,5 +26,7 @@ inline constexpr int kMaxErrorCode = 65535;
 // blanks, hyphens and underscores aside: "invalid memory index" is 321). Nothing for any other
 // line, for words neither table holds, or for a number outside 0 to kMaxErrorCode.
 std::optional<ErrorResult> ErrorCode(std::string_view line);
+// The words ErrorCode reads for each code of a kind, as the standards and some phones write them.
+std::span<const std::pair<int, std::string_view>> ErrorWords(ErrorResult::Kind kind);
 
 }  // namespace bsms
