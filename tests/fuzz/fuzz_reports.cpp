@@ -1,5 +1,5 @@
-// Reports.txt with any bytes: only well-formed part and kept-report lines are read, each reads
-// back from the line written for it, and every line the program writes reads back equal.
+// Reports.txt with any bytes: only well-formed part and kept-report lines are read, and every line
+// written, for what was read or for records made of the input's pieces, reads back equal.
 
 #include "compose/sent_reports.h"
 #include "fuzz_support.h"
@@ -9,28 +9,27 @@ using bsms::fuzz::Check;
 
 namespace {
 
-// A field before the last: no comma, no line end (a lone CR may stand in any field).
-bool Field(const std::string& s) {
-    return s.find_first_of(",\n") == std::string::npos;
+// The fields before the last hold no comma, none a line feed (a lone CR may stand in any).
+bool WellFormed(int reference, const std::string& recipient, const std::string& when,
+                const std::string& last) {
+    return reference >= 0 && reference <= 32767 &&
+           recipient.find_first_of(",\n") == std::string::npos &&
+           when.find_first_of(",\n") == std::string::npos && last.find('\n') == std::string::npos;
 }
 
-void CheckPart(const bsms::SentPart& part) {
-    Check(part.reference >= 0 && part.reference <= 32767 && Field(part.recipient) &&
-              Field(part.when) && part.text.find('\n') == std::string::npos,
-          "a part read is well-formed");
-    Check(bsms::ParseSentParts(bsms::SentPartLine(part)) == std::vector{part} &&
-              bsms::ParseKeptReports(bsms::SentPartLine(part)).empty(),
-          "a part line reads back as its part alone");
+void CheckPart(const bsms::SentPart& p) {
+    const std::string line = bsms::SentPartLine(p);
+    Check(WellFormed(p.reference, p.recipient, p.when, p.text) &&
+              bsms::ParseSentParts(line) == std::vector{p} && bsms::ParseKeptReports(line).empty(),
+          "a part is well-formed and reads back from its line alone");
 }
 
-void CheckKept(const bsms::KeptReport& kept) {
-    Check(kept.reference >= 0 && kept.reference <= 32767 && Field(kept.recipient) &&
-              Field(kept.when) && !kept.pdu.empty() &&
-              kept.pdu.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos,
-          "a kept report read is well-formed");
-    Check(bsms::ParseKeptReports(bsms::KeptReportLine(kept)) == std::vector{kept} &&
-              bsms::ParseSentParts(bsms::KeptReportLine(kept)).empty(),
-          "a kept report's line reads back as it alone");
+void CheckKept(const bsms::KeptReport& k) {
+    const std::string line = bsms::KeptReportLine(k);
+    Check(WellFormed(k.reference, k.recipient, k.when, k.pdu) && !k.pdu.empty() &&
+              k.pdu.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos &&
+              bsms::ParseKeptReports(line) == std::vector{k} && bsms::ParseSentParts(line).empty(),
+          "a kept report is well-formed and reads back from its line alone");
 }
 
 }  // namespace
@@ -41,20 +40,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CheckPart(part);
     for (const bsms::KeptReport& kept : bsms::ParseKeptReports(text))
         CheckKept(kept);
-    // What the program writes, from the input's pieces: the first byte the reference, then
-    // recipient, time and text up to 0xFF bytes; the report's PDU the text's bytes in hexadecimal.
-    std::string_view rest = text.substr(std::min<std::size_t>(1, text.size()));
-    std::string pieces[3];
+    // Records as the program writes them: the first byte the reference, then recipient, time and
+    // text up to 0xFF bytes; the report's PDU the text's bytes in hexadecimal.
+    std::string_view rest = text.substr(std::min<std::size_t>(1, size));
+    std::string fields[3];
     for (int k = 0; k < 3; ++k) {
         const std::size_t cut = std::min(rest.find('\xFF'), rest.size());
-        pieces[k] = bsms::fuzz::Without(rest.substr(0, cut), k < 2 ? ",\n" : "\n");
+        fields[k] = bsms::fuzz::Without(rest.substr(0, cut), k < 2 ? ",\n" : "\n");
         rest.remove_prefix(std::min(cut + 1, rest.size()));
     }
     const int reference = size > 0 ? data[0] : 0;
-    CheckPart({reference, pieces[0], pieces[1], pieces[2]});
+    CheckPart({reference, fields[0], fields[1], fields[2]});
     std::string pdu;
-    for (unsigned char c : pieces[2])
+    for (unsigned char c : fields[2])
         pdu += bsms::Byte_To_Hex(c);
-    if (!pdu.empty()) CheckKept({reference, pieces[0], pieces[1], pdu});
+    if (!pdu.empty()) CheckKept({reference, fields[0], fields[1], pdu});
     return 0;
 }
