@@ -184,7 +184,8 @@ double LeadingNumber(std::string_view text) {
 }
 
 long long RoundHalfEven(double value) {
-    if (!std::isfinite(value)) return 0;
+    if (std::isnan(value)) return 0;
+    // Beyond the limit, infinity included (over 308 digits): the limit, which no count reaches.
     constexpr double kLimit = 9.0e18;
     if (value > kLimit) return static_cast<long long>(kLimit);
     if (value < -kLimit) return static_cast<long long>(-kLimit);

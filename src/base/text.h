@@ -30,8 +30,9 @@ std::string Utf8ToCp1252(std::string_view utf8);
 bool InCp1252(char32_t cp);
 
 // The number at the start of a text as the counters and size boxes read it: leading blanks,
-// an optional sign, digits and an optional fraction; 0 when there is none. Rounded to an integer
-// with halves going to the even one.
+// an optional sign, digits and an optional fraction; 0 when there is none, infinite when too
+// long for a double. Rounded to an integer with halves going to the even one, held to +-9e18
+// (infinity too); NaN gives 0.
 double LeadingNumber(std::string_view text);
 long long RoundHalfEven(double value);
 // Counts are 16-bit signed: a value out of range is held at the nearest bound.

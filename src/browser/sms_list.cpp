@@ -1,6 +1,8 @@
 #include "browser/sms_list.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <limits>
 #include <utility>
 
 #include "base/text.h"
@@ -25,12 +27,24 @@ void Bouble_Sort(std::vector<Sms_Record>& list) {
 
 namespace {
 
-// The latest part sent from here that a report names, or nothing.
+// The part sent from here that a report is on: of those with its reference and number, the one
+// sent latest at or before the report's time stamp (a part whose time is unreadable counts as
+// the earliest), never one sent later; the latest one when the report's time is unknown.
 const SentPart* ReportedPart(const Sms_Record& report, const std::vector<SentPart>& sent) {
-    for (auto it = sent.rbegin(); it != sent.rend(); ++it)
-        if (it->reference == report.reportRef && SameNumber(it->recipient, report.Sender_Number))
-            return &*it;
-    return nullptr;
+    const SentPart* found = nullptr;
+    std::int64_t foundTime = 0;
+    for (auto it = sent.rbegin(); it != sent.rend(); ++it) {
+        if (it->reference != report.reportRef || !SameNumber(it->recipient, report.Sender_Number))
+            continue;
+        if (report.serviceCentreTime < 0) return &*it;
+        const std::int64_t time = SentTime(it->when);
+        if (time > report.serviceCentreTime + kClockSkewSeconds) continue;
+        if (found == nullptr || time > foundTime) {
+            found = &*it;
+            foundTime = time;
+        }
+    }
+    return found;
 }
 
 // The outcome of the reports on one message: failed when any part failed, pending when any is
@@ -45,17 +59,102 @@ const std::string& Outcome(const std::vector<int>& statuses, const ListingTexts&
 }
 
 struct Group {
-    ListedMessage message;
+    std::size_t first = 0;                 // its first record's place in the sorted list
     std::vector<const Sms_Record*> parts;  // by part number - 1, for a long message
-    std::vector<int> statuses;             // for the reports on one sent message
+    std::vector<const Sms_Record*> members;
+    std::vector<int> statuses;  // for the reports on one sent message
     const SentPart* sent = nullptr;
 };
 
 bool SameMessage(const Group& g, const Sms_Record& r) {
-    const Sms_Record& first = g.message.record;
+    const Sms_Record& first = *g.members.front();
     return !g.parts.empty() && first.Kind == r.Kind && first.Sender_Number == r.Sender_Number &&
            first.concatRef == r.concatRef && first.concatTotal == r.concatTotal &&
            g.parts[static_cast<std::size_t>(r.concatPart - 1)] == nullptr;
+}
+
+// How far a part's time stamp lies from the nearest of a message's parts; the most there is when
+// either lacks one.
+std::int64_t Distance(const Group& g, const Sms_Record& r) {
+    std::int64_t nearest = std::numeric_limits<std::int64_t>::max();
+    for (const Sms_Record* part : g.members)
+        if (r.serviceCentreTime >= 0 && part->serviceCentreTime >= 0)
+            nearest = std::min(nearest, std::abs(part->serviceCentreTime - r.serviceCentreTime));
+    return nearest;
+}
+
+void Join(Group& g, std::size_t at, const Sms_Record& r) {
+    g.first = std::min(g.first, at);
+    g.members.push_back(&r);
+    if (r.concatRef >= 0) g.parts[static_cast<std::size_t>(r.concatPart - 1)] = &r;
+    if (r.Kind == SmsKind::StatusReport) g.statuses.push_back(r.Delivery_Status);
+}
+
+Group& NewGroup(std::vector<Group>& groups, std::size_t at, const Sms_Record& r) {
+    Group& g = groups.emplace_back();
+    g.first = at;
+    if (r.concatRef >= 0) g.parts.resize(static_cast<std::size_t>(r.concatTotal));
+    return g;
+}
+
+// The parts of long messages, taken in the order the phone stored them (by location): each
+// joins the message that lacks its number and whose parts' time stamps are nearest its own, the
+// first such in location order when that does not decide. So two messages under one reference
+// are not joined crosswise when one's part comes late.
+void JoinParts(const std::vector<Sms_Record>& sorted, std::vector<Group>& groups) {
+    std::vector<std::size_t> stored;
+    for (std::size_t i = 1; i < sorted.size(); ++i)
+        if (!sorted[i].Text.empty() && sorted[i].concatRef >= 0) stored.push_back(i);
+    std::stable_sort(stored.begin(), stored.end(),
+                     [&](std::size_t a, std::size_t b) { return sorted[a].Id < sorted[b].Id; });
+    const std::size_t others = groups.size();
+    for (std::size_t i : stored) {
+        const Sms_Record& r = sorted[i];
+        Group* into = nullptr;
+        std::int64_t nearest = 0;
+        for (std::size_t k = others; k < groups.size(); ++k) {
+            if (!SameMessage(groups[k], r)) continue;
+            const std::int64_t distance = Distance(groups[k], r);
+            if (into == nullptr || distance < nearest) {
+                into = &groups[k];
+                nearest = distance;
+            }
+        }
+        Join(into != nullptr ? *into : NewGroup(groups, i, r), i, r);
+    }
+}
+
+// The row of a group: a long message's text in part order, a part not read marked, dated by its
+// lowest part; the outcome of the reports on one message. Records not on the phone (Id 0) give
+// no location.
+ListedMessage Row(const Group& g, const std::vector<Sms_Record>& sorted,
+                  const ListingTexts& texts) {
+    ListedMessage m;
+    Sms_Record& rec = m.record = sorted[g.first];
+    const auto locate = [&m](const Sms_Record& r) {
+        if (r.Id != 0) m.locations.push_back(r.Id);
+    };
+    if (!g.parts.empty()) {
+        rec.Text.clear();
+        bool dated = false;
+        for (const Sms_Record* part : g.parts) {
+            rec.Text += part ? part->Text : texts.missingPart;
+            if (!part) continue;
+            locate(*part);
+            if (dated) continue;
+            rec.Date_Time = part->Date_Time;
+            rec.Date_Key = part->Date_Key;
+            dated = true;
+        }
+        return m;
+    }
+    for (const Sms_Record* member : g.members)
+        locate(*member);
+    if (rec.Kind == SmsKind::StatusReport) {
+        const std::string& outcome = Outcome(g.statuses, texts);
+        rec.Text = g.sent ? outcome + ": " + g.sent->text : texts.unmatched + " (" + outcome + ")";
+    }
+    return m;
 }
 
 }  // namespace
@@ -65,51 +164,25 @@ std::vector<ListedMessage> Listing(const std::vector<Sms_Record>& sorted,
     std::vector<Group> groups;
     for (std::size_t i = 1; i < sorted.size(); ++i) {
         const Sms_Record& r = sorted[i];
-        if (r.Text.empty()) continue;
+        if (r.Text.empty() || r.concatRef >= 0) continue;
         const SentPart* reported =
             r.Kind == SmsKind::StatusReport ? ReportedPart(r, sent) : nullptr;
-        Group* into = nullptr;
-        for (Group& g : groups) {
-            const bool samePart = r.concatRef >= 0 && SameMessage(g, r);
-            const bool sameSent = reported && g.sent && g.sent->when == reported->when &&
-                                  g.sent->recipient == reported->recipient;
-            if (samePart || sameSent) into = &g;
-            if (into) break;
-        }
-        if (!into) {
-            into = &groups.emplace_back();
-            into->message.record = r;
-            into->sent = reported;
-            if (r.concatRef >= 0) into->parts.resize(static_cast<std::size_t>(r.concatTotal));
-        }
-        into->message.locations.push_back(r.Id);
-        if (r.concatRef >= 0) into->parts[static_cast<std::size_t>(r.concatPart - 1)] = &r;
-        if (r.Kind == SmsKind::StatusReport) into->statuses.push_back(r.Delivery_Status);
+        const auto sameSent = [reported](const Group& g) {
+            return reported && g.sent && g.sent->when == reported->when &&
+                   g.sent->recipient == reported->recipient;
+        };
+        const auto found = std::find_if(groups.begin(), groups.end(), sameSent);
+        Group& g = found != groups.end() ? *found : NewGroup(groups, i, r);
+        g.sent = reported;
+        Join(g, i, r);
     }
+    JoinParts(sorted, groups);
+    std::stable_sort(groups.begin(), groups.end(),
+                     [](const Group& a, const Group& b) { return a.first < b.first; });
     std::vector<ListedMessage> listing;
-    for (Group& g : groups) {
-        Sms_Record& rec = g.message.record;
-        if (!g.parts.empty()) {
-            std::vector<int> locations;
-            rec.Text.clear();
-            bool dated = false;
-            for (const Sms_Record* part : g.parts) {
-                rec.Text += part ? part->Text : texts.missingPart;
-                if (!part) continue;
-                locations.push_back(part->Id);
-                if (dated) continue;
-                rec.Date_Time = part->Date_Time;
-                rec.Date_Key = part->Date_Key;
-                dated = true;
-            }
-            g.message.locations = std::move(locations);
-        } else if (rec.Kind == SmsKind::StatusReport) {
-            const std::string& outcome = Outcome(g.statuses, texts);
-            rec.Text =
-                g.sent ? outcome + ": " + g.sent->text : texts.unmatched + " (" + outcome + ")";
-        }
-        g.message.position = static_cast<int>(listing.size()) + 1;
-        listing.push_back(std::move(g.message));
+    for (const Group& g : groups) {
+        listing.push_back(Row(g, sorted, texts));
+        listing.back().position = static_cast<int>(listing.size());
     }
     return listing;
 }

@@ -25,7 +25,8 @@ std::int16_t HoldSlotCount(long long count);
 void Bouble_Sort(std::vector<Sms_Record>& list);
 
 // One row of the listing: a message, the parts of a long message joined, or the delivery
-// reports on one sent message; the locations it stands for, in part order.
+// reports on one sent message; the locations it stands for, in part order (none for a record
+// not on the phone).
 struct ListedMessage {
     std::vector<int> locations;
     Sms_Record record;
@@ -37,13 +38,23 @@ struct ListingTexts {
     std::string missingPart, delivered, pending, failed, unmatched;
 };
 
-// The listing of a sorted list (position 0 left out, entries without text skipped). Parts of a
-// long message (same kind, sender, reference and part count; a part number seen twice starts
-// another message) are one row where its first part read stands: text in part order, a part
-// not read marked, dated by its lowest part. Status reports on one sent message, matched by
-// reference and recipient in `sent` (the latest such part), are one row saying the outcome
-// (failed when any part failed, pending when any is pending) and the start of that message's
-// text; a report that matches none says so.
+// How much the computer's clock and the network's may differ: a report may bear a time up to
+// this much before the message it reports on was sent here.
+inline constexpr std::int64_t kClockSkewSeconds = 120;
+
+// The listing of a sorted list (position 0 left out, entries without text skipped). A record
+// whose Id is 0 is not on the phone (a kept report, say): it is listed as any other but adds no
+// location, and a row left without one has an empty "Id" cell.
+// Parts of a long message (same kind, sender, reference and part count) are one row where its
+// first part read stands: text in part order, a part not read marked, dated by its lowest part.
+// Parts are joined in location order, each to the message lacking its part number whose parts'
+// time stamps are nearest its own (the first such in location order on a tie or without time
+// stamps), so that two messages under one reference stay apart.
+// Status reports on one sent message are one row saying the outcome (failed when any part
+// failed, pending when any is pending) and the start of that message's text; a report that
+// matches none says so. A report is on the part in `sent` with its reference and recipient that
+// was sent latest at or before the report's serviceCentreTime (plus kClockSkewSeconds), never on
+// one sent later; on the latest such part when the report's time is unknown.
 std::vector<ListedMessage> Listing(const std::vector<Sms_Record>& sorted,
                                    const std::vector<SentPart>& sent, const ListingTexts& texts);
 

@@ -12,12 +12,48 @@ namespace bsms {
 
 namespace {
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsDigits(std::string_view s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), IsDigit);
+}
+
 std::string Digits(std::string_view number) {
     std::string d;
     for (char c : number)
-        if (c >= '0' && c <= '9') d += c;
+        if (IsDigit(c)) d += c;
     return d;
 }
+
+// The lines of a file's text without their line ends, a byte-order mark first passed over.
+std::vector<std::string_view> Lines(std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Splits the three fields before the first three commas off the line, leaving the rest; false
+// when a comma lacks.
+bool TakeFields(std::string_view& line, std::string_view (&fields)[3]) {
+    for (std::string_view& field : fields) {
+        const std::size_t comma = line.find(',');
+        if (comma == std::string_view::npos) return false;
+        field = line.substr(0, comma);
+        line.remove_prefix(comma + 1);
+    }
+    return true;
+}
+
+constexpr std::string_view kKeptTag = "D,";
 
 }  // namespace
 
@@ -27,38 +63,74 @@ std::string SentPartLine(const SentPart& part) {
 }
 
 std::vector<SentPart> ParseSentParts(std::string_view fileText) {
-    if (fileText.starts_with("\xEF\xBB\xBF")) fileText.remove_prefix(3);
     std::vector<SentPart> parts;
-    while (!fileText.empty()) {
-        const std::size_t end = std::min(fileText.find('\n'), fileText.size());
-        std::string_view line = fileText.substr(0, end);
-        fileText.remove_prefix(std::min(end + 1, fileText.size()));
-        if (line.ends_with('\r')) line.remove_suffix(1);
+    for (std::string_view line : Lines(fileText)) {
         std::string_view fields[3];
-        bool whole = true;
-        for (std::string_view& field : fields) {
-            const std::size_t comma = line.find(',');
-            whole = whole && comma != std::string_view::npos;
-            if (!whole) break;
-            field = line.substr(0, comma);
-            line.remove_prefix(comma + 1);
-        }
-        if (!whole || fields[0].empty() || Digits(fields[0]) != fields[0]) continue;
+        if (!TakeFields(line, fields) || !IsDigits(fields[0])) continue;
         parts.push_back({static_cast<int>(LeadingInt16(fields[0])), std::string(fields[1]),
                          std::string(fields[2]), std::string(line)});
     }
     return parts;
 }
 
+std::int64_t SentTime(std::string_view when) {
+    constexpr std::string_view kForm = "dddd/dd/dd dd:dd:dd";
+    if (when.size() != kForm.size()) return -1;
+    for (std::size_t i = 0; i < kForm.size(); ++i)
+        if (kForm[i] == 'd' ? !IsDigit(when[i]) : when[i] != kForm[i]) return -1;
+    const auto number = [when](std::size_t at, std::size_t length) {
+        int value = 0;
+        for (char c : when.substr(at, length))
+            value = value * 10 + (c - '0');
+        return value;
+    };
+    std::tm t{};
+    t.tm_year = number(0, 4) - 1900;
+    t.tm_mon = number(5, 2) - 1;
+    t.tm_mday = number(8, 2);
+    t.tm_hour = number(11, 2);
+    t.tm_min = number(14, 2);
+    t.tm_sec = number(17, 2);
+    t.tm_isdst = -1;  // summer time as the date has it
+    const int day = t.tm_mday;
+    if (t.tm_mon < 0 || t.tm_mon > 11 || day < 1 || t.tm_hour > 23 || t.tm_min > 59 ||
+        t.tm_sec > 59)
+        return -1;
+    const std::time_t seconds = std::mktime(&t);
+    // mktime carries a day past the month's end into the next month.
+    return seconds == -1 || t.tm_mday != day ? -1 : static_cast<std::int64_t>(seconds);
+}
+
+std::string KeptReportLine(const KeptReport& report) {
+    return std::string(kKeptTag) + std::to_string(report.reference) + "," + report.recipient + "," +
+           report.when + "," + report.pdu + "\r\n";
+}
+
+std::vector<KeptReport> ParseKeptReports(std::string_view fileText) {
+    std::vector<KeptReport> reports;
+    for (std::string_view line : Lines(fileText)) {
+        if (!line.starts_with(kKeptTag)) continue;
+        line.remove_prefix(kKeptTag.size());
+        std::string_view fields[3];
+        if (!TakeFields(line, fields) || !IsDigits(fields[0]) || line.empty() ||
+            line.find_first_not_of("0123456789ABCDEFabcdef") != std::string_view::npos)
+            continue;
+        reports.push_back({static_cast<int>(LeadingInt16(fields[0])), std::string(fields[1]),
+                           std::string(fields[2]), std::string(line)});
+    }
+    return reports;
+}
+
 int LastMessageReference(std::string_view reply) {
     constexpr std::string_view kTag = "+CMGS:";
+    constexpr int kMaxReference = 255;  // TP-MR is one octet
     const std::size_t at = reply.rfind(kTag);
     if (at == std::string_view::npos) return -1;
     std::size_t i = reply.find_first_not_of(' ', at + kTag.size());
     int value = -1;
-    for (; i < reply.size() && reply[i] >= '0' && reply[i] <= '9' && value < 1000; ++i)
-        value = (value < 0 ? 0 : value * 10) + (reply[i] - '0');
-    return value;
+    for (; i < reply.size() && IsDigit(reply[i]); ++i)
+        value = std::min((value < 0 ? 0 : value * 10) + (reply[i] - '0'), kMaxReference + 1);
+    return value > kMaxReference ? -1 : value;
 }
 
 void Record_Sent_Parts(Program& p, const SentMessage& sent, std::time_t when) {

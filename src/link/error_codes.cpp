@@ -98,8 +98,7 @@ std::string Folded(std::string_view words) {
     return out;
 }
 
-template <std::size_t N>
-std::optional<int> FromWords(const std::array<Entry, N>& table, std::string_view words) {
+std::optional<int> FromWords(std::span<const Entry> table, std::string_view words) {
     const std::string folded = Folded(words);
     for (const auto& [code, text] : table)
         if (Folded(text) == folded) return code;
@@ -123,11 +122,18 @@ std::optional<ErrorResult> ErrorCode(std::string_view line) {
         rest.remove_suffix(1);
     int code = 0;
     const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), code);
-    if (ec == std::errc() && end == rest.data() + rest.size()) return ErrorResult{kind, code};
-    const auto fromWords =
-        kind == ErrorResult::Kind::Cms ? FromWords(kCmsTexts, rest) : FromWords(kCmeTexts, rest);
+    if (ec == std::errc() && end == rest.data() + rest.size()) {
+        if (code < 0 || code > kMaxErrorCode) return std::nullopt;
+        return ErrorResult{kind, code};
+    }
+    const auto fromWords = FromWords(ErrorWords(kind), rest);
     if (!fromWords) return std::nullopt;
     return ErrorResult{kind, *fromWords};
+}
+
+std::span<const std::pair<int, std::string_view>> ErrorWords(ErrorResult::Kind kind) {
+    if (kind == ErrorResult::Kind::Cms) return kCmsTexts;
+    return kCmeTexts;
 }
 
 }  // namespace bsms

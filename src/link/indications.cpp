@@ -10,18 +10,24 @@ namespace bsms {
 
 namespace {
 
-// The values of one "(...)" group of a test answer: "0-2", "0,2" and mixes of both.
+// The values of one "(...)" group of a test answer: "0-2", "0,2" and mixes of both. A setting
+// takes one digit, so a longer number reads as 10, which offers nothing: however many digits the
+// phone sends, nothing overflows.
 std::vector<int> Values(std::string_view group) {
+    constexpr int kBeyond = 10;
+    const auto number = [&](std::size_t& i) {
+        int value = -1;
+        for (; i < group.size() && group[i] >= '0' && group[i] <= '9'; ++i)
+            value = std::min((value < 0 ? 0 : value * 10) + (group[i] - '0'), kBeyond);
+        return value;
+    };
     std::vector<int> values;
     std::size_t i = 0;
     while (i < group.size()) {
-        int from = -1, to = -1;
-        for (; i < group.size() && group[i] >= '0' && group[i] <= '9'; ++i)
-            from = (from < 0 ? 0 : from * 10) + (group[i] - '0');
-        if (i < group.size() && group[i] == '-')
-            for (++i; i < group.size() && group[i] >= '0' && group[i] <= '9'; ++i)
-                to = (to < 0 ? 0 : to * 10) + (group[i] - '0');
-        for (int v = from; from >= 0 && v <= std::max(from, to) && v < 10; ++v)
+        const int from = number(i);
+        int to = -1;
+        if (i < group.size() && group[i] == '-') to = number(++i);
+        for (int v = from; from >= 0 && v <= std::max(from, to) && v < kBeyond; ++v)
             values.push_back(v);
         if (i < group.size()) ++i;  // a comma, or what the phone put there
     }

@@ -263,24 +263,52 @@ int LeadingValue(int first, int second) {
     return second > 9 ? first : first * 10 + second;
 }
 
+// Seconds since 1970 of a time stamp's seven octets, its zone applied, or -1 when they are no
+// date and time. Years 00 to 99 are 2000 to 2099, where every fourth year is a leap year, so the
+// days are counted here and no library or time zone of this computer takes part.
+std::int64_t EpochSeconds(const int (&octets)[tp::kTimeStampOctets]) {
+    static constexpr int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    static constexpr int kLimits[] = {99, 12, 31, 23, 59, 59};
+    int v[6];
+    for (int i = 0; i < 6; ++i) {
+        const int tens = octets[i] & 0x0F, units = octets[i] >> 4;
+        v[i] = tens * 10 + units;
+        if (tens > 9 || units > 9 || v[i] > kLimits[i]) return -1;
+    }
+    const int year = v[0], month = v[1], day = v[2];
+    const int leapDay = year % 4 == 0 && month == 2 ? 1 : 0;
+    if (month < 1 || day < 1 || day > kMonthDays[month - 1] + leapDay) return -1;
+    const int zone = octets[6];
+    if (zone >> 4 > 9) return -1;
+    const int quarters = (zone & tp::kZoneTensMask) * 10 + (zone >> 4);
+    std::int64_t days = 10957 + 365 * year + (year + 3) / 4 + day - 1;  // 10957: 1970 to 2000
+    for (int m = 1; m < month; ++m)
+        days += kMonthDays[m - 1] + (m == 2 && year % 4 == 0 ? 1 : 0);
+    const std::int64_t local = days * 86400 + v[3] * 3600 + v[4] * 60 + v[5];
+    return local - ((zone & tp::kZoneNegative) != 0 ? -quarters : quarters) * 900;
+}
+
 // A service-centre time stamp as "DD/MM/YY  hh.mm:ss"; the time zone is not shown. Each octet
-// shows its semi-octets swapped, whatever they are.
-void ReadTimeStamp(OctetReader& r, std::string& dateTime, double* dateKey) {
+// shows its semi-octets swapped, whatever they are. `epoch` gets EpochSeconds, -1 when cut.
+void ReadTimeStamp(OctetReader& r, std::string& dateTime, double* dateKey, std::int64_t* epoch) {
+    const std::size_t missingBefore = r.missing();
+    int octets[tp::kTimeStampOctets];
+    for (int& octet : octets)
+        octet = r.octet();
     int v[6];
     char f[6][2];
     for (int i = 0; i < 6; ++i) {
-        const int octet = r.octet();
-        f[i][0] = kHexDigits[octet & 0x0F];
-        f[i][1] = kHexDigits[octet >> 4];
-        v[i] = LeadingValue(octet & 0x0F, octet >> 4);
+        f[i][0] = kHexDigits[octets[i] & 0x0F];
+        f[i][1] = kHexDigits[octets[i] >> 4];
+        v[i] = LeadingValue(octets[i] & 0x0F, octets[i] >> 4);
     }
-    r.skip(1);
     const char shown[] = {f[2][0], f[2][1], '/', f[1][0], f[1][1], '/', f[0][0], f[0][1], ' ', ' ',
                           f[3][0], f[3][1], '.', f[4][0], f[4][1], ':', f[5][0], f[5][1]};
     dateTime.assign(shown, sizeof shown);
     if (dateKey != nullptr)
         *dateKey =
             v[0] * 1000.0 + v[1] * 31.0 + v[2] + (v[3] * 3600.0 + v[4] * 60.0 + v[5]) / 100000.0;
+    if (epoch != nullptr) *epoch = r.missing() == missingBefore ? EpochSeconds(octets) : -1;
 }
 
 void SkipValidity(OctetReader& r, int firstOctet) {
@@ -300,9 +328,9 @@ void SkipValidity(OctetReader& r, int firstOctet) {
 void DecodeStatusReport(OctetReader& r, int firstOctet, Sms_Record& rec) {
     rec.reportRef = r.octet();
     rec.Sender_Number = ReadAddress(r);
-    ReadTimeStamp(r, rec.Date_Time, &rec.Date_Key);
+    ReadTimeStamp(r, rec.Date_Time, &rec.Date_Key, &rec.serviceCentreTime);
     std::string discharge;
-    ReadTimeStamp(r, discharge, nullptr);
+    ReadTimeStamp(r, discharge, nullptr, nullptr);
     // A report cut before its status says nothing about the delivery.
     const bool whole = r.missing() == 0 && r.left() > 0;
     rec.Delivery_Status = whole ? r.octet() : tp::kStatusUnknown;
@@ -381,7 +409,7 @@ Sms_Record Decode_Sms_Deliver(std::string_view pdu, const std::vector<std::strin
             rec.Sender_Number = ReadAddress(r);
             r.skip(1);  // protocol identifier
             const int dcs = r.octet();
-            ReadTimeStamp(r, rec.Date_Time, &rec.Date_Key);
+            ReadTimeStamp(r, rec.Date_Time, &rec.Date_Key, &rec.serviceCentreTime);
             rec.Text = ReadUserData(r, hasHeader, dcs, rec);
             break;
         }

@@ -32,6 +32,10 @@ struct Sms_Record {
     int concatPart = 0;
     // A status report's TP-MR: the reference the phone gave the message it reports on.
     int reportRef = -1;
+    // The service-centre time stamp (of a DELIVER or a status report, not the discharge time) in
+    // seconds since 1970-01-01 00:00 UTC, its time zone applied; years 00 to 99 are 2000 to 2099.
+    // -1 when it reads as no date and time (a month 0, a semi-octet above 9, ...) or is cut.
+    std::int64_t serviceCentreTime = -1;
 };
 
 // The PDU line of a +CMGR reply, or the empty text when there is none. Any line break (CR LF,
@@ -44,8 +48,11 @@ struct ListedPdu {
     int index;
     std::string pdu;
 };
+// The largest location an entry may name: the most a record's Id holds.
+inline constexpr int kMaxListedIndex = 32767;
 // The entries of an AT+CMGL reply: each "+CMGL: index,stat,[alpha],length" line at a line start
-// with the PDU line after it. Entries without a PDU line are left out.
+// with the PDU line after it. Entries without a PDU line, or whose index is above
+// kMaxListedIndex, are left out.
 std::vector<ListedPdu> Extract_Listing(std::string_view reply);
 
 // For people pasting by hand: the PDU of a +CMGR reply, or else the first line that begins with

@@ -55,13 +55,10 @@ std::vector<ListedPdu> Extract_Listing(std::string_view reply) {
         p += kTag.size();
         if (!lineStart) continue;
         std::size_t i = reply.find_first_not_of(' ', p);
-        int index = 0;
-        bool digits = false;
-        for (; i < reply.size() && reply[i] >= '0' && reply[i] <= '9' && index < 100000; ++i) {
-            index = index * 10 + (reply[i] - '0');
-            digits = true;
-        }
-        if (!digits) continue;
+        int index = -1;
+        for (; i < reply.size() && reply[i] >= '0' && reply[i] <= '9'; ++i)
+            index = std::min((index < 0 ? 0 : index * 10) + (reply[i] - '0'), kMaxListedIndex + 1);
+        if (index < 0 || index > kMaxListedIndex) continue;
         // The PDU stands on the line after the header.
         std::size_t q = reply.find_first_of("\r\n", i);
         q = q == std::string_view::npos ? q : reply.find_first_not_of("\r\n", q);

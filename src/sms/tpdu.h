@@ -32,6 +32,9 @@ inline constexpr int kDcsUcs2Flash = 0x18;     // UCS2, class 0
 inline constexpr int kValidityLongest = 0xFF;  // relative format: 63 weeks
 
 inline constexpr std::size_t kTimeStampOctets = 7;
+// The time zone octet, semi-octets swapped: quarters of an hour, the tens in bits 0-2 and the
+// sign in bit 3 (set: west of Greenwich).
+inline constexpr int kZoneTensMask = 0x07, kZoneNegative = 0x08;
 inline constexpr std::size_t kMaxUserDataOctets = 140;
 inline constexpr std::size_t kMaxSeptets = 160;
 inline constexpr std::size_t kMaxUdl = 255;  // TP-UDL is one octet

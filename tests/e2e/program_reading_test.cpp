@@ -36,11 +36,12 @@ TEST(ProgramReads, TheScanListsWhatTheListingLists) {
     EXPECT_TRUE(scans.program->listingRefused);
 }
 
-// Five parts sent with a report asked for: the network's reports, stored by the phone, are read
-// as one row saying the message was delivered; a message arriving meanwhile is read in.
+// Five parts sent with a report asked for: the network's reports, stored by the phone and
+// stamped now, are read as one row saying the message was delivered; a message arriving
+// meanwhile (stamped later still, so listed last and shown) is read in.
 TEST(ProgramReads, ReportsTellTheSentMessageDeliveredAndArrivalsComeIn) {
     ProgramOnSim rig(
-        {"--set", "arrival from=+393400000001 time=25/02/01,09:00:00+04 text=\"Appena arrivato\""});
+        {"--set", "arrival from=+393400000001 time=99/02/01,09:00:00+04 text=\"Appena arrivato\""});
     rig.form1().menu("Mn_Ricevuta").click();
     rig.compose(test::Text(760));
     ASSERT_TRUE(rig.send()) << rig.received();

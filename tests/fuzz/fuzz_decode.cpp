@@ -17,6 +17,11 @@ void CheckRecord(std::string_view pdu, const bsms::Sms_Record& r) {
         Check(bsms::fuzz::ValidUtf8(*s), "every text is valid UTF-8");
     Check(r.Delivery_Status >= -1 && r.Delivery_Status <= 255, "TP-ST is one octet or unknown");
     Check(r.Kind != bsms::SmsKind::Empty || r.Text.empty(), "the empty record has no text");
+    // 2000-01-01 to 2099-12-31, each up to 19 h 45 min off by its zone.
+    Check(r.serviceCentreTime == -1 ||
+              (r.serviceCentreTime >= 946684800 - 71100 &&
+               r.serviceCentreTime <= 4102444799 + 71100 && r.Kind != bsms::SmsKind::Submit),
+          "a time stamp is one of 2000 to 2099, and a stored SUBMIT has none");
     if (r.Kind != bsms::SmsKind::StatusReport) return;
     // A status comes from the report itself: more octets after it change nothing. An unknown
     // one is a report that lacked it.

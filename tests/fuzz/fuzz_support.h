@@ -2,6 +2,7 @@
 // fed from the input, and a desktop that answers every box and window at once from the input.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -29,6 +30,26 @@ inline std::string_view Text(const std::uint8_t* data, std::size_t size) {
 
 inline bool ValidUtf8(std::string_view s) {
     return U32ToUtf8(Utf8ToU32(s)) == s;
+}
+
+inline bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The number whose digits start at `at`, as far as they go, held at `most`; `at` moves past them.
+inline long Number(std::string_view s, std::size_t& at, long most) {
+    long value = 0;
+    for (; at < s.size() && IsDigit(s[at]); ++at)
+        value = std::min(value * 10 + (s[at] - '0'), most);
+    return value;
+}
+
+// The text without the bytes `drop` names: a field as a file line can hold it.
+inline std::string Without(std::string_view s, std::string_view drop) {
+    std::string out;
+    for (char c : s)
+        if (drop.find(c) == std::string_view::npos) out += c;
+    return out;
 }
 
 class Port : public CommPort {

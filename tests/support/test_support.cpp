@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -57,6 +58,11 @@ TempFolder::~TempFolder() {
 
 void TempFolder::write(const std::string& name, const std::string& bytes) const {
     std::ofstream(path_ / name, std::ios::binary) << bytes;
+}
+
+void UseUtc() {
+    setenv("TZ", "UTC", 1);
+    tzset();
 }
 
 std::string ReadFile(const std::filesystem::path& file) {

@@ -88,6 +88,9 @@ inline std::string Text(std::size_t n) {
     return s.substr(0, n);
 }
 
+// Local time is UTC from here on, for the tests that read local times.
+void UseUtc();
+
 // A fresh folder under the system's temporary folder, removed at the end.
 // The whole of a file, empty when there is none.
 std::string ReadFile(const std::filesystem::path& file);

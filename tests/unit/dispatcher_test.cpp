@@ -71,6 +71,7 @@ TEST(ErrorCodes, WordsReadLikeTheirNumbers) {
         {"+CME ERROR:10", ErrorResult{K::Cme, 10}},
         {"+CMS ERROR: the cat sat on the SIM", std::nullopt},  // words no table holds
         {"+CMS ERROR: 32x", std::nullopt},
+        {"+CMS ERROR: -5", std::nullopt},  // no code is negative
         {"ERROR", std::nullopt},
     };
     for (const auto& [line, code] : rows)
@@ -91,6 +92,7 @@ TEST(Indications, AreAskedForAsThePhoneOffersThem) {
         {"+CNMI: (0,1),(0-3),(0),(0)", "1,1,0,0"},            // four values, no reports
         {"+CNMI: (0-2),(0-9),(0),(1-9),(0)", "2,1,0,2,0"},    // ranges up to the last digit
         {"+CNMI: (0-2),(0),(0),(0),(0)", ""},                 // no announced messages
+        {"+CNMI: (2),(4294967297),(0)", ""},  // a number too long for an int offers nothing
         {"OK", ""},
     };
     for (const auto& [offered, setting] : offers)

@@ -182,11 +182,11 @@ TEST(SentReports, KeepTheReferencesOfEachPartTakenAndPairAReportGivenWhole) {
     rig.reply("\r\n+CMS ERROR: 38\r\n");
     EXPECT_EQ(rig.dir.read("Reports.txt"), file);
 
-    rig.port.arrive(
+    rig.port.arrive(  // stamped in 2099: after the send, whenever the test runs
         "\r\n+CDS: 25\r\n0791932143050000"
         "06CB"
         "0C91933313325476"
-        "5011032000004050110320000040"
+        "9921133295950099211332959500"
         "00\r\n");
     EXPECT_EQ(rig.form1()["StatusBar1"].panel(6),
               "Delivery report: Delivered: " + std::string(40, 'r'));

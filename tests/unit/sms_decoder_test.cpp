@@ -66,6 +66,15 @@ TEST(SmsDecoder, ReplyWithoutPduLineHoldsNoPdu) {
             << input;
 }
 
+// A location past what a record holds, or past an int, is no entry: the phone's number is
+// never read cut to a smaller one.
+TEST(SmsDecoder, ListingLeavesOutLocationsNoRecordHolds) {
+    const std::vector<ListedPdu> entries = Extract_Listing(
+        "+CMGL: 32767,1,,23\r\n07\r\n+CMGL: 32768,1,,23\r\n07\r\n+CMGL: 4294967297,1,,0\r\n07");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].index, 32767);
+}
+
 TEST(SmsDecoder, AddressesHoldExactlyTheDigitsTheirLengthSays) {
     const std::string digits = "0B916407281553";  // 11 digits +46708251358, filler half-octet next
     const std::tuple<std::string, std::string, std::string> rows[] = {
@@ -164,12 +173,33 @@ TEST(SmsDecoder, CutStatusReportNeverClaimsDelivery) {
     };
     for (const auto& [pdu, status, text, cut] : rows) {
         const Sms_Record r = Decode(pdu);
-        EXPECT_EQ(std::tuple(r.Kind, r.Sender_Number, r.Date_Time, r.Delivery_Status, r.Text,
-                             r.octetsMissing > 0),
-                  std::tuple(SmsKind::StatusReport, "+46708251358", "05/12/05  10.15:30", status,
-                             text, cut))
+        EXPECT_EQ(std::tuple(r.Kind, r.Sender_Number, r.Date_Time, r.serviceCentreTime,
+                             r.Delivery_Status, r.Text, r.octetsMissing > 0),
+                  std::tuple(SmsKind::StatusReport, "+46708251358", "05/12/05  10.15:30",
+                             1133774130, status, text, cut))
             << pdu;
     }
+}
+
+TEST(SmsDecoder, ServiceCentreTimeIsUtcOrMinusOne) {
+    const std::pair<const char*, std::int64_t> rows[] = {
+        {"50215001510340", 1133774130},  // 05/12/05 10.15:30 an hour east: 09.15:30 UTC
+        {"5021500151030A", 1133795730},  // five hours west
+        {"00209200000000", 951782400},   // 2000 is a leap year
+        {"42301000000000", 1709251200},  // so is 2024, before March
+        {"99211332959500", 4102444799},  // the last second of 2099
+        {"10209200000000", -1},          // 2001 is none
+        {"50111300000000", -1},          // November 31
+        {"50310100000000", -1},          // month 13
+        {"50210000000000", -1},          // day 0
+        {"50215042000000", -1},          // hour 24
+        {"50215001510F40", -1},          // a semi-octet above 9
+        {"502150015103A0", -1},          // in the time zone too
+    };
+    const std::string head = "00040B916407281553F80000";
+    for (const auto& [stamp, seconds] : rows)
+        EXPECT_EQ(Decode(head + stamp + "00").serviceCentreTime, seconds) << stamp;
+    EXPECT_EQ(Decode(head + "502150015103").serviceCentreTime, -1);  // cut before the zone
 }
 
 TEST(SmsDecoder, CutPduIsFlagged) {

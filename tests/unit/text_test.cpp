@@ -19,5 +19,12 @@ TEST(Cp1252, EveryByteSurvivesTheRoundTripAndNothingElsePassesForOne) {
     EXPECT_TRUE(InCp1252(0x160));
 }
 
+// Counts and locations are 16-bit: a number too long even for a double is held at the bound.
+TEST(LeadingInt16, HoldsAnyNumberAtTheNearestBound) {
+    const std::string nines(400, '9');
+    EXPECT_EQ(LeadingInt16(nines), 32767);
+    EXPECT_EQ(LeadingInt16("-" + nines), -32768);
+}
+
 }  // namespace
 }  // namespace bsms

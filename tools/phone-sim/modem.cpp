@@ -381,8 +381,10 @@ std::string Modem::FinishPdu(bool cancelled) {
 std::string Modem::Report(int reference) {
     const auto facts = ReadSubmitFacts(pdu_);
     if (!facts || !facts->reportWanted || cfg_.reportStatus < 0) return {};
-    const std::string pdu = BuildStatusReport(cfg_.serviceCentre, reference, facts->destination,
-                                              Timestamp{}, cfg_.reportStatus);
+    // Stamped now, so that the report reads as coming after the message it is on.
+    const std::string pdu =
+        BuildStatusReport(cfg_.serviceCentre, reference, facts->destination,
+                          LocalTimestamp(std::time(nullptr)), cfg_.reportStatus);
     const std::vector<std::string> cnmi = SplitArgs(cnmi_);
     const std::string ds = cnmi.size() > 3 ? cnmi[3] : "0";
     if (ds == "1")

@@ -214,6 +214,18 @@ std::optional<Timestamp> ParseTimestamp(std::string_view text) {
     return t;
 }
 
+Timestamp LocalTimestamp(std::time_t when) {
+    std::tm local{};
+    localtime_r(&when, &local);
+    return {local.tm_year % 100,
+            local.tm_mon + 1,
+            local.tm_mday,
+            local.tm_hour,
+            local.tm_min,
+            local.tm_sec,
+            static_cast<int>(local.tm_gmtoff / 900)};
+}
+
 namespace {
 
 void PushTime(Bytes& pdu, const Timestamp& t) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,9 @@ struct Timestamp {
 };
 // "yy/MM/dd,hh:mm:ss+zz" as AT+CCLK writes it, zz in quarters of an hour.
 std::optional<Timestamp> ParseTimestamp(std::string_view text);
+// A moment in this computer's local time, its zone (tm_gmtoff) in quarters of an hour, as a
+// network stamps what it hands on.
+Timestamp LocalTimestamp(std::time_t when);
 
 enum class Coding { Auto, Gsm7, Ucs2 };
 
