@@ -35,9 +35,10 @@ void CommandQueue::pump() {
     if (inFlight_ || !open_()) return;
     // At once after a time-out, so that a late answer is thrown away before anyone waits for
     // the line; after an "AT" left unanswered, once something is to be written and the line has
-    // settled: an "AT" written while a late answer still comes would be taken for that one.
+    // been quiet for as long as a command is given: an "AT" written while the phone still sends
+    // what it owed would be taken for answered by that.
     const bool resync = outOfStep_ && (std::exchange(resyncDue_, false) ||
-                                       (!queue_.empty() && idleMs_ >= kSettleMs));
+                                       (!queue_.empty() && idleMs_ >= kCommandReplyMs));
     if (outOfStep_ && !resync) return;
     if (!resync && queue_.empty()) return;
     // The owner taking an answer may still write its next step.

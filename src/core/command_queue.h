@@ -17,7 +17,7 @@ namespace bsms {
 inline constexpr int kCommandReplyMs = 10000;
 inline constexpr int kPduReplyMs = 60000;
 // How long the line must stay quiet before it is taken to have settled: an answer to "AT" from a
-// phone that does not echo is then complete, and a line out of step may be put back in step.
+// phone that does not echo is then complete.
 inline constexpr int kSettleMs = 1000;
 
 // Who writes a command and takes its answer.
