@@ -182,6 +182,13 @@ void WireOwners(Program& p) {
         return true;
     };
 
+    // Reports are read and deleted unasked: a time-out or a cut is not the user's business.
+    OwnerHandlers& reports = p.handlers(Owner::Reports);
+    reports.answer = [&p](const Command& c, const std::string& answer) {
+        return Reports_Answer(p, c, answer);
+    };
+    reports.noAnswer = [](const Command&, bool) { return true; };
+
     OwnerHandlers& indications = p.handlers(Owner::Indications);
     indications.answer = [&p](const Command&, const std::string& answer) {
         Indications_Reply(p, answer);

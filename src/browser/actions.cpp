@@ -8,6 +8,7 @@
 #include "browser/form5.h"
 #include "browser/sms_list.h"
 #include "compose/editor.h"
+#include "compose/sent_reports.h"
 #include "core/files.h"
 #include "core/program.h"
 
@@ -38,32 +39,41 @@ bool WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
 
 namespace {
 
+// A row's message as it was when the user pressed a button, with the PDUs of the reports on it
+// that Reports.txt keeps (a listing made meanwhile renumbers those).
+struct MarkedRow {
+    ListedMessage message;
+    std::vector<std::string> keptPdus;
+};
+
 // Asks, then deletes `marked` (the message of a row as it was when the user pressed the
 // button): each of its locations goes from the phone once the line is free, and its row from the
 // grid, wherever a listing made meanwhile (a new message read in while the question was open)
 // put it. With no data row marked, the grid is left with its header row alone.
-void AskAndDelete(Program& p, const std::optional<ListedMessage>& marked, const std::string& text) {
+void AskAndDelete(Program& p, const std::optional<MarkedRow>& row, const std::string& text) {
     BrowserWindow& w = Browser(p);
     const std::string question = p.texts[MsgId::Ask_Delete_Message] + "\r   - " + text;
     if (p.Box(question, kDeleteTitle, MsgIcon::Exclamation, MsgButtons::OkCancel, 1) !=
         MsgResult::Ok)
         return;
     Control& grid = w["Grid1"];
-    if (!marked) {
+    if (!row) {
         grid.setRows(1);
         w.listed.clear();
     } else {
+        const ListedMessage* marked = &row->message;
         for (int location : marked->locations)
             Delete_Location(p, location);
         // Gone from the phone: never listed again, whatever those locations hold later.
         w.forget(marked->locations);
-        const auto row = std::find_if(w.listed.begin(), w.listed.end(), [&](const auto& m) {
+        if (!Forget_Kept_Reports(p, row->keptPdus)) Report_Save_Failed(p, p.folder / kReportsFile);
+        const auto at = std::find_if(w.listed.begin(), w.listed.end(), [&](const auto& m) {
             return m.locations == marked->locations && m.record.Text == marked->record.Text &&
                    m.record.Date_Time == marked->record.Date_Time;
         });
-        if (row != w.listed.end()) {
-            const int r = static_cast<int>(row - w.listed.begin()) + 1;
-            w.listed.erase(row);
+        if (at != w.listed.end()) {
+            const int r = static_cast<int>(at - w.listed.begin()) + 1;
+            w.listed.erase(at);
             if (grid.rows() == 2)
                 grid.setRows(1);
             else
@@ -81,21 +91,26 @@ void AskAndDelete(Program& p, const std::optional<ListedMessage>& marked, const 
 }
 
 // The message of the current row, when it is a data row.
-std::optional<ListedMessage> Marked(BrowserWindow& w) {
+std::optional<MarkedRow> Marked(BrowserWindow& w) {
     const ListedMessage* m = w.messageOfRow(DataRow(w));
-    return m ? std::optional<ListedMessage>(*m) : std::nullopt;
+    if (m == nullptr) return std::nullopt;
+    MarkedRow row{*m, {}};
+    for (int k : m->kept)
+        if (static_cast<std::size_t>(k) < w.keptReports.size())
+            row.keptPdus.push_back(w.keptReports[static_cast<std::size_t>(k)].pdu);
+    return row;
 }
 
 }  // namespace
 
 void Form5_Save_Click(Program& p) {
     BrowserWindow& w = Browser(p);
-    const std::optional<ListedMessage> marked = Marked(w);
+    const std::optional<MarkedRow> marked = Marked(w);
     if (!marked) return;
     const std::optional<std::string> file =
         p.host.saveFileDialog({p.saveDialogTitle, kSaveFilter, kSaveFilterText, true});
     if (!file) return;
-    const Sms_Record& entry = marked->record;
+    const Sms_Record& entry = marked->message.record;
     const std::string bytes = SavedMessageBytes(entry.Sender_Number, entry.Date_Time, entry.Text);
     if (!WriteBytes(*file, bytes)) {
         Report_Save_Failed(p, *file);

@@ -5,6 +5,7 @@
 #include "browser/sms_list.h"
 #include "compose/sent_reports.h"
 #include "core/program.h"
+#include "link/dispatcher.h"
 
 namespace bsms {
 
@@ -28,26 +29,66 @@ void Notice(Program& p, MsgId text, const std::string& filling) {
     (*p.Form1)["StatusBar1"].setPanel(kNoticePanel, notice);
 }
 
+// Keeps a report in Reports.txt, beside the part it reports on, and tells its outcome; false when
+// the file cannot be written.
+bool KeepReport(Program& p, const Sms_Record& report, const std::string& pdu) {
+    const std::vector<SentPart> sent = Sent_Parts(p);
+    const SentPart* part = ReportedPart(report, sent);
+    const KeptReport kept = part ? KeptReport{part->reference, part->recipient, part->when, pdu}
+                                 : KeptReport{report.reportRef, report.Sender_Number, "", pdu};
+    if (!Keep_Report(p, kept)) return false;
+    const std::vector<Sms_Record> list{Sms_Record{}, report};
+    const std::vector<ListedMessage> paired =
+        Listing(list, sent,
+                {p.texts[MsgId::Part_Missing], p.texts[MsgId::Report_Delivered],
+                 p.texts[MsgId::Report_Pending], p.texts[MsgId::Report_Failed],
+                 p.texts[MsgId::Report_Unmatched]});
+    if (!paired.empty()) Notice(p, MsgId::Report_Arrived, paired.front().record.Text);
+    return true;
+}
+
+std::string Hex(std::string_view pdu) {
+    std::string hex(pdu);
+    for (char& c : hex)
+        if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
+    return hex;
+}
+
 }  // namespace
 
 void Take_Indication(Program& p, const std::string& line, const std::string& reportLine) {
+    const std::vector<std::string>& picker = (*p.Form1)["Combo2"].items();
     if (line.starts_with("+CDS:")) {
-        const Sms_Record report = Decode_Sms_Deliver(reportLine, (*p.Form1)["Combo2"].items());
+        const Sms_Record report = Decode_Sms_Deliver(reportLine, picker);
         if (report.Kind != SmsKind::StatusReport) return;
-        const std::vector<Sms_Record> list{Sms_Record{}, report};
-        const std::vector<ListedMessage> paired =
-            Listing(list, Sent_Parts(p),
-                    {p.texts[MsgId::Part_Missing], p.texts[MsgId::Report_Delivered],
-                     p.texts[MsgId::Report_Pending], p.texts[MsgId::Report_Failed],
-                     p.texts[MsgId::Report_Unmatched]});
-        if (!paired.empty()) Notice(p, MsgId::Report_Arrived, paired.front().record.Text);
+        if (KeepReport(p, report, Hex(reportLine))) Browser_Report_Kept(p, 0);
         return;
     }
     const auto [memory, location] = StoredAt(line);
     if (location < 1) return;
+    const bool where = memory.empty() || memory == "SM" || memory == "MT";
+    if (line.starts_with("+CDSI:")) {
+        // Read where messages are read: what is there is taken only when it is a report.
+        if ((where || memory == "SR") && !p.line.has(Owner::Reports, location))
+            p.Send(CommandLine(Owner::Reports, "AT+CMGR=" + std::to_string(location), location));
+        return;
+    }
     Notice(p, MsgId::New_Message_At, std::to_string(location));
     // The browser reads "MT", which begins with the SIM's locations.
-    if (memory.empty() || memory == "SM" || memory == "MT") Browser_New_Message(p, location);
+    if (where) Browser_New_Message(p, location);
+}
+
+bool Reports_Answer(Program& p, const Command& command, const std::string& answer) {
+    const int location = command.tag;
+    if (!command.bytes.starts_with("AT+CMGR=") || HasErrorResult(answer)) return true;
+    const std::string pdu = Extract_Pdu(answer);
+    const Sms_Record report = Decode_Sms_Deliver(pdu, (*p.Form1)["Combo2"].items());
+    // Anything else there is the user's, and stays.
+    if (report.Kind != SmsKind::StatusReport || !KeepReport(p, report, Hex(pdu))) return true;
+    // Kept: the phone's memory is freed for the messages to come.
+    p.Send(CommandLine(Owner::Reports, "AT+CMGD=" + std::to_string(location), location));
+    Browser_Report_Kept(p, location);
+    return true;
 }
 
 }  // namespace bsms

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/command_queue.h"
+
 namespace bsms {
 
 class Program;
@@ -11,10 +13,15 @@ class Program;
 // The main window's notice panel for them: the sixth of its status bar.
 inline constexpr int kNoticePanel = 6;
 
-// A "+CMTI:", "+CDSI:" or "+CDS:" line (with the report's line for the last): the notice panel
-// tells the user, without a box; a report given whole is paired with the message it reports on;
-// a message or report stored where the browser reads is read in by an open browser once it is
-// idle. Writes nothing to the phone itself.
+// A "+CMTI:", "+CDSI:" or "+CDS:" line (with the report's line for the last). A new message is
+// told in the notice panel, without a box, and read in by an open browser once the line is
+// free. A report is kept in Reports.txt, paired with the message it reports on, and its outcome
+// told: one given whole at once, one stored by the phone once it has been read from there.
 void Take_Indication(Program& p, const std::string& line, const std::string& reportLine);
+
+// The answers to the reads of stored reports: a report is kept, then deleted from the phone (so
+// that reports do not fill its memory); anything else is left where it is. Errors are nothing
+// the user asked about: all are taken here.
+bool Reports_Answer(Program& p, const Command& command, const std::string& answer);
 
 }  // namespace bsms

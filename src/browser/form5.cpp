@@ -78,11 +78,22 @@ void ListMessages(Program& p) {
     BrowserWindow& w = Browser(p);
     for (const char* name : {"Command7", "Command3", "Command4"})
         w[name].setEnabled(true);
-    // A read that was under way when the user deleted a message may bring it back.
+    // A read that was under way when the user deleted a message may bring it back; a report
+    // being kept is listed from the file.
     for (Sms_Record& entry : w.Sms_List)
-        if (entry.Id > 0 && p.line.has(Owner::BrowserDelete, entry.Id)) entry = Sms_Record{};
+        if (entry.Id > 0 &&
+            (p.line.has(Owner::BrowserDelete, entry.Id) || p.line.has(Owner::Reports, entry.Id)))
+            entry = Sms_Record{};
     Bouble_Sort(w.Sms_List);
-    w.listed = Listing(w.Sms_List, Sent_Parts(p), TextsOf(p));
+    std::vector<Sms_Record> all = w.Sms_List;
+    w.keptReports = Kept_Reports(p);
+    const std::vector<std::string>& picker = (*p.Form1)["Combo2"].items();
+    for (std::size_t i = 0; i < w.keptReports.size() && i < INT16_MAX; ++i) {
+        Sms_Record& report = all.emplace_back(Decode_Sms_Deliver(w.keptReports[i].pdu, picker));
+        report.Id = static_cast<std::int16_t>(-static_cast<int>(i) - 1);
+    }
+    Bouble_Sort(all);
+    w.listed = Listing(all, Sent_Parts(p), TextsOf(p));
     std::vector<std::vector<std::string>> rows;
     for (const ListedMessage& m : w.listed)
         rows.push_back(GridRow(m));
@@ -334,6 +345,13 @@ void Browser_New_Message(Program& p, int location) {
     if (!w.shown() || !(w.shownOnce || p.line.has(Owner::BrowserRead))) return;
     if (p.line.has(Owner::BrowserArrival, location)) return;
     Ask(p, Owner::BrowserArrival, "AT+CMGR=" + std::to_string(location), location);
+}
+
+void Browser_Report_Kept(Program& p, int location) {
+    BrowserWindow& w = Browser(p);
+    if (!w.shown() || !w.shownOnce) return;
+    if (location > 0) w.forget({location});
+    ListMessages(p);
 }
 
 void Delete_Location(Program& p, int location) {

@@ -35,6 +35,8 @@ class BrowserWindow : public Window {
     std::vector<Sms_Record> Sms_List;
     std::int16_t Read_Index = 0;
     std::vector<ListedMessage> listed;  // what the grid lists, row k at index k - 1
+    // The reports Reports.txt kept when the grid was listed: a row's `kept` names them.
+    std::vector<KeptReport> keptReports;
     // "Leggi SMS" was pressed before the phone answered the choice of memory: read before it, the
     // first location would be given that answer.
     bool readWanted = false;
@@ -81,6 +83,9 @@ bool Browser_No_Answer(Program& p, const Command& command, bool cutOff);
 // A new message at `location` (announced by the phone): read and added to the listing when the
 // browser is open and has listed, once its read is through.
 void Browser_New_Message(Program& p, int location);
+// A report kept in Reports.txt (and, when it was read from `location`, deleted there): an open
+// browser that has listed lists it from the file.
+void Browser_Report_Kept(Program& p, int location);
 
 // One step of the read loop (Command1): the first empties the list and asks for the whole memory
 // with "AT+CMGL=4", or, from a phone that refused that since the port opened, for location 1;
@@ -107,8 +112,8 @@ void Form5_Exit_Click(Program& p);
 // Command5: saves the current row's message to a file the user chooses, then deletes that same
 // message when Check1 is ticked. A file that cannot be written is reported.
 // Command7 asks, then deletes the message of the row marked when it was pressed from the phone
-// (each of its locations, once the line is free), the grid and the list; the row then current is
-// shown.
+// (each of its locations, once the line is free), the grid and the list, and the reports on it
+// Reports.txt keeps; the row then current is shown.
 void Form5_Save_Click(Program& p);
 // Deletes one location from the phone once the line is free; a refusal is reported.
 void Delete_Location(Program& p, int location);

@@ -27,26 +27,6 @@ void Bouble_Sort(std::vector<Sms_Record>& list) {
 
 namespace {
 
-// The part sent from here that a report is on: of those with its reference and number, the one
-// sent latest at or before the report's time stamp (a part whose time is unreadable counts as
-// the earliest), never one sent later; the latest one when the report's time is unknown.
-const SentPart* ReportedPart(const Sms_Record& report, const std::vector<SentPart>& sent) {
-    const SentPart* found = nullptr;
-    std::int64_t foundTime = 0;
-    for (auto it = sent.rbegin(); it != sent.rend(); ++it) {
-        if (it->reference != report.reportRef || !SameNumber(it->recipient, report.Sender_Number))
-            continue;
-        if (report.serviceCentreTime < 0) return &*it;
-        const std::int64_t time = SentTime(it->when);
-        if (time > report.serviceCentreTime + kClockSkewSeconds) continue;
-        if (found == nullptr || time > foundTime) {
-            found = &*it;
-            foundTime = time;
-        }
-    }
-    return found;
-}
-
 // The outcome of the reports on one message: failed when any part failed, pending when any is
 // still on its way (or its report lacks the status), delivered when all were.
 const std::string& Outcome(const std::vector<int>& statuses, const ListingTexts& texts) {
@@ -125,14 +105,15 @@ void JoinParts(const std::vector<Sms_Record>& sorted, std::vector<Group>& groups
 }
 
 // The row of a group: a long message's text in part order, a part not read marked, dated by its
-// lowest part; the outcome of the reports on one message. Records not on the phone (Id 0) give
-// no location.
+// lowest part; the outcome of the reports on one message. Records not on the phone (Id 0 or
+// less) give no location.
 ListedMessage Row(const Group& g, const std::vector<Sms_Record>& sorted,
                   const ListingTexts& texts) {
     ListedMessage m;
     Sms_Record& rec = m.record = sorted[g.first];
     const auto locate = [&m](const Sms_Record& r) {
-        if (r.Id != 0) m.locations.push_back(r.Id);
+        if (r.Id > 0) m.locations.push_back(r.Id);
+        if (r.Id < 0) m.kept.push_back(-r.Id - 1);
     };
     if (!g.parts.empty()) {
         rec.Text.clear();
@@ -158,6 +139,23 @@ ListedMessage Row(const Group& g, const std::vector<Sms_Record>& sorted,
 }
 
 }  // namespace
+
+const SentPart* ReportedPart(const Sms_Record& report, const std::vector<SentPart>& sent) {
+    const SentPart* found = nullptr;
+    std::int64_t foundTime = 0;
+    for (auto it = sent.rbegin(); it != sent.rend(); ++it) {
+        if (it->reference != report.reportRef || !SameNumber(it->recipient, report.Sender_Number))
+            continue;
+        if (report.serviceCentreTime < 0) return &*it;
+        const std::int64_t time = SentTime(it->when);
+        if (time > report.serviceCentreTime + kClockSkewSeconds) continue;
+        if (found == nullptr || time > foundTime) {
+            found = &*it;
+            foundTime = time;
+        }
+    }
+    return found;
+}
 
 std::vector<ListedMessage> Listing(const std::vector<Sms_Record>& sorted,
                                    const std::vector<SentPart>& sent, const ListingTexts& texts) {

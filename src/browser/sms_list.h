@@ -29,6 +29,7 @@ void Bouble_Sort(std::vector<Sms_Record>& list);
 // not on the phone).
 struct ListedMessage {
     std::vector<int> locations;
+    std::vector<int> kept;  // the records not on the phone it stands for: n for an Id of -n - 1
     Sms_Record record;
     int position = 0;  // "Progr.": its place in the listing, from 1
 };
@@ -43,8 +44,9 @@ struct ListingTexts {
 inline constexpr std::int64_t kClockSkewSeconds = 120;
 
 // The listing of a sorted list (position 0 left out, entries without text skipped). A record
-// whose Id is 0 is not on the phone (a kept report, say): it is listed as any other but adds no
-// location, and a row left without one has an empty "Id" cell.
+// whose Id is 0 or less is not on the phone (a kept report, say): it is listed as any other but
+// adds no location, and a row left without one has an empty "Id" cell; an Id of -n - 1 adds n
+// to the row's `kept`.
 // Parts of a long message (same kind, sender, reference and part count) are one row where its
 // first part read stands: text in part order, a part not read marked, dated by its lowest part.
 // Parts are joined in location order, each to the message lacking its part number whose parts'
@@ -57,6 +59,10 @@ inline constexpr std::int64_t kClockSkewSeconds = 120;
 // one sent later; on the latest such part when the report's time is unknown.
 std::vector<ListedMessage> Listing(const std::vector<Sms_Record>& sorted,
                                    const std::vector<SentPart>& sent, const ListingTexts& texts);
+// The part sent from here that a report is on: of those with its reference and number, the one
+// sent latest at or before the report's time stamp (plus kClockSkewSeconds), never one sent
+// later; the latest one when the report's time is unknown; none when no part matches.
+const SentPart* ReportedPart(const Sms_Record& report, const std::vector<SentPart>& sent);
 
 // The locations of a row as its "Id" cell shows them: "4", or "4,5" for a joined message.
 std::string LocationsText(const std::vector<int>& locations);

@@ -133,6 +133,26 @@ int LastMessageReference(std::string_view reply) {
     return value > kMaxReference ? -1 : value;
 }
 
+namespace {
+
+// The file's text in UTF-8: it is Windows-1252 as the other files, or UTF-8 behind a mark once
+// a text needed it.
+std::string ReportsText(const Program& p) {
+    std::ifstream in(p.folder / kReportsFile, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return bytes.starts_with("\xEF\xBB\xBF") ? bytes.substr(3) : Cp1252ToUtf8(bytes);
+}
+
+bool WriteReports(const Program& p, const std::string& utf8) {
+    const std::u32string all = Utf8ToU32(utf8);
+    const bool narrow = std::all_of(all.begin(), all.end(), InCp1252);
+    // ReplaceFile writes Windows-1252: the mark and the UTF-8 bytes go through it unchanged.
+    return ReplaceFile(p.folder / kReportsFile,
+                       narrow ? utf8 : Cp1252ToUtf8("\xEF\xBB\xBF" + utf8));
+}
+
+}  // namespace
+
 void Record_Sent_Parts(Program& p, const SentMessage& sent, std::time_t when) {
     if (!sent.statusReport || sent.references.empty()) return;
     std::tm local{};
@@ -144,24 +164,40 @@ void Record_Sent_Parts(Program& p, const SentMessage& sent, std::time_t when) {
     for (int reference : sent.references)
         lines += SentPartLine(
             {reference, sent.recipient, stamp, CharPrefix(firstLine, kReportTextChars)});
-    const std::filesystem::path file = p.folder / kReportsFile;
-    std::ifstream in(file, std::ios::binary);
-    const std::string old{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    in.close();
-    // Windows-1252 as the other files, or UTF-8 behind a mark once a text needs it.
-    const std::string utf8 = (old.starts_with("\xEF\xBB\xBF") ? old.substr(3) : Cp1252ToUtf8(old));
-    const std::u32string all = Utf8ToU32(utf8 + lines);
-    const std::string content = utf8 + lines;
-    if (std::all_of(all.begin(), all.end(), InCp1252))
-        ReplaceFile(file, content);
-    else
-        ReplaceFile(file, Cp1252ToUtf8("\xEF\xBB\xBF" + content));
+    WriteReports(p, ReportsText(p) + lines);
 }
 
 std::vector<SentPart> Sent_Parts(const Program& p) {
-    std::ifstream in(p.folder / kReportsFile, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return ParseSentParts(bytes.starts_with("\xEF\xBB\xBF") ? bytes : Cp1252ToUtf8(bytes));
+    return ParseSentParts(ReportsText(p));
+}
+
+std::vector<KeptReport> Kept_Reports(const Program& p) {
+    return ParseKeptReports(ReportsText(p));
+}
+
+bool Keep_Report(const Program& p, const KeptReport& report) {
+    std::string text = ReportsText(p);
+    for (const KeptReport& kept : ParseKeptReports(text))
+        if (kept.pdu == report.pdu) return true;
+    if (!text.empty() && !text.ends_with('\n')) text += "\r\n";
+    return WriteReports(p, text + KeptReportLine(report));
+}
+
+bool Forget_Kept_Reports(const Program& p, const std::vector<std::string>& pdus) {
+    const std::string text = ReportsText(p);
+    std::string kept;
+    bool changed = false;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size() - 1) + 1;
+        const std::string_view line = std::string_view(text).substr(at, end - at);
+        const std::vector<KeptReport> report = ParseKeptReports(line);
+        const bool gone =
+            !report.empty() && std::find(pdus.begin(), pdus.end(), report[0].pdu) != pdus.end();
+        if (!gone) kept += line;
+        changed = changed || gone;
+        at = end;
+    }
+    return !changed || WriteReports(p, kept);
 }
 
 bool SameNumber(std::string_view a, std::string_view b) {

@@ -60,6 +60,13 @@ void Record_Sent_Parts(Program& p, const SentMessage& sent, std::time_t when);
 // The parts the file holds; none when there is no file.
 std::vector<SentPart> Sent_Parts(const Program& p);
 
+// The reports the file keeps; none when there is no file.
+std::vector<KeptReport> Kept_Reports(const Program& p);
+// Adds a report to the file unless it keeps that one already; false when it cannot be written.
+bool Keep_Report(const Program& p, const KeptReport& report);
+// Removes the kept reports with these PDUs; false when the file cannot be written.
+bool Forget_Kept_Reports(const Program& p, const std::vector<std::string>& pdus);
+
 // Whether two numbers are the same subscriber: their digits alike, or one ending in the other's
 // last nine (the national and the international spelling).
 bool SameNumber(std::string_view a, std::string_view b);

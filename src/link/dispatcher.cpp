@@ -273,6 +273,7 @@ void ReportRefusal(Program& p, const std::string& answer) {
     if (const std::string extended = ExtendedErrorLine(answer); !extended.empty()) {
         text += '\r';
         text += extended;
+        if (extended == "+CMS ERROR: 322") text += "\r" + p.texts[MsgId::Memory_Full];
     }
     p.Box(text, p.texts[MsgId::Title_Error], MsgIcon::Critical);
 }
@@ -331,7 +332,8 @@ std::size_t EndOfAnswerTo(InFlight& f, bool phoneEchoes) {
     if (f.command.end == AnswerEnd::PromptOrFinal && HasPromptEnding(ReplyView(f.answer))) {
         // A line of the phone's own may already follow the prompt: it is no part of the answer.
         std::size_t mark = f.answer.size();
-        while ((mark = f.answer.rfind('>', mark - 1)) > 0 && !IsBreak(f.answer[mark - 1])) {}
+        while ((mark = f.answer.rfind('>', mark - 1)) > 0 && !IsBreak(f.answer[mark - 1])) {
+        }
         return std::min(f.answer.size(), mark + (f.answer.compare(mark, 2, "> ") == 0 ? 2 : 1));
     }
     return EndOfFirstResult(f.answer, f.judged);

@@ -7,6 +7,8 @@
 // seed BSMS_SEED on; BSMS_SEED alone replays that one schedule.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <deque>
@@ -18,6 +20,7 @@
 #include "app/form1.h"
 #include "app/startup.h"
 #include "browser/form5.h"
+#include "compose/sent_reports.h"
 #include "link/reply_timer.h"
 #include "modem.h"
 #include "scenario.h"
@@ -153,6 +156,7 @@ struct World {
     void check();
     void checkGrid();
     void checkSends();
+    std::string pduAt(int location);
     std::string decodedAt(int location);
 };
 
@@ -212,7 +216,17 @@ void World::written(const std::string& bytes) {
     const bool bookRead = bytes.starts_with("AT+CPB") || bytes == "AT+CSCS=?\r";
     if (bookRead && !f3().shown() && !program->st.Phonebook_Download)
         fail("the closed phonebook window reads: " + bytes);
-    if (bytes.starts_with("AT+CMGD=")) {
+    const Owner owner = program->line.inFlight()->command.owner;
+    if (bytes.starts_with("AT+CMGD=") && owner == Owner::Reports) {
+        const int k = std::atoi(bytes.c_str() + 8);
+        const std::string pdu = pduAt(k);
+        const auto kept = ParseKeptReports(dir.read(kReportsFile));
+        if (pdu.empty() || Decode_Sms_Deliver(pdu, {}).Kind != SmsKind::StatusReport)
+            fail("deleted location " + std::to_string(k) + ", which holds no report");
+        else if (std::none_of(kept.begin(), kept.end(),
+                              [&](const auto& r) { return r.pdu == pdu; }))
+            fail("deleted the report at " + std::to_string(k) + " before keeping it");
+    } else if (bytes.starts_with("AT+CMGD=")) {
         const int k = std::atoi(bytes.c_str() + 8);
         const auto it = toDelete.find(k);
         if (it == toDelete.end())
@@ -225,7 +239,7 @@ void World::written(const std::string& bytes) {
     }
     lastTraffic = now;
     steps.push_back("  written: " + ::testing::PrintToString(bytes.substr(0, 24)) + " by " +
-                    std::to_string(static_cast<int>(program->line.inFlight()->command.owner)));
+                    std::to_string(static_cast<int>(owner)));
     if (!resync && std::exchange(nextLost, false)) return;  // the phone never heard it
     const std::string out = phone->Receive(bytes, now);
     const std::size_t answer = AnswerLength(out);
@@ -267,6 +281,11 @@ void World::deliver(std::size_t n) {
 }
 
 void World::tick() {
+    // A phone says what it has to say without long pauses: only a late answer waits.
+    if (!pending.empty() && now >= std::max(holdUntil, lastTraffic + kTick)) {
+        deliver(pending.size());
+        steps.push_back("the phone's text comes");
+    }
     now += kTick;
     f1()["Timer2"].tick();
     if (now % 1000 == 0) f1()["Timer1"].tick();
@@ -403,12 +422,20 @@ void World::step() {
     check();
 }
 
-std::string World::decodedAt(int location) {
+std::string World::pduAt(int location) {
     const auto& stores = phone->config().stores;
     const int sim = stores.at("SM").capacity;
     const auto& store = stores.at(location > sim ? "ME" : "SM");
     const auto it = store.slots.find(location > sim ? location - sim : location);
-    return it == store.slots.end() ? "<empty>" : Decode_Sms_Deliver(it->second.pdu, {}).Text;
+    std::string pdu = it == store.slots.end() ? "" : it->second.pdu;
+    for (char& c : pdu)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return pdu;
+}
+
+std::string World::decodedAt(int location) {
+    const std::string pdu = pduAt(location);
+    return pdu.empty() ? "<empty>" : Decode_Sms_Deliver(pdu, {}).Text;
 }
 
 // Every row stands for what its locations hold.
