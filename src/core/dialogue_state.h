@@ -15,6 +15,9 @@ struct JobState {
     bool active = false;
     JobStep step = JobStep::Idle;
     int part = 0;  // 1 to 5 while a step is set
+    // Another dialogue was started while this part's PDU was on its way: the job ends once the
+    // phone has answered it.
+    bool endsWithThisPart = false;
     void start() {
         active = true;
         step = JobStep::WaitPrompt;

@@ -49,11 +49,27 @@ std::string Program::StringParameter(const std::string& value) const {
 }
 
 void Program::EndDialogues() {
-    line.drop(IsDialogue);
+    // A PDU on its way is the phone's to send: its answer still goes to the send or store, which
+    // ends there, so that a part the phone took is told and counted.
+    const InFlight* f = line.inFlight();
+    const bool pduOnLine = f != nullptr && !f->dropped && f->command.owner == Owner::SendStore &&
+                           !f->command.bytes.starts_with("AT");
+    const auto ends = [pduOnLine](Owner o) {
+        return IsDialogue(o) && !(pduOnLine && o == Owner::SendStore);
+    };
+    line.drop(ends);
     // Told while the flags still say where each stood.
     for (int k = 0; k < kOwnerCount; ++k)
-        if (IsDialogue(static_cast<Owner>(k)) && owners[k].ended) owners[k].ended();
+        if (ends(static_cast<Owner>(k)) && owners[k].ended) owners[k].ended();
+    const DialogueState before = st;
     st.Reset_Dialogue_Flags();
+    if (!pduOnLine) return;
+    st.Send_Job = before.Send_Job;
+    st.Store_Job = before.Store_Job;
+    st.Sent_Confirm_Pending = before.Sent_Confirm_Pending;
+    st.sending = before.sending;
+    st.Send_Job.endsWithThisPart = st.Send_Job.active;
+    st.Store_Job.endsWithThisPart = st.Store_Job.active;
 }
 
 MsgResult Program::Box(const std::string& text, const std::string& title, MsgIcon icon,

@@ -59,6 +59,7 @@ void Time_Out(Program& p) {
 }
 
 void Line_Closed(Program& p) {
+    p.unfinishedLine.clear();  // the rest of it will never come
     if (!p.line.busy()) return;
     std::vector<Command> cut, kept;
     if (p.line.inFlight() != nullptr) {

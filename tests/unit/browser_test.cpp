@@ -271,6 +271,41 @@ TEST(Browser, DeliveryReportsTellHowTheirMessageWent) {
               "2 Consegnato: Ci vediamo alle 10");
 }
 
+// A report the phone stores is read, kept in Reports.txt and deleted there, never told as a new
+// message; what else is stored is left alone, and a report given whole is kept alike. The
+// listing shows what the file keeps, on no location; deleting that row forgets it.
+TEST(Browser, ReportsAreKeptOffThePhoneAndListedFromTheFile) {
+    test::UseUtc();
+    BrowserRig rig(true);
+    const std::string part = "5,+393331234567,2026/12/06 12:00:00,Ci vediamo alle 10\r\n";
+    rig.dir.write("Reports.txt", part);
+    const std::string report =
+        "079193214305000006050C919333133254766221602100030062216021000300"
+        "00";
+    EXPECT_EQ(rig.reply("\r\n+CDSI: \"SM\",2\r\n"), "AT+CMGR=2\r");
+    EXPECT_EQ(rig.reply(Read(report)), "AT+CMGD=2\r");
+    const std::string kept = part + "D,5,+393331234567,2026/12/06 12:00:00," + report + "\r\n";
+    EXPECT_EQ(rig.dir.read("Reports.txt"), kept);
+    EXPECT_EQ(rig.form1()["StatusBar1"].panel(6),
+              "Rapporto di consegna: Consegnato: Ci vediamo alle 10");
+    EXPECT_EQ(rig.reply("\r\nOK\r\n"), "");
+    EXPECT_EQ(rig.reply("\r\n+CDSI: \"SM\",3\r\n"), "AT+CMGR=3\r");
+    EXPECT_EQ(rig.reply(Read(kCiao)), "");
+    rig.reply("\r\n+CDS: 25\r\n" + report + "\r\n");  // the same report, given whole
+    EXPECT_EQ(rig.dir.read("Reports.txt"), kept);
+    EXPECT_EQ(rig.form1()["StatusBar1"].panel(6).find("Nuovo"), std::string::npos);
+
+    rig.click("Command1");
+    rig.reply("\r\n+CMGL: 3,1,,23\r\n" + kCiao + "\r\n\r\nOK\r\n");
+    EXPECT_EQ(rig.grid().cell(2, 1) + " " + Browser(*rig.program).entryOfRow(2).Text,
+              " Consegnato: Ci vediamo alle 10");
+    rig.select(2);
+    rig.host.answers = {MsgResult::Ok};
+    EXPECT_EQ(rig.click("Command7"), "");
+    EXPECT_EQ(rig.dir.read("Reports.txt"), part);
+    EXPECT_EQ(rig.rows(), "1|3|Anna (3331234567)|05/12/05  10.15:30|+391234500000\n");
+}
+
 // A listing refused is read location by location, and so from then on; a new message the phone
 // announces is read in once the browser is idle after a read, and the main window says so.
 TEST(Browser, ARefusedListingTurnsToTheScanAndNewMessagesAreReadIn) {

@@ -185,6 +185,9 @@ TEST(Dispatcher, AnErrorEndsEveryDialogueAndShowsThePhonesLine) {
     const std::pair<const char*, const char*> rows[] = {
         {"AT+CSCA?\r\r\nERROR\r\n", "Command didn't accept by mobile"},
         {"AT+CMGS=23\r\r\n+CMS ERROR: 304\r\n", "Command didn't accept by mobile\r+CMS ERROR: 304"},
+        {"\r\n+CMS ERROR: 322\r\n",
+         "Command didn't accept by mobile\r+CMS ERROR: 322\rThe mobile's message memory is full: "
+         "delete some messages to receive new ones."},
     };
     for (const auto& [reply, text] : rows) {
         DispatchRig rig;
