@@ -153,11 +153,17 @@ void WireOwners(Program& p) {
     // The main window's dialogues: Continue_Send_Store reads their answers.
     for (const Owner owner : {Owner::Probe, Owner::ServiceCentre, Owner::SendStore}) {
         OwnerHandlers& h = p.handlers(owner);
-        h.answer = [&p](const Command&, const std::string& answer) {
+        h.answer = [&p](const Command& c, const std::string& answer) {
+            if (c.tag == kEndedSendPart) {
+                Ended_Send_Answered(p, answer, false);
+                return true;  // that send is over: nothing of it is reported as an error
+            }
             Continue_Send_Store(p, answer);
             return false;
         };
-        h.noAnswer = [&p](const Command&, bool cutOff) {
+        h.noAnswer = [&p](const Command& c, bool cutOff) {
+            if (c.tag == kEndedSendPart)
+                return Ended_Send_Answered(p, std::nullopt, !cutOff) || cutOff;
             const bool told = Send_Cut_Off(p, !cutOff);
             p.st.Reset_Dialogue_Flags();
             return told || cutOff;

@@ -1,6 +1,5 @@
 #include "compose/continuation.h"
 
-#include "compose/send.h"
 #include "compose/sent_reports.h"
 
 #include "core/program.h"
@@ -46,10 +45,6 @@ bool Advance(Program& p, JobState& job, const char* command, bool raisesConfirm,
         }
         if (parts[k].Part_User_Data.empty()) {
             finish();
-        } else if (job.endsWithThisPart) {
-            if (raisesConfirm) Send_Cut_Off(p, false);
-            job.clear();
-            p.st.sending.reset();
         } else {
             p.Send(PartCommand(command, parts[k].Part_Length, false));
             job.step = JobStep::WaitPrompt;

@@ -1,10 +1,13 @@
 #include "compose/send.h"
 
+#include <utility>
+
 #include "compose/continuation.h"
 #include "compose/editor.h"
 #include "compose/sent_log.h"
 #include "compose/sent_reports.h"
 #include "core/program.h"
+#include "link/dispatcher.h"
 #include "link/settings_files.h"
 
 namespace bsms {
@@ -28,26 +31,22 @@ void WriteFirstCommand(Program& p, const char* command) {
     p.Send(PartCommand(command, p.Pdu_Parts.parts[0].Part_Length, true));
 }
 
-// How many parts of the message being sent the phone took, in words; empty when it took none
-// (or the job is no send).
-std::string PartsTakenText(const Program& p) {
-    const std::optional<SentMessage>& sent = p.st.sending;
-    if (!sent || sent->taken == 0 || !(p.st.Send_Job.active || p.st.Sent_Confirm_Pending))
-        return {};
-    std::string text = p.texts[MsgId::Parts_Taken];
-    text.replace(text.find("%1"), 2, std::to_string(sent->taken));
-    text.replace(text.find("%2"), 2, std::to_string(sent->parts));
-    return text;
-}
-
 // A send ended before the phone took its last part: the parts that went are counted and their
-// references kept, so that the user neither counts nor sends them twice; the log keeps whole
-// messages only.
-void CountPartsTaken(Program& p) {
-    SentMessage sent = *p.st.sending;
-    p.st.sending.reset();
+// references kept, so that the user neither counts nor sends them twice, and a box says how many
+// of how many went; the log keeps whole messages only.
+bool TellPartsTaken(Program& p, const SentMessage& sent, bool unanswered) {
+    if (sent.taken == 0) return false;
+    std::string text = p.texts[MsgId::Parts_Taken];
+    text.replace(text.find("%1"), 2, std::to_string(sent.taken));
+    text.replace(text.find("%2"), 2, std::to_string(sent.parts));
     Add_Sent(p, sent.taken);
     Record_Sent_Parts(p, sent, std::time(nullptr));
+    if (unanswered) {
+        text = p.texts[MsgId::No_Answer] + "\r" + text;
+        p.line.silenceTold = true;
+    }
+    p.Box(text, p.texts[MsgId::Title_Error], MsgIcon::Critical);
+    return true;
 }
 
 }  // namespace
@@ -89,14 +88,21 @@ void Command6_Click(Program& p) {
 }
 
 bool Send_Cut_Off(Program& p, bool unanswered) {
-    std::string text = PartsTakenText(p);
-    if (text.empty()) return false;
-    CountPartsTaken(p);
-    if (unanswered) {
-        text = p.texts[MsgId::No_Answer] + "\r" + text;
-        p.line.silenceTold = true;
+    if (!p.st.sending || !(p.st.Send_Job.active || p.st.Sent_Confirm_Pending)) return false;
+    return TellPartsTaken(p, *std::exchange(p.st.sending, std::nullopt), unanswered);
+}
+
+bool Ended_Send_Answered(Program& p, const std::optional<std::string>& answer, bool unanswered) {
+    std::optional<SentMessage> sent = std::exchange(p.st.endingSend, std::nullopt);
+    if (!sent) return false;
+    if (answer && HasOkEnding(*answer) && !HasErrorResult(*answer)) {
+        ++sent->taken;
+        if (sent->statusReport) sent->references.push_back(LastMessageReference(*answer));
     }
-    p.Box(text, p.texts[MsgId::Title_Error], MsgIcon::Critical);
+    if (sent->taken < sent->parts) return TellPartsTaken(p, *sent, unanswered);
+    p.Box(MsgId::Message_Sent, MsgId::Title_Information, MsgIcon::Information);
+    Add_Sent(p, sent->parts);
+    if (p.sendAccepted) p.sendAccepted(*sent, *answer);
     return true;
 }
 

@@ -2,6 +2,7 @@
 // writes the first command line; the phone's replies drive the rest (Continue_Send_Store).
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "core/dialogue_state.h"
@@ -25,6 +26,10 @@ void Command7_Click(Program& p);
 // counted and their references kept, and a box says how many of how many went (after the words
 // for a silent phone, which are then not said again). True when the box was shown.
 bool Send_Cut_Off(Program& p, bool unanswered);
+// The phone answered (or, `answer` none, did not) the PDU of a send ended while it was on its
+// way: the part counts as taken on an OK, and the send is settled as above, or, all parts taken,
+// told sent, counted and logged as any other. True when a box was shown.
+bool Ended_Send_Answered(Program& p, const std::optional<std::string>& answer, bool unanswered);
 // The phone took the last part of a send (`reply` its answer): the message goes into the log,
 // and its parts' references, when a report was asked for, into the reports file.
 void Send_Accepted(Program& p, SentMessage sent, const std::string& reply);

@@ -15,9 +15,6 @@ struct JobState {
     bool active = false;
     JobStep step = JobStep::Idle;
     int part = 0;  // 1 to 5 while a step is set
-    // Another dialogue was started while this part's PDU was on its way: the job ends once the
-    // phone has answered it.
-    bool endsWithThisPart = false;
     void start() {
         active = true;
         step = JobStep::WaitPrompt;
@@ -54,6 +51,9 @@ struct DialogueState {
     JobState Store_Job;  // Store_Job_Active and Store_Step
     bool Sent_Confirm_Pending = false;
     std::optional<SentMessage> sending;  // set with Send_Job, until the send is confirmed
+    // A send ended while a part's PDU was on its way: settled once the phone answers that PDU
+    // (the command tagged kEndedSendPart). No dialogue's flag: another dialogue may run meanwhile.
+    std::optional<SentMessage> endingSend;
     bool Browser_Reading = false;
     bool Special_Chars_Return = false;
     IndicationsStep indications = IndicationsStep::None;

@@ -1,5 +1,7 @@
 #include "core/program.h"
 
+#include <utility>
+
 namespace bsms {
 
 namespace {
@@ -49,27 +51,21 @@ std::string Program::StringParameter(const std::string& value) const {
 }
 
 void Program::EndDialogues() {
-    // A PDU on its way is the phone's to send: its answer still goes to the send or store, which
-    // ends there, so that a part the phone took is told and counted.
-    const InFlight* f = line.inFlight();
+    // A PDU on its way is the phone's to send: its answer still settles the send, so that a part
+    // the phone took is told and counted.
+    InFlight* f = line.inFlight();
     const bool pduOnLine = f != nullptr && !f->dropped && f->command.owner == Owner::SendStore &&
                            !f->command.bytes.starts_with("AT");
-    const auto ends = [pduOnLine](Owner o) {
-        return IsDialogue(o) && !(pduOnLine && o == Owner::SendStore);
-    };
-    line.drop(ends);
+    if (pduOnLine && st.sending && f->command.tag != kEndedSendPart) {
+        st.endingSend = std::exchange(st.sending, std::nullopt);
+        f->command.tag = kEndedSendPart;
+    }
+    const bool keep = pduOnLine && f->command.tag == kEndedSendPart;
+    line.drop([keep](Owner o) { return IsDialogue(o) && !(keep && o == Owner::SendStore); });
     // Told while the flags still say where each stood.
     for (int k = 0; k < kOwnerCount; ++k)
-        if (ends(static_cast<Owner>(k)) && owners[k].ended) owners[k].ended();
-    const DialogueState before = st;
+        if (IsDialogue(static_cast<Owner>(k)) && owners[k].ended) owners[k].ended();
     st.Reset_Dialogue_Flags();
-    if (!pduOnLine) return;
-    st.Send_Job = before.Send_Job;
-    st.Store_Job = before.Store_Job;
-    st.Sent_Confirm_Pending = before.Sent_Confirm_Pending;
-    st.sending = before.sending;
-    st.Send_Job.endsWithThisPart = st.Send_Job.active;
-    st.Store_Job.endsWithThisPart = st.Store_Job.active;
 }
 
 MsgResult Program::Box(const std::string& text, const std::string& title, MsgIcon icon,

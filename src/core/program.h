@@ -27,6 +27,9 @@ struct MessageTexts {
 };
 
 // What each owner of commands does with their answers.
+// The tag of a send's PDU on its way when the send was ended.
+inline constexpr int kEndedSendPart = -1;
+
 struct OwnerHandlers {
     // The complete answer to one of its commands (up to its final result or prompt, without the
     // lines the phone sent of its own accord); true when it dealt with an error result itself,
@@ -94,7 +97,8 @@ class Program {
     void Send(Command command) { line.submit(std::move(command)); }
     // Ends every dialogue the user starts (probe, service centre, send and store, phonebook)
     // before another starts: their queued commands go, the answer on its way goes to no one,
-    // and no dialogue ever takes the replies of another for its own.
+    // and no dialogue ever takes the replies of another for its own. But for a send's PDU on its
+    // way: tagged kEndedSendPart, its answer settles the send ended (st.endingSend).
     void EndDialogues();
     // A string parameter as this phone takes it: bare, as phones have long taken it, or in
     // quotes once the phone refused it bare (quotedStrings).
