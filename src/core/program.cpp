@@ -60,8 +60,8 @@ void Program::EndDialogues() {
         st.endingSend = std::exchange(st.sending, std::nullopt);
         f->command.tag = kEndedSendPart;
     }
-    const bool keep = pduOnLine && f->command.tag == kEndedSendPart;
-    line.drop([keep](Owner o) { return IsDialogue(o) && !(keep && o == Owner::SendStore); });
+    line.drop(IsDialogue);
+    if (pduOnLine && f->command.tag == kEndedSendPart) f->dropped = false;
     // Told while the flags still say where each stood.
     for (int k = 0; k < kOwnerCount; ++k)
         if (IsDialogue(static_cast<Owner>(k)) && owners[k].ended) owners[k].ended();

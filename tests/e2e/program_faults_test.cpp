@@ -109,18 +109,6 @@ TEST(ProgramUnderFaults, EveryDialogueWithLineNoiseBeforeEveryReply) {
     EveryDialogue(rig);
 }
 
-// Known codes and lines the program has never heard of (a network time, a modem's own notice),
-// right behind the answers.
-TEST(ProgramUnderFaults, UnsolicitedCodesBehindEveryReplyDerailNothing) {
-    ProgramOnSim rig({"--set", "urc AT+CPBR=* RING", "--set", "urc AT+CPBS=* \"+CREG: 1\"", "--set",
-                      "urc AT+CMGR=* \"+CMTI: \\\"SM\\\",9\"", "--set",
-                      "urc AT+CPMS=MT \"+CDSI: \\\"SR\\\",2\"", "--set",
-                      "urc AT+CSCA? \"+CTZE: \\\"+04\\\",0,\\\"2024/05/01,10:00:00\\\"\"", "--set",
-                      "urc AT+CMGS=* \"+QIND: SMS DONE\"", "--set",
-                      "urc AT+CMGW=* \"+CDSI: \\\"SR\\\",1\"", "--set", "urc AT+CMGD=* RING"});
-    EveryDialogue(rig);
-}
-
 // Each dialogue, started by the command its phone fails at (a phone of the given profile).
 struct Dialogue {
     const char* command;

@@ -19,7 +19,10 @@ namespace bsms::test {
 class FakeCommPort : public CommPort {
   public:
     bool portOpen() const override { return open_; }
-    void output(const std::string& bytes) override { written += bytes; }
+    void output(const std::string& bytes) override {
+        if (!onWrite) written += bytes;
+        if (onWrite && open_) onWrite(bytes);
+    }
     std::string input() override { return std::exchange(pending_, {}); }
     // Characters arrive and the arrival event runs, as on the window thread. As with Qt Serial
     // Port, no second event is raised while one is being handled: the bytes only wait.
@@ -32,6 +35,9 @@ class FakeCommPort : public CommPort {
     }
 
     std::string written;
+    // Set, writes go to a simulated phone instead, and closing tells it.
+    std::function<void(const std::string&)> onWrite;
+    std::function<void()> onClose;
     bool failOpen = false;
     bool denyOpen = false;
 
@@ -42,7 +48,10 @@ class FakeCommPort : public CommPort {
         if (failOpen) throw CommError(CommError::Kind::OpenFailed, "No such device");
         open_ = true;
     }
-    void close() override { open_ = false; }
+    void close() override {
+        open_ = false;
+        if (onClose) onClose();
+    }
 
   private:
     bool open_ = false;

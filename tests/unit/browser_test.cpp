@@ -85,30 +85,6 @@ struct BrowserRig : test::Rig {
     }
 };
 
-// Replies belong to the command they answer: the memory choice's to the opening, a location's to
-// that location, so no message is ever listed under another's location.
-TEST(Browser, EveryReplyGoesToItsOwnCommand) {
-    BrowserRig rig;
-    rig.open(false);
-    EXPECT_EQ(rig.click("Command1"), "");  // "Leggi SMS" waits for the memory choice
-    EXPECT_EQ(rig.reply(kCpmsOk), "AT+CMGR=1\r");
-    // A second click while location 1 is being answered asks for nothing more.
-    EXPECT_EQ(rig.click("Command1"), "");
-    rig.port.written.clear();
-    rig.port.arrive("AT+CMGR=1\r" + Read(kCiao));
-    EXPECT_EQ(rig.port.written, "AT+CMGR=2\r");
-    // "Aggiorna" while location 2 is being answered: that answer is let go, and the read
-    // starts over once it is in.
-    EXPECT_EQ(rig.click("Command4"), "");
-    EXPECT_EQ(rig.grid().rows(), 1);
-    rig.port.arrive("AT+CMGR=2\r" + Read(kOlder));
-    EXPECT_EQ(rig.port.written, "AT+CMGR=1\r");
-    rig.reply(Read(kCiao));
-    rig.reply("\r\nOK\r\n");
-    rig.reply(Read(kOlder));
-    EXPECT_EQ(rig.rows(), kListed);
-}
-
 // Every final result ends a read step. The answers phones give for an empty location read as
 // empty; any other error counts the location as unreadable, and the count is told at the end.
 TEST(Browser, EveryAnswerEndsItsReadAndErrorsAreCounted) {
@@ -304,24 +280,6 @@ TEST(Browser, ReportsAreKeptOffThePhoneAndListedFromTheFile) {
     EXPECT_EQ(rig.click("Command7"), "");
     EXPECT_EQ(rig.dir.read("Reports.txt"), part);
     EXPECT_EQ(rig.rows(), "1|3|Anna (3331234567)|05/12/05  10.15:30|+391234500000\n");
-}
-
-// A listing refused is read location by location, and so from then on; a new message the phone
-// announces is read in once the browser is idle after a read, and the main window says so.
-TEST(Browser, ARefusedListingTurnsToTheScanAndNewMessagesAreReadIn) {
-    BrowserRig rig(true);
-    EXPECT_EQ(rig.click("Command1"), "AT+CMGL=4\r");
-    EXPECT_EQ(rig.reply("\r\nERROR\r\n"), "AT+CMGR=1\r");
-    rig.port.arrive("\r\n+CMTI: \"SM\",4\r\n");  // mid-read: it waits
-    rig.reply(Read(kCiao));
-    rig.reply("\r\nOK\r\n");
-    EXPECT_EQ(rig.reply(Read(kOlder)), "AT+CMGR=4\r");
-    EXPECT_EQ(rig.form1()["StatusBar1"].panel(6), "Nuovo messaggio in posizione 4");
-    rig.reply(Read(Deliver("393331234567", "051206090000", "Nuovo")));
-    EXPECT_EQ(rig.rows(), kListed + "3|4|Anna (3331234567)|06/12/05  09.00:00|+391234500000\n");
-    EXPECT_EQ(rig.shown(), "Anna (3331234567)|06/12/05  09.00:00|Nuovo");
-    EXPECT_EQ(rig.click("Command4"), "AT+CMGR=1\r");  // the scan, remembered
-    EXPECT_TRUE(rig.program->listingRefused && rig.host.boxes.empty());
 }
 
 TEST(Browser, SavedFileKeepsEveryCharacterOfTheText) {

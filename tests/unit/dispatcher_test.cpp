@@ -210,30 +210,6 @@ TEST(Dispatcher, AnErrorEndsEveryDialogueAndShowsThePhonesLine) {
     EXPECT_TRUE(rig.host.boxes.empty() && rig.answers.empty());
 }
 
-// What comes while a handler's box is open is shown and acted on at once, but judged as an answer
-// only once the box has closed; the next command goes then.
-TEST(Dispatcher, ArrivalsDuringAMessageBoxAreAppendedAndJudgedAfterwards) {
-    DispatchRig rig;
-    int boxesOpen = 0;
-    rig.host.duringBox = [&](const MessageBoxSpec&) {
-        ++boxesOpen;
-        EXPECT_EQ(boxesOpen, 1) << "dispatcher re-entered";
-        rig.port.arrive("\r\n+CMTI: \"SM\",4\r\n");
-        Comm1_OnComm(*rig.program);  // as a port that raises its event even during one
-        EXPECT_EQ(rig.written(), "");
-        --boxesOpen;
-    };
-    rig.send(Owner::Probe, "AT");
-    rig.program->Send(CommandLine(Owner::Reports, "AT+CMGR=4"));
-    rig.port.arrive("AT\r\r\nERROR\r\n");
-    EXPECT_EQ(rig.host.boxes.size(), 1u);
-    EXPECT_EQ(rig.form1()["StatusBar1"].panel(6), "New message at location 4");
-    EXPECT_EQ(rig.written(), "AT+CMGR=4\r");
-    rig.port.arrive("\r\nOK\r\n");
-    ASSERT_EQ(rig.answers.size(), 2u);
-    EXPECT_EQ(rig.answers[1], std::make_pair(Owner::Reports, std::string("\r\nOK\r\n")));
-}
-
 TEST(ReplyView, LeavesOutWhatThePhoneSendsOfItsOwnAccord) {
     const std::pair<const char*, const char*> rows[] = {
         // A code right behind the final result, in the same piece.

@@ -71,40 +71,6 @@ std::size_t AnswerLength(const std::string& out) {
     return prompt != std::string::npos && out[prompt] == '>' ? prompt + 1 : out.size();
 }
 
-// A serial line to the simulated phone: what the phone sends waits here until the schedule
-// delivers it, in pieces, late, or not at all.
-class PhoneLine : public CommPort {
-  public:
-    std::function<void(const std::string&)> onWrite;
-    bool portOpen() const override { return open_; }
-    void output(const std::string& bytes) override {
-        if (open_ && onWrite) onWrite(bytes);
-    }
-    std::string input() override { return std::exchange(inbox_, {}); }
-    // Bytes arrive; as with Qt, no second event while one is handled.
-    void arrive(const std::string& bytes) {
-        inbox_ += bytes;
-        if (inEvent_) return;
-        inEvent_ = true;
-        raiseComm();
-        inEvent_ = false;
-    }
-    std::function<void()> onClose;
-
-  protected:
-    void open() override { open_ = true; }
-    void close() override {
-        open_ = false;
-        inbox_.clear();
-        if (onClose) onClose();
-    }
-
-  private:
-    bool open_ = false;
-    bool inEvent_ = false;
-    std::string inbox_;
-};
-
 // What a location holding a delivery report reads as: its row tells the outcome, not its text.
 constexpr const char* kReport = "<report>";
 
@@ -117,7 +83,7 @@ struct World {
     std::mt19937 rng;
     test::TempFolder dir;
     std::unique_ptr<phonesim::Modem> phone;
-    PhoneLine line;
+    test::FakeCommPort line;  // to the simulated phone: what it sends waits in `pending`
     test::ScriptedHost host;
     std::unique_ptr<Program> program;
     std::vector<std::string> steps;  // what happened, for a failing seed

@@ -73,23 +73,6 @@ TEST(ReplyTimer, EveryDialogueLeftUnansweredEndsWithABox) {
     }
 }
 
-// A phone that leaves "AT+CMGL=4" unanswered is read location by location instead, without a
-// word, and so on while the port stays open.
-TEST(ReplyTimer, AListingLeftUnansweredTurnsToTheScan) {
-    TimerRig rig;
-    rig.program->listingRefused = false;
-    rig.click("Command4");
-    rig.reply("\r\nOK\r\n");
-    EXPECT_EQ(rig.click("Command1", &rig.f5()), "AT+CMGL=4\r");
-    rig.written();
-    rig.quiet(kCommandReplyMs);
-    EXPECT_EQ(rig.written(), "AT\r");
-    rig.port.arrive("AT\r\r\nOK\r\n");
-    EXPECT_EQ(rig.written(), "AT+CMGR=1\r");
-    EXPECT_TRUE(rig.host.boxes.empty());
-    EXPECT_TRUE(rig.program->listingRefused);
-}
-
 // After a command was given up, "AT" goes before the next, and everything up to its own answer is
 // thrown away: the answer the phone still owed comes late, in pieces, with or without echo, and
 // never reaches the next command, which goes once the line is back in step.
