@@ -284,8 +284,9 @@ std::int64_t EpochSeconds(const int (&octets)[tp::kTimeStampOctets]) {
     std::int64_t days = 10957 + 365 * year + (year + 3) / 4 + day - 1;  // 10957: 1970 to 2000
     for (int m = 1; m < month; ++m)
         days += kMonthDays[m - 1] + (m == 2 && year % 4 == 0 ? 1 : 0);
-    const std::int64_t local = days * 86400 + v[3] * 3600 + v[4] * 60 + v[5];
-    return local - ((zone & tp::kZoneNegative) != 0 ? -quarters : quarters) * 900;
+    const std::int64_t seconds = std::int64_t{v[3]} * 3600 + std::int64_t{v[4]} * 60 + v[5];
+    const std::int64_t offset = std::int64_t{900} * quarters;
+    return days * 86400 + seconds - ((zone & tp::kZoneNegative) != 0 ? -offset : offset);
 }
 
 // A service-centre time stamp as "DD/MM/YY  hh.mm:ss"; the time zone is not shown. Each octet

@@ -232,21 +232,6 @@ TEST(Browser, SaveDeleteAndReplyTakeTheMarkedRowsOwnMessage) {
     EXPECT_FALSE(rig.f5().shown() || rig.program->st.Browser_Reading);
 }
 
-// The browser pairs a report it reads with the part sent in Reports.txt: one row saying how the
-// message went (the rules of the pairing are the listing's own).
-TEST(Browser, DeliveryReportsTellHowTheirMessageWent) {
-    test::UseUtc();
-    BrowserRig rig(true);
-    rig.dir.write("Reports.txt", "5,+393331234567,2026/12/06 12:00:00,Ci vediamo alle 10\r\n");
-    rig.click("Command1");
-    rig.reply(
-        "\r\n+CMGL: 2,1,,0\r\n079193214305000006050C91933313325476"
-        "6221602100030062216021000300"  // 06/12/26 12.00:30 UTC, twice
-        "00\r\n\r\nOK\r\n");
-    EXPECT_EQ(rig.grid().cell(1, 1) + " " + Browser(*rig.program).entryOfRow(1).Text,
-              "2 Consegnato: Ci vediamo alle 10");
-}
-
 // A report the phone stores is read, kept in Reports.txt and deleted there, never told as a new
 // message; what else is stored is left alone, and a report given whole is kept alike. The
 // listing shows what the file keeps, on no location; deleting that row forgets it.

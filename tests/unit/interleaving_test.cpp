@@ -103,7 +103,6 @@ struct World {
     std::vector<std::string> lastAnswer;
     // Locations the user confirmed deleting, with the text of the row they were marked in.
     std::map<int, std::string> toDelete;
-    // Parts the phone took, and the send under way: the parts it needs, those taken before it.
     // Parts the phone took, messages whose last part it took, and "sent" boxes shown.
     int taken = 0, completed = 0, toldSent = 0;
     bool lostTaken = false;

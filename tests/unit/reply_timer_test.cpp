@@ -73,51 +73,6 @@ TEST(ReplyTimer, EveryDialogueLeftUnansweredEndsWithABox) {
     }
 }
 
-// After a command was given up, "AT" goes before the next, and everything up to its own answer is
-// thrown away: the answer the phone still owed comes late, in pieces, with or without echo, and
-// never reaches the next command, which goes once the line is back in step.
-TEST(ReplyTimer, ALateAnswerIsThrownAwayBeforeTheNextCommand) {
-    const std::string listing = "\r\n+CMGL: 1,1,,23\r\n0791\r\n\r\nOK\r\n";
-    const struct {
-        const char* why;
-        std::vector<std::string> pieces;  // after the "AT"; the next command goes with the last
-        int settleTicks;                  // quiet ticks after the last piece
-    } rows[] = {
-        {"echo: the late answer, then the echo and the OK of the AT",
-         {"AT+CMGL=4\r" + listing, "AT\r\r\nO", "K\r\n"},
-         0},
-        {"the late answer's OK and the AT's in one piece", {listing + "AT\r\r\nOK\r\n"}, 0},
-        {"no echo: both OKs, then the line settles", {listing, "\r\nOK\r\n"}, 2},
-        {"no echo, the AT lost while the phone was busy", {listing}, 2},
-        {"nothing late at all", {"AT\r\r\nOK\r\n"}, 0},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.why);
-        TimerRig rig;
-        rig.program->listingRefused = false;
-        rig.click("Command4");
-        rig.reply("\r\nOK\r\n");
-        rig.click("Command1", &rig.f5());
-        rig.f5()["Command2"].click();  // closed: nothing is written for it any more
-        rig.click("Mn_Test");
-        EXPECT_EQ(rig.written(), "");  // waits for the listing
-        rig.quiet(kCommandReplyMs);
-        EXPECT_EQ(rig.written(), "AT\r");
-        rig.program->line.phoneEchoes = row.settleTicks == 0;  // as its earlier answers showed
-        for (const std::string& piece : row.pieces) {
-            EXPECT_EQ(rig.written(), "");
-            rig.port.arrive(piece);
-        }
-        rig.quiet(row.settleTicks * kReplyTimerMs);
-        EXPECT_EQ(rig.written(), "AT+CGMM\r");
-        EXPECT_EQ(rig.form1()["Text1"].text(), "");  // the probe's answer is judged alone
-        rig.port.arrive("AT+CGMM\r\r\nBX-1\r\n\r\nOK\r\n");
-        EXPECT_FALSE(rig.program->line.busy());
-        // Nobody is told: the listing's window had closed, and the phone answered the AT.
-        EXPECT_TRUE(rig.host.boxes.empty());
-    }
-}
-
 // A send that waits for the prompt may leave the phone taking a PDU: Escape ends that before the
 // AT. A phone that answers nothing at all is told of once, and whatever waited is given up.
 TEST(ReplyTimer, APhoneSilentToTheATGivesUpWhatWaits) {
