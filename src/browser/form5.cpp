@@ -133,6 +133,22 @@ int LastLocation(const Program& p) {
     return size > 0 ? std::min<int>(p.st.Browser_Slot_Count, size) : p.st.Browser_Slot_Count;
 }
 
+// Stores what a location holds where the list has that location already (once sorted, the list
+// no longer stands in location order), else at `place` when free, else in a free place or a new
+// one: no location is listed twice, and nothing listed is overwritten by another location.
+void Keep(std::vector<Sms_Record>& list, Sms_Record record, std::size_t place) {
+    const auto first = list.begin() + 1;
+    auto at = std::find_if(first, list.end(), [&](const Sms_Record& r) { return r.Id == record.Id; });
+    if (at == list.end() && place > 0 && place < list.size() && list[place].Text.empty())
+        at = list.begin() + static_cast<std::ptrdiff_t>(place);
+    if (at == list.end())
+        at = std::find_if(first, list.end(), [](const Sms_Record& r) { return r.Text.empty(); });
+    if (at == list.end())
+        list.push_back(std::move(record));
+    else
+        *at = std::move(record);
+}
+
 // The answer to the choice of memory. A refusal asks once more with the name in quotes, then
 // reads the memory the phone has; a full memory is told, since no new message can arrive.
 void TakeMemory(Program& p, const std::string& answer) {
@@ -187,12 +203,7 @@ void TakeArrival(Program& p, int location, const std::string& answer) {
     Sms_Record record = Decode_Sms_Deliver(Extract_Pdu(answer), (*p.Form1)["Combo2"].items());
     if (record.Text.empty()) return;
     record.Id = static_cast<std::int16_t>(location);
-    const auto same = [&](const Sms_Record& r) { return r.Id == location || r.Text.empty(); };
-    const auto at = std::find_if(w.Sms_List.begin() + 1, w.Sms_List.end(), same);
-    if (at == w.Sms_List.end())
-        w.Sms_List.push_back(std::move(record));
-    else
-        *at = std::move(record);
+    Keep(w.Sms_List, std::move(record), 0);
     if (w.shownOnce) ListMessages(p);
 }
 
@@ -394,7 +405,7 @@ void Aggiorna_SMS_NO_ORDER(Program& p) {
     const int at = w.Read_Index;
     if (at >= 1 && static_cast<std::size_t>(at) < w.Sms_List.size()) {
         record.Id = w.Read_Index;
-        w.Sms_List[at] = std::move(record);
+        Keep(w.Sms_List, std::move(record), static_cast<std::size_t>(at));
     }
     Form5_Read_Click(p);
 }
