@@ -138,7 +138,8 @@ int LastLocation(const Program& p) {
 // one: no location is listed twice, and nothing listed is overwritten by another location.
 void Keep(std::vector<Sms_Record>& list, Sms_Record record, std::size_t place) {
     const auto first = list.begin() + 1;
-    auto at = std::find_if(first, list.end(), [&](const Sms_Record& r) { return r.Id == record.Id; });
+    auto at =
+        std::find_if(first, list.end(), [&](const Sms_Record& r) { return r.Id == record.Id; });
     if (at == list.end() && place > 0 && place < list.size() && list[place].Text.empty())
         at = list.begin() + static_cast<std::ptrdiff_t>(place);
     if (at == list.end())
