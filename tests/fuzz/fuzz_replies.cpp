@@ -1,9 +1,10 @@
 // The phone's replies as the dialogues read them: phonebook listings (plain and UCS2), the message
 // listing, the indications offered, the service centre, error codes in numbers and words, the
-// endings and error lines the dispatcher judges.
+// endings and error lines the dispatcher judges, the counts of a memory chosen.
 
 #include <cctype>
 
+#include "browser/form5.h"
 #include "compose/continuation.h"
 #include "fuzz_support.h"
 #include "link/dispatcher.h"
@@ -149,6 +150,23 @@ void CheckErrorCodes(std::string_view line) {
           "words and number read alike");
 }
 
+// Counts are -1 both, as where no +CPMS: stands, or both in range; the first four bytes, as two
+// counts in range, read back from an answer that lists them.
+void CheckMemoryCounts(std::string_view reply) {
+    const auto [used, total] = bsms::MemoryCountsOf(reply);
+    Check(used == -1 ? total == -1
+                     : reply.find("+CPMS:") != reply.npos && used >= 0 && used <= 32767 &&
+                           total >= 0 && total <= 32767,
+          "counts are -1 both or in range");
+    if (reply.size() < 4) return;
+    const int a = (reply[0] & 0x7F) << 8 | static_cast<unsigned char>(reply[1]);
+    const int b = (reply[2] & 0x7F) << 8 | static_cast<unsigned char>(reply[3]);
+    const std::string counts = std::to_string(a) + "," + std::to_string(b);
+    const auto read = bsms::MemoryCountsOf("AT+CPMS=\"SM\"\r\r\n+CPMS: " + counts + "," + counts +
+                                           "\r\n\r\nOK\r\n");
+    Check(read.used == a && read.total == b, "counts read back");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -157,6 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckMessageListing(reply);
     CheckIndications(reply);
     CheckErrorCodes(reply);
+    CheckMemoryCounts(reply);
     if (const auto number = bsms::ServiceCentreFromReply(reply))
         Check(!number->empty(), "a service centre has digits");
     // Leaving out unsolicited lines takes nothing else away and is done once and for all.
