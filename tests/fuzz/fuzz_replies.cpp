@@ -45,7 +45,8 @@ void CheckMessageListing(std::string_view reply) {
     }
 }
 
-// Whether a group of AT+CNMI=? lists v: as a number (leading zeros aside) or in a range.
+// Whether a group of AT+CNMI=? lists v: as a number (leading zeros aside) or in a range. A
+// malformed group ("4-1", "-4-1") is read leniently: each number in it is listed.
 bool Lists(std::string_view group, int v) {
     for (std::size_t i = 0; i < group.size();) {
         if (!IsDigit(group[i])) {
@@ -53,9 +54,9 @@ bool Lists(std::string_view group, int v) {
             continue;
         }
         const long from = Number(group, i, 10);
-        const bool range = i + 1 < group.size() && group[i] == '-' && IsDigit(group[i + 1]);
-        const long to = range ? Number(group, ++i, 10) : from;
-        if (from <= v && v <= to) return true;
+        std::size_t end = i + 1;  // read again as a number of its own
+        const bool range = end < group.size() && group[i] == '-' && IsDigit(group[end]);
+        if (v == from || (range && from <= v && v <= Number(group, end, 10))) return true;
     }
     return false;
 }
