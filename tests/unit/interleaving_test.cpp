@@ -323,8 +323,8 @@ void World::phoneEvent() {
 // What the user can do in the window on top.
 std::vector<World::Action> World::userActions() {
     std::vector<Action> actions;
-    const auto click = [this](Window& w, const char* name) {
-        return [this, &w, name] {
+    const auto click = [](Window& w, const char* name) {
+        return [&w, name] {
             if (MenuItem* item = w.findMenu(name))
                 item->click();
             else
