@@ -32,10 +32,15 @@ void Notice(Program& p, MsgId text, const std::string& filling) {
 // Keeps a report in Reports.txt, beside the part it reports on, and tells its outcome; false when
 // the file cannot be written.
 bool KeepReport(Program& p, const Sms_Record& report, const std::string& pdu) {
+    // A line of the file must read back: a PDU as hexadecimal, a number as digits.
+    if (pdu.empty() || pdu.find_first_not_of("0123456789ABCDEF") != std::string::npos) return false;
+    std::string number;
+    for (char c : report.Sender_Number)
+        if (c == '+' || (c >= '0' && c <= '9')) number += c;
     const std::vector<SentPart> sent = Sent_Parts(p);
     const SentPart* part = ReportedPart(report, sent);
     const KeptReport kept = part ? KeptReport{part->reference, part->recipient, part->when, pdu}
-                                 : KeptReport{report.reportRef, report.Sender_Number, "", pdu};
+                                 : KeptReport{report.reportRef, number, "", pdu};
     if (!Keep_Report(p, kept)) return false;
     const std::vector<Sms_Record> list{Sms_Record{}, report};
     const std::vector<ListedMessage> paired =
@@ -48,7 +53,9 @@ bool KeepReport(Program& p, const Sms_Record& report, const std::string& pdu) {
 }
 
 std::string Hex(std::string_view pdu) {
-    std::string hex(pdu);
+    const std::size_t first = pdu.find_first_not_of(" \t\r\n");
+    const std::size_t last = pdu.find_last_not_of(" \t\r\n");
+    std::string hex(first == std::string_view::npos ? "" : pdu.substr(first, last - first + 1));
     for (char& c : hex)
         if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
     return hex;
