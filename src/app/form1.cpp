@@ -1,6 +1,9 @@
 #include "app/form1.h"
 
+#include <algorithm>
+
 #include "core/program.h"
+#include "link/network.h"
 #include "link/reply_timer.h"
 #include "link/settings_files.h"
 #include "sms/pdu_builder.h"
@@ -59,8 +62,10 @@ void AddControls(Window& w) {
     w.add(K::Button, "Command8", {7440, 6405, 1800, 375}, "Esci");
 
     Control& bar = w.add(K::StatusBar, "StatusBar1", {0, 6900, 9360, 330});
-    // The sixth panel tells of messages and reports arriving.
-    bar.setPanels({"Comm:", "Settings:", "Flusso: ", "Status: Disconnesso", "By Orvantelliq.", ""});
+    // The sixth panel tells of messages and reports arriving, the seventh of the network (or of
+    // the progress of a send, a store or a phonebook download).
+    bar.setPanels(
+        {"Comm:", "Settings:", "Flusso: ", "Status: Disconnesso", "By Orvantelliq.", "", ""});
     Control& timer = w.add(K::Timer, "Timer1", {});
     timer.interval = 1000;
     // Counts how long the phone has left a command unanswered.
@@ -126,6 +131,39 @@ std::unique_ptr<Window> MakeForm1() {
     return w;
 }
 
+namespace {
+
+std::string Filled(std::string text, const std::string& first, const std::string& second) {
+    for (const auto& [key, value] : {std::pair{"%1", &first}, std::pair{"%2", &second}})
+        if (const auto at = text.find(key); at != std::string::npos) text.replace(at, 2, *value);
+    return text;
+}
+
+// Where a send, a store or a phonebook download stands, for the user who waits; empty when none
+// runs.
+std::string Progress(Program& p) {
+    const DialogueState& st = p.st;
+    const JobState& job = st.Send_Job.active ? st.Send_Job : st.Store_Job;
+    if (job.active) {
+        const auto& parts = p.Pdu_Parts.parts;
+        const auto count = std::count_if(parts.begin(), parts.end(), [](const auto& part) {
+            return !part.Part_User_Data.empty();
+        });
+        return Filled(p.texts[st.Send_Job.active ? MsgId::Progress_Send : MsgId::Progress_Store],
+                      std::to_string(job.part), std::to_string(std::max<long>(count, job.part)));
+    }
+    if (!st.Phonebook_Download) return {};
+    const bool phone = st.Phonebook_Ask_Me || st.Phonebook_Reading_Me;
+    std::size_t entries = 0;
+    if (const InFlight* f = p.line.inFlight(); f && f->command.owner == Owner::Phonebook)
+        for (std::size_t at = f->answer.find("+CPBR:"); at != std::string::npos;
+             at = f->answer.find("+CPBR:", at + 1))
+            ++entries;
+    return Filled(p.texts[MsgId::Progress_Phonebook], phone ? "2" : "1", std::to_string(entries));
+}
+
+}  // namespace
+
 void Status_Refresh(Program& p) {
     Window& f = *p.Form1;
     const bool open = p.Comm1.portOpen();
@@ -145,6 +183,8 @@ void Status_Refresh(Program& p) {
     if (mode >= 0 && mode <= 3) f["StatusBar1"].setPanel(3, kFlow[mode]);
 
     f["Text6"].setText(std::to_string(p.st.Sent_Count));
+    const std::string progress = Progress(p);
+    f["StatusBar1"].setPanel(kNetworkPanel, progress.empty() ? Network_Panel(p) : progress);
 }
 
 namespace {

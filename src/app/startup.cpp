@@ -11,9 +11,11 @@
 #include "link/dispatcher.h"
 #include "link/form2.h"
 #include "link/indications.h"
+#include "link/network.h"
 #include "link/probe.h"
 #include "link/reply_timer.h"
 #include "link/settings_files.h"
+#include "link/sim_pin.h"
 #include "phonebook/download.h"
 #include "phonebook/form3.h"
 #include "phonebook/phonebook_file.h"
@@ -42,7 +44,10 @@ void Wire(Program& p) {
     f["Timer2"].onTick = on(Reply_Timer_Tick);
     f.onLoad = on(Form1_Load);
     f.onQueryUnload = [&p](bool& cancel) { Form1_QueryUnload(p, cancel); };
-    f["Timer1"].onTick = on(Status_Refresh);
+    f["Timer1"].onTick = [&p] {
+        Network_Tick(p);
+        Status_Refresh(p);
+    };
     f["Text1"].onChange = on(Text1_Change);
     f["Command2"].onClick = on(Command2_Click);
     f["Command8"].onClick = on(Exit_Program);
@@ -113,6 +118,13 @@ void Wire(Program& p) {
     f2["Text1"].onChange = on(Form2_Port_Change);
     f2["Combo2"].onClick = on(Form2_Speed_Click);
     f2["Command1"].onClick = on(Form2_Ok_Click);
+
+    Window& pin = *p.FormPin;
+    pin["Text1"].onChange = on(FormPin_Change);
+    pin["Text2"].onChange = on(FormPin_Change);
+    pin["Command1"].onClick = on(FormPin_Ok);
+    pin["Command2"].onClick = on(FormPin_Cancel);
+    pin.onUnload = on(FormPin_Unload);
 
     f.menu("Mn_Upload").onClick = on(Download_Phonebook);
     f.menu("Mn_Rub_Load").onClick = on(Load_Phonebook);
@@ -205,6 +217,18 @@ void WireOwners(Program& p) {
         return cutOff;
     };
 
+    OwnerHandlers& sim = p.handlers(Owner::Sim);
+    sim.answer = [&p](const Command& c, const std::string& answer) {
+        return Sim_Answer(p, c, answer);
+    };
+    sim.noAnswer = [&p](const Command& c, bool cutOff) { return Sim_No_Answer(p, c, cutOff); };
+    // The network is asked unasked: what it does not answer is not the user's business.
+    OwnerHandlers& network = p.handlers(Owner::Network);
+    network.answer = [&p](const Command& c, const std::string& answer) {
+        return Network_Answer(p, c, answer);
+    };
+    network.noAnswer = [](const Command&, bool) { return true; };
+
     for (const Owner owner :
          {Owner::BrowserMemory, Owner::BrowserRead, Owner::BrowserArrival, Owner::BrowserDelete}) {
         p.handlers(owner).answer = [&p](const Command& c, const std::string& answer) {
@@ -226,6 +250,7 @@ std::unique_ptr<Program> MakeProgram(Host& host, CommPort& port, std::filesystem
     p->Form4 = MakeForm4();
     p->About = MakeAbout();
     p->Form5 = MakeForm5();
+    p->FormPin = MakeFormPin();
     Wire(*p);
     WireOwners(*p);
     return p;

@@ -73,6 +73,12 @@ void Command6_Click(Program& p) {
             p.Box(prompt, kSendConfirmTitle, MsgIcon::Question, MsgButtons::OkCancel, 1);
         if (answer != MsgResult::Ok) return;
     }
+    // The network would refuse it only after its own time, in a code.
+    const Registration network = p.st.network.registration;
+    if (network != Registration::Unknown && !Registered(network) &&
+        p.Box(p.texts[MsgId::Ask_Send_Unregistered], kSendConfirmTitle, MsgIcon::Question,
+              MsgButtons::YesNo, 1) != MsgResult::Yes)
+        return;
     p.st.Opt_Flash = false;
     f.menu("Mn_Flash").setChecked(false);
     StartJob(p, p.st.Send_Job);

@@ -40,7 +40,7 @@ void CommandQueue::pump() {
     const bool resync = outOfStep_ && (std::exchange(resyncDue_, false) ||
                                        (!queue_.empty() && idleMs_ >= kCommandReplyMs));
     if (outOfStep_ && !resync) return;
-    if (!resync && queue_.empty()) return;
+    if (!resync && (queue_.empty() || queue_.front().waitMs > 0)) return;
     // The owner taking an answer may still write its next step.
     if (!resync && holder_ && queue_.front().owner != *holder_) return;
     if (resync) {
@@ -105,6 +105,7 @@ bool CommandQueue::has(Owner owner, std::optional<int> tag) const {
 
 void CommandQueue::idle(int ms) {
     idleMs_ += ms;
+    if (!queue_.empty()) queue_.front().waitMs = std::max(0, queue_.front().waitMs - ms);
     pump();
 }
 

@@ -33,6 +33,8 @@ enum class Owner {
     BrowserRead,       // the listing of the whole memory, or one location of the scan
     BrowserArrival,    // a new message read into an open browser
     BrowserDelete,     // one location of a row the user deleted
+    Sim,               // the SIM's state as the port opens, its PIN or PUK
+    Network,           // registration, operator and signal, asked now and then
     Resync,            // "AT" after a time-out
     Count
 };
@@ -51,6 +53,14 @@ struct Command {
     bool emptiesBox = false;
     // Waits for the port to be opened again rather than going with the closed port.
     bool outlivesPort = false;
+    // Its information line ends the answer once the line has settled, for a phone that leaves
+    // out the final result after it.
+    bool resultMayLack = false;
+    // Times it went again because the SIM was still starting up.
+    int retries = 0;
+    // At the head of the queue, how long it still waits before it is written (nothing else is
+    // written meanwhile).
+    int waitMs = 0;
 };
 
 // A command line of `owner`: the text and a carriage return, answered by a final result.

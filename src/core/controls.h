@@ -95,6 +95,7 @@ class Control {
     std::function<bool(const std::string&)> fits;
     bool multiLine = false;
     bool readOnly = false;
+    bool password = false;  // shown as dots
     std::size_t selStart() const { return selStart_; }
     std::size_t selLength() const { return selLength_; }
     void setSelection(std::size_t start, std::size_t length);  // characters

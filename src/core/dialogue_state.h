@@ -40,6 +40,34 @@ struct SentMessage {
 // been asked for, or the chosen setting written. It goes on whatever dialogue the user starts.
 enum class IndicationsStep { None, Offered, Set };
 
+// What the SIM asks for before it serves: found out as the port opens.
+enum class SimStep { Unknown, Asking, Pin, Puk, Ready, Declined, Missing, Failed };
+struct SimState {
+    SimStep step = SimStep::Unknown;
+    int triesLeft = -1;  // as the phone tells them; -1 when it does not
+    bool wrong = false;  // the last PIN or PUK given was refused
+    // The phone offers neither AT+CPINR nor the vendor's command for the tries left.
+    bool triesUnknown = false;
+    bool answered = false;  // the phone has answered since the port opened
+};
+
+// The network as the phone sees it, from its last answers.
+enum class Registration { Unknown, None, Home, Roaming, Searching, Denied };
+struct NetworkState {
+    Registration registration = Registration::Unknown;
+    std::string operatorName;
+    int rssi = 99;               // AT+CSQ: 0 to 31, 99 not known
+    bool lteRefused = false;     // AT+CEREG? is not offered
+    bool nameFormatSet = false;  // AT+COPS=3,0 has been asked
+    int secondsSincePoll = -1;   // -1: not asked since the SIM became ready
+    bool phoneSilent = false;    // the first command after opening went unanswered
+};
+
+// Registered: on the home network or roaming.
+inline bool Registered(Registration r) {
+    return r == Registration::Home || r == Registration::Roaming;
+}
+
 struct DialogueState {
     bool Csc_Query_Pending = false;
     bool Phonebook_Download = false;
@@ -57,6 +85,8 @@ struct DialogueState {
     bool Browser_Reading = false;
     bool Special_Chars_Return = false;
     IndicationsStep indications = IndicationsStep::None;
+    SimState sim;
+    NetworkState network;
 
     bool Opt_Confirm_Send = true;
     bool Opt_Status_Report = false;

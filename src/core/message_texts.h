@@ -57,6 +57,32 @@ enum class MsgId {
     Parts_Taken,       // "%1" parts of "%2" went before a send was cut off
     Memory_Full,       // the phone's message memory is full
     Reply_Cut,         // "%1" is how many characters of an answered message fit the editor
+    // The SIM and the network.
+    Sim_Pin_Wrong,
+    Sim_Puk_Wrong,
+    Sim_Tries_Left,  // "%1" is how many tries the SIM has left
+    Sim_Declined,    // no PIN given: the port stays open, SMS wait for it
+    Sim_Missing,
+    Sim_Failure,
+    Sim_Busy,
+    Sim_Pin_Required,
+    Sim_Puk_Required,
+    No_Phone,  // "%1" is the device that is open but silent
+    Network_None,
+    Network_Home,
+    Network_Roaming,
+    Network_Searching,
+    Network_Denied,
+    No_Network_Service,
+    Network_Timeout,
+    Network_Out_Of_Order,
+    Network_Congestion,
+    Centre_Unknown,
+    Ask_Send_Unregistered,
+    Progress_Send,       // "%1" is the part on its way, "%2" how many there are
+    Progress_Store,      // the same for a message stored
+    Progress_Phonebook,  // "%1" is the book being read (1 or 2), "%2" the entries read so far
+    Title_Sim,
     Count
 };
 struct MessageTextRow {

@@ -74,7 +74,8 @@ class Program {
     std::unique_ptr<Window> Form3;  // phonebook download progress
     std::unique_ptr<Window> Form4;  // special characters
     std::unique_ptr<Window> About;
-    std::unique_ptr<Window> Form5;  // message browser
+    std::unique_ptr<Window> Form5;    // message browser
+    std::unique_ptr<Window> FormPin;  // the SIM's PIN or PUK
     // Title of the message browser's save dialog, set by the language.
     std::string saveDialogTitle = "Salva SMS con nome...";
 

@@ -10,6 +10,7 @@
 #include "link/error_codes.h"
 #include "link/indications.h"
 #include "link/settings_files.h"
+#include "link/sim_pin.h"
 
 namespace bsms {
 
@@ -93,6 +94,16 @@ bool StartsWithAny(std::string_view line, std::span<const std::string_view> pref
     return false;
 }
 
+// A line that answers the command whose own tag is `own` ("+CREG:" for "AT+CREG?"). The
+// registration codes also come unasked, but then without the setting the answer starts with
+// ("+CREG: 1" or "+CREG: 1,"00C3",..." rather than "+CREG: 0,1").
+bool Answers(std::string_view line, std::string_view own) {
+    if (own.empty() || !line.starts_with(own)) return false;
+    if (own != "+CREG:" && own != "+CGREG:" && own != "+CEREG:") return true;
+    const std::size_t comma = line.find(',');
+    return comma != std::string_view::npos && comma + 1 < line.size() && line[comma + 1] != '"';
+}
+
 // A line not yet ended that may still turn out to be unsolicited.
 bool MayBeUnsolicited(std::string_view partial) {
     for (std::string_view u : kUnsolicited)
@@ -126,7 +137,7 @@ std::size_t EndOfAnswer(std::string_view s, std::size_t from) {
     return end;
 }
 
-std::string ReplyView(std::string_view buffer) {
+std::string ReplyView(std::string_view buffer, std::string_view own) {
     std::string out;
     std::size_t i = 0;
     while (i < buffer.size()) {
@@ -137,8 +148,9 @@ std::string ReplyView(std::string_view buffer) {
         const std::string_view line =
             buffer.substr(start, end == std::string_view::npos ? end : end - start);
         const bool unsolicited =
-            !line.empty() && (end == std::string_view::npos ? MayBeUnsolicited(line)
-                                                            : StartsWithAny(line, kUnsolicited));
+            !line.empty() && (end == std::string_view::npos
+                                  ? MayBeUnsolicited(line)
+                                  : StartsWithAny(line, kUnsolicited) && !Answers(line, own));
         if (!unsolicited) {
             out.append(buffer.substr(i, start - i)).append(line);
             i = start + line.size();
@@ -248,10 +260,32 @@ std::size_t EndOfResync(const InFlight& f, bool phoneEchoes) {
     return f.quietMs >= kSettleMs ? EndOfAnswer(s, 0) : std::string_view::npos;
 }
 
+// The tag of the information line that answers a command: "+CREG:" for "AT+CREG?".
+std::string OwnTag(const std::string& command) {
+    if (!command.starts_with("AT") || command.size() < 4 ||
+        (command[2] != '+' && command[2] != '^'))
+        return {};
+    return command.substr(2, command.find_first_of("?=\r") - 2) + ":";
+}
+
+// Past the first whole line of `s` that begins with `tag`, or npos.
+std::size_t EndOfLineTagged(std::string_view s, std::string_view tag) {
+    for (std::size_t i = 0; i < s.size();) {
+        while (i < s.size() && IsBreak(s[i]))
+            ++i;
+        const std::size_t lineEnd = LineEnd(s, i);
+        if (lineEnd == std::string_view::npos) break;
+        if (s.substr(i, lineEnd - i).starts_with(tag)) return PastBreak(s, lineEnd);
+        i = lineEnd;
+    }
+    return std::string_view::npos;
+}
+
 // The answer as its owner reads it: without the lines the phone sent of its own accord, its
 // final result ending in CR LF whatever break the phone put after it.
-std::string OwnersView(std::string_view answer) {
-    std::string view = ReplyView(answer);
+std::string OwnersView(std::string_view answer, const std::string& command) {
+    // "AT+CREG?" is answered by a "+CREG:" line, which may also come unasked.
+    std::string view = ReplyView(answer, OwnTag(command));
     if (HasPromptEnding(view)) return view;
     while (!view.empty() && IsBreak(view.back()))
         view.pop_back();
@@ -267,13 +301,39 @@ void Gather(Program& p) {
     p.arrivedWhileDispatching = true;
 }
 
+// What an error the user can act on means, in words: the SIM, the network, a full memory.
+std::optional<MsgId> Meaning(const std::optional<ErrorResult>& error) {
+    if (!error) return std::nullopt;
+    static constexpr std::pair<int, MsgId> kCme[] = {
+        {10, MsgId::Sim_Missing}, {11, MsgId::Sim_Pin_Required}, {12, MsgId::Sim_Puk_Required},
+        {13, MsgId::Sim_Failure}, {14, MsgId::Sim_Busy},         {30, MsgId::No_Network_Service}};
+    static constexpr std::pair<int, MsgId> kCms[] = {
+        {38, MsgId::Network_Out_Of_Order}, {42, MsgId::Network_Congestion},
+        {310, MsgId::Sim_Missing},         {311, MsgId::Sim_Pin_Required},
+        {313, MsgId::Sim_Failure},         {314, MsgId::Sim_Busy},
+        {316, MsgId::Sim_Puk_Required},    {322, MsgId::Memory_Full},
+        {330, MsgId::Centre_Unknown},      {331, MsgId::No_Network_Service},
+        {332, MsgId::Network_Timeout}};
+    const bool cms = error->kind == ErrorResult::Kind::Cms;
+    using Table = std::span<const std::pair<int, MsgId>>;
+    for (const auto& [code, id] : cms ? Table(kCms) : Table(kCme))
+        if (code == error->code) return id;
+    return std::nullopt;
+}
+
+// A SIM still starting up refuses for some seconds after power-on or its PIN.
+bool SimBusy(const std::string& answer) {
+    const auto error = ErrorCode(ExtendedErrorLine(answer));
+    return error && error->code == (error->kind == ErrorResult::Kind::Cms ? 314 : 14);
+}
+
 // The phone refused a command: the user is told, with its own words when it gave any.
 void ReportRefusal(Program& p, const std::string& answer) {
     std::string text = p.texts[MsgId::Command_Refused];
     if (const std::string extended = ExtendedErrorLine(answer); !extended.empty()) {
         text += '\r';
         text += extended;
-        if (extended == "+CMS ERROR: 322") text += "\r" + p.texts[MsgId::Memory_Full];
+        if (const auto meaning = Meaning(ErrorCode(extended))) text += "\r" + p.texts[*meaning];
     }
     p.Box(text, p.texts[MsgId::Title_Error], MsgIcon::Critical);
 }
@@ -293,6 +353,14 @@ void CompleteSend(Program& p, const std::string& answer) {
 void Deliver(Program& p, const InFlight& done, const std::string& answer) {
     const Owner owner = done.command.owner;
     if (owner == Owner::Resync) return;
+    if (SimBusy(answer) && done.command.retries < kSimBusyRetries &&
+        done.command.bytes.starts_with("AT")) {
+        Command again = done.command;
+        ++again.retries;
+        again.waitMs = kSimBusyWaitMs;
+        p.Send(std::move(again));  // its owner's next step: it goes first, when its time comes
+        return;
+    }
     const OwnerHandlers& h = p.handlers(owner);
     const bool taken = h.answer && h.answer(done.command, answer);
     if (HasErrorResult(answer) && !taken) {
@@ -316,7 +384,7 @@ void JudgeLine(Program& p) {
         const std::string_view rest = std::string_view(done.answer).substr(end);
         const std::size_t lastBreak = rest.find_last_of("\r\n");
         p.unfinishedLine = rest.substr(lastBreak == std::string_view::npos ? 0 : lastBreak + 1);
-        const std::string answer = OwnersView(std::string_view(done.answer).substr(0, end));
+        const std::string answer = OwnersView(std::string_view(done.answer).substr(0, end), sent);
         if (!done.dropped) Deliver(p, done, answer);
         // A prompt its owner wrote no PDU for leaves the phone taking one.
         if (HasPromptEnding(answer) && p.line.inFlight() == nullptr) p.line.abandonPrompt();
@@ -336,7 +404,11 @@ std::size_t EndOfAnswerTo(InFlight& f, bool phoneEchoes) {
         }
         return std::min(f.answer.size(), mark + (f.answer.compare(mark, 2, "> ") == 0 ? 2 : 1));
     }
-    return EndOfFirstResult(f.answer, f.judged);
+    const std::size_t end = EndOfFirstResult(f.answer, f.judged);
+    // Some phones leave out the final result after "+CPIN: READY".
+    if (end == std::string_view::npos && f.command.resultMayLack && f.quietMs >= kSettleMs)
+        return EndOfLineTagged(f.answer, OwnTag(f.command.bytes));
+    return end;
 }
 
 void Append_Received(Program& p, const std::string& received) {
@@ -365,7 +437,7 @@ void Append_Received(Program& p, const std::string& received) {
         p.indicationsScanned -= std::min(p.indicationsScanned, cut);
     }
     p.appending = true;
-    box.setText(std::move(shown));
+    box.setText(MaskedPins(std::move(shown)));
     p.appending = false;
     ScanIndications(p);
 }

@@ -8,6 +8,11 @@
 
 namespace bsms {
 
+// A command the SIM refuses as busy (still starting up) goes again this many times, this far
+// apart, before its owner hears of it: about ten seconds, as peers allow.
+inline constexpr int kSimBusyRetries = 4;
+inline constexpr int kSimBusyWaitMs = 2500;
+
 class Program;
 
 struct InFlight;
@@ -41,8 +46,9 @@ bool IsEmptyLocationAnswer(std::string_view s);
 
 // The buffer as the dialogues read it: without the lines the phone sends of its own accord (RING,
 // +CMTI, +CMT and its message line, network codes), which answer no command, and without the end
-// of a line that may still turn out to be one, or an empty line that only opens the next.
-std::string ReplyView(std::string_view buffer);
+// of a line that may still turn out to be one, or an empty line that only opens the next. Lines
+// that begin with `own` ("+CREG:" for "AT+CREG?") answer the command and are kept.
+std::string ReplyView(std::string_view buffer, std::string_view own = {});
 
 // Where the answer to the command on the line ends in what has come back since it was written:
 // past its first final result line, or at a prompt for a command that awaits one; npos while it

@@ -9,6 +9,7 @@
 #include "link/indications.h"
 #include "link/port_access.h"
 #include "link/reply_timer.h"
+#include "link/sim_pin.h"
 #include "ui/language.h"
 
 namespace bsms {
@@ -122,6 +123,7 @@ void Open_Port(Program& p) {
     try {
         p.Comm1.setPortOpen(true);
         p.line.pump();  // what waited for the port goes first
+        Check_Sim(p);
         Ask_Indications(p);
     } catch (const CommError& e) {
         std::string text = p.texts[MsgId::Port_Open_Failed];

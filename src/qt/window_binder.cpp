@@ -242,6 +242,7 @@ QWidget* BoundWindow::makeWidget(Control& c, QWidget* parent) {
             // No maxLength on the widget: Qt would cut the text the program sets as well.
             auto* e = new QLineEdit(parent);
             e->setReadOnly(c.readOnly);
+            if (c.password) e->setEchoMode(QLineEdit::Password);
             connect(e, &QLineEdit::textEdited, this, [this, e, control](const QString& t) {
                 if (syncing_) return;
                 if (control->userEdit(S(t))) return;

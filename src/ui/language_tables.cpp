@@ -3,7 +3,7 @@
 namespace bsms {
 
 // Main window: 25 menus, 7 labels, 6 buttons; then the other windows in the order they are set.
-constexpr std::array<WindowTextRow, 61> kWindowTexts = {{
+constexpr std::array<WindowTextRow, 64> kWindowTexts = {{
     {"Form1",
      "Mn_Connessione",
      {"&Connessione", "&Connection", "&Spojenie", "&Fájl", "&Polaczenie"}},
@@ -139,6 +139,9 @@ constexpr std::array<WindowTextRow, 61> kWindowTexts = {{
      "CommonDialog1",
      {"Salva SMS con nome...", "Save SMS as...", "Save SMS as...", "Save SMS as...",
       "Zachowaj SMS jako..."}},
+    {"FormPin", "", {"PIN della SIM", "SIM PIN", "PIN SIM-karty", "SIM PIN", "PIN karty SIM"}},
+    {"FormPin", "Label3", {"Nuovo PIN:", "New PIN:", "Nový PIN:", "Új PIN:", "Nowy PIN:"}},
+    {"FormPin", "Command2", {"Annulla", "Cancel", "Zruš", "Mégsem", "Anuluj"}},
 }};
 
 // Left edges in twips: longer captions push the counter values to the right.

@@ -2,6 +2,7 @@
 // serial port: the rig of the end-to-end tests of the program's dialogues.
 #pragma once
 
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -25,6 +26,8 @@ struct ProgramOnSim {
     ScriptedHost host;
     qt::QtCommPort port{folder};
     std::unique_ptr<Program> program;
+    // The reply timer runs as the window's binding runs it.
+    QTimer replyTimer;
 
     // Starts the program with a settings file naming port 1 at 115200 baud and the phone's
     // service centre, in English, sending without a question.
@@ -34,6 +37,8 @@ struct ProgramOnSim {
             << " 1 \r\n115200,n,8,1\r\n 0 \r\n391234500000\r\nFalse\r\nFalse\r\nenglish\r\n";
         program = MakeProgram(host, port, folder);
         program->Form1->load();
+        replyTimer.callOnTimeout([this] { form1()["Timer2"].tick(); });
+        replyTimer.start(form1()["Timer2"].interval);
         EXPECT_TRUE(port.portOpen()) << (host.boxes.empty() ? "" : host.boxes[0].text);
         Status_Refresh(*program);
         // The phone asked, at the opening, to announce new messages.

@@ -81,6 +81,7 @@ bool TempFolder::exists(const std::string& name) const {
 Program& Rig::start(bool offersIndications) {
     program = MakeProgram(host, port, dir.path());
     program->Form1->load();
+    if (port.written == "AT+CPIN?\r") reply("\r\n+CPIN: READY\r\n\r\nOK\r\n");
     if (!offersIndications && port.written == "AT+CNMI=?\r") {
         reply("\r\nOK\r\n");
         port.written.clear();

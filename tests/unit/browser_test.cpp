@@ -94,7 +94,7 @@ TEST(Browser, EveryAnswerEndsItsReadAndErrorsAreCounted) {
         {"\r\nERROR\r\n", false},            // without extended error codes
         {nullptr, false},                    // a message without text: not listed
         {"\r\n+CMS ERROR: 500\r\n", true},   // what a Huawei stick answers
-        {"\r\n+CME ERROR: SIM busy\r\n", true},
+        {"\r\n+CME ERROR: SIM failure\r\n", true},
     };
     for (const auto& [answer, unreadable] : cases) {
         SCOPED_TRACE(answer ? answer : "empty text");

@@ -117,7 +117,9 @@ TEST(SentLog, HoldsEachMessageThePhoneTook) {
     rig.click("Command6");
     rig.reply(kPrompt);
     EXPECT_EQ(rig.reply("\r\n+CMS ERROR: 38\r\n"), "");
-    EXPECT_EQ(rig.host.boxes.at(0).text, "Command didn't accept by mobile\r+CMS ERROR: 38");
+    // A network's refusal is named in words.
+    EXPECT_EQ(rig.host.boxes.at(0).text,
+              "Command didn't accept by mobile\r+CMS ERROR: 38\rThe network is out of order.");
     EXPECT_EQ(rig.reply("\r\nOK\r\n> "), "");
     rig.message("unanswered");
     rig.click("Command6");
