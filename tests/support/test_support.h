@@ -124,8 +124,9 @@ struct Rig {
     ScriptedHost host;
     std::unique_ptr<Program> program;
     // Builds the program (after files have been written into dir) and runs start-up; a port
-    // opened there finds a SIM that wants no PIN, and is asked to announce new messages, which this phone does not offer, unless
-    // `offersIndications` (the question is then left for the test to answer).
+    // opened there finds a SIM that wants no PIN, and is asked to announce new messages, which this
+    // phone does not offer, unless `offersIndications` (the question is then left for the test to
+    // answer).
     Program& start(bool offersIndications = false);
     Window& form1() { return *program->Form1; }
     // What the program wrote since the last look.
