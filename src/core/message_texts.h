@@ -51,12 +51,21 @@ enum class MsgId {
     Report_Delivered,      // the outcome of a sent message, from its delivery reports
     Report_Pending,
     Report_Failed,
-    Report_Unmatched,  // a delivery report on no message sent from here
-    New_Message_At,    // "%1" is the location a new message arrived at
-    Report_Arrived,    // "%1" is the outcome and the start of the message
-    Parts_Taken,       // "%1" parts of "%2" went before a send was cut off
-    Memory_Full,       // the phone's message memory is full
-    Reply_Cut,         // "%1" is how many characters of an answered message fit the editor
+    Report_Unmatched,       // a delivery report on no message sent from here
+    New_Message_At,         // "%1" is the location a new message arrived at
+    Report_Arrived,         // "%1" is the outcome and the start of the message
+    Parts_Taken,            // "%1" parts of "%2" went before a send was cut off
+    Memory_Full,            // the phone's message memory is full
+    Reply_Cut,              // "%1" is how many characters of an answered message fit the editor
+    Caption_Device_Column,  // the search for the phone: its list's columns
+    Caption_Model_Column,
+    Search_Trying,      // followed by the device being tried
+    Search_No_Access,   // a device that is busy or not allowed
+    Search_Not_Opened,  // a device that could not be opened otherwise
+    Search_None,        // the search is over and nothing answered
+    Search_Done,        // the search is over and something answered
+    Search_Stopped,     // the user stopped the search
+    Search_Not_A_Link,  // followed by the port's file, which the search leaves alone
     Count
 };
 struct MessageTextRow {

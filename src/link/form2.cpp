@@ -30,6 +30,7 @@ std::unique_ptr<Window> MakeForm2() {
     w->add(K::TextBox, "Text3", {1800, 1935, 735, 315});
     w->add(K::Label, "Label6", {240, 2400, 1500, 255}, "Capacià Cellulare:");
     w->add(K::TextBox, "Text4", {1800, 2355, 735, 315});
+    w->add(K::Button, "Command2", {3840, 1890, 1095, 375}, "Cerca");
     w->add(K::Button, "Command1", {3840, 2355, 1095, 375}, "Ok");
     return w;
 }
