@@ -53,7 +53,11 @@ std::size_t SpeedEnd(const std::string& settings) {
 void Form2_Port_Change(Program& p) {
     Window& f = *p.Form2;
     const int n = static_cast<int>(LeadingNumber(f["Text1"].text()));
-    const std::string device = ResolvePortDevice(p.folder, n);
+    std::string device = ResolvePortDevice(p.folder, n);
+    // A comN link is shown by where it leads: that is what the search changes.
+    std::error_code ec;
+    const std::filesystem::path target = std::filesystem::read_symlink(device, ec);
+    if (!ec) device = target.string();
     f["Device"].setText(device.empty() ? "" : "\u2192 " + device);
 }
 
