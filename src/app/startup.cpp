@@ -10,6 +10,7 @@
 #include "core/files.h"
 #include "link/dispatcher.h"
 #include "link/form2.h"
+#include "link/form6.h"
 #include "link/indications.h"
 #include "link/network.h"
 #include "link/probe.h"
@@ -118,6 +119,14 @@ void Wire(Program& p) {
     f2["Text1"].onChange = on(Form2_Port_Change);
     f2["Combo2"].onClick = on(Form2_Speed_Click);
     f2["Command1"].onClick = on(Form2_Ok_Click);
+    f2["Command2"].onClick = on(Form2_Search_Click);
+    Window& f6 = *p.Form6;
+    f6.onLoad = on(Form6_Load);
+    f6.onActivate = on(Form6_Activate);
+    f6.onUnload = on(Form6_Unload);
+    f6["Timer1"].onTick = on(Form6_Timer);
+    f6["Command1"].onClick = on(Form6_Use_Click);
+    f6["Command2"].onClick = on(Form6_Cancel_Click);
 
     Window& pin = *p.FormPin;
     pin["Text1"].onChange = on(FormPin_Change);
@@ -251,6 +260,7 @@ std::unique_ptr<Program> MakeProgram(Host& host, CommPort& port, std::filesystem
     p->About = MakeAbout();
     p->Form5 = MakeForm5();
     p->FormPin = MakeFormPin();
+    p->Form6 = MakeForm6();
     Wire(*p);
     WireOwners(*p);
     return p;

@@ -83,6 +83,15 @@ enum class MsgId {
     Progress_Store,      // the same for a message stored
     Progress_Phonebook,  // "%1" is the book being read (1 or 2), "%2" the entries read so far
     Title_Sim,
+    Caption_Device_Column,  // the search for the phone: its list's columns
+    Caption_Model_Column,
+    Search_Trying,      // followed by the device being tried
+    Search_No_Access,   // a device that is busy or not allowed
+    Search_Not_Opened,  // a device that could not be opened otherwise
+    Search_None,        // the search is over and nothing answered
+    Search_Done,        // the search is over and something answered
+    Search_Stopped,     // the user stopped the search
+    Search_Not_A_Link,  // followed by the port's file, which the search leaves alone
     Count
 };
 struct MessageTextRow {

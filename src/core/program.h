@@ -54,6 +54,9 @@ class Program {
 
     Host& host;
     CommPort& Comm1;
+    // A port of its own on one device, for the search for the phone; none where ports cannot be
+    // made. Such ports never carry the program's commands (Send and the line are Comm1's).
+    std::function<std::unique_ptr<CommPort>(const std::string& device)> makePort;
     // The program's folder: settings, counter, log and phonebook files live here.
     const std::filesystem::path folder;
     // The executable's own folder when it could not be written and `folder` is the user's data
@@ -76,6 +79,7 @@ class Program {
     std::unique_ptr<Window> About;
     std::unique_ptr<Window> Form5;    // message browser
     std::unique_ptr<Window> FormPin;  // the SIM's PIN or PUK
+    std::unique_ptr<Window> Form6;    // search for the phone among the serial devices
     // Title of the message browser's save dialog, set by the language.
     std::string saveDialogTitle = "Salva SMS con nome...";
 

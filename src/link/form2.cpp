@@ -30,6 +30,7 @@ std::unique_ptr<Window> MakeForm2() {
     w->add(K::TextBox, "Text3", {1800, 1935, 735, 315});
     w->add(K::Label, "Label6", {240, 2400, 1500, 255}, "Capacià Cellulare:");
     w->add(K::TextBox, "Text4", {1800, 2355, 735, 315});
+    w->add(K::Button, "Command2", {3840, 1890, 1095, 375}, "Cerca");
     w->add(K::Button, "Command1", {3840, 2355, 1095, 375}, "Ok");
     return w;
 }
@@ -52,7 +53,11 @@ std::size_t SpeedEnd(const std::string& settings) {
 void Form2_Port_Change(Program& p) {
     Window& f = *p.Form2;
     const int n = static_cast<int>(LeadingNumber(f["Text1"].text()));
-    const std::string device = ResolvePortDevice(p.folder, n);
+    std::string device = ResolvePortDevice(p.folder, n);
+    // A comN link is shown by where it leads: that is what the search changes.
+    std::error_code ec;
+    const std::filesystem::path target = std::filesystem::read_symlink(device, ec);
+    if (!ec) device = target.string();
     f["Device"].setText(device.empty() ? "" : "\u2192 " + device);
 }
 

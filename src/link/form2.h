@@ -18,5 +18,6 @@ void Form2_Activate(Program& p);
 void Form2_Port_Change(Program& p);
 void Form2_Speed_Click(Program& p);  // Combo2
 void Form2_Ok_Click(Program& p);     // Command1
+// Command2, the search for the phone, is Form2_Search_Click of link/form6.h.
 
 }  // namespace bsms

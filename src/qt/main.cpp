@@ -30,6 +30,11 @@ int main(int argc, char** argv) {
     bsms::qt::QtCommPort port(place.folder);
     bsms::qt::QtHost host;
     const auto program = bsms::MakeProgram(host, port, place.folder);
+    program->makePort = [](const std::string& device) -> std::unique_ptr<bsms::CommPort> {
+        auto search = std::make_unique<bsms::qt::QtCommPort>(std::filesystem::path());
+        search->setDevice(device);
+        return search;
+    };
     if (place.elsewhere) {
         program->ownFolder = own;
         program->folderNew = place.madeNow;

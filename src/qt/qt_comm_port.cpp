@@ -23,6 +23,7 @@ bool QtCommPort::portOpen() const {
 }
 
 std::string QtCommPort::device() const {
+    if (!fixedDevice_.empty()) return fixedDevice_;
     return ResolvePortDevice(folder_, commPort());
 }
 

@@ -21,6 +21,8 @@ class QtCommPort : public QObject, public CommPort {
     std::string input() override;
     // The device the current port number resolves to, or empty.
     std::string device() const;
+    // Opens this device whatever the port number (the search for the phone tries each so).
+    void setDevice(std::string device) { fixedDevice_ = std::move(device); }
 
   protected:
     void open() override;
@@ -34,6 +36,7 @@ class QtCommPort : public QObject, public CommPort {
     void onError(QSerialPort::SerialPortError error);
 
     std::filesystem::path folder_;
+    std::string fixedDevice_;
     QSerialPort serial_;
     QByteArray received_;
 };

@@ -3,7 +3,7 @@
 namespace bsms {
 
 // Main window: 25 menus, 7 labels, 6 buttons; then the other windows in the order they are set.
-constexpr std::array<WindowTextRow, 64> kWindowTexts = {{
+constexpr std::array<WindowTextRow, 68> kWindowTexts = {{
     {"Form1",
      "Mn_Connessione",
      {"&Connessione", "&Connection", "&Spojenie", "&Fájl", "&Polaczenie"}},
@@ -100,6 +100,7 @@ constexpr std::array<WindowTextRow, 64> kWindowTexts = {{
      "Label6",
      {"Capacità Cellulare", "Mobile capacity", "Mobile capacity", "Mobil kapacitás",
       "Pojemnosc Telefonu"}},
+    {"Form2", "Command2", {"Cerca", "Search", "Hladat", "Keresés", "Szukaj"}},
     {"Form3",
      "Label1",
      {"Attendere lo scaricamento della rubrica", "Please wait the upload of phonebook",
@@ -142,6 +143,12 @@ constexpr std::array<WindowTextRow, 64> kWindowTexts = {{
     {"FormPin", "", {"PIN della SIM", "SIM PIN", "PIN SIM-karty", "SIM PIN", "PIN karty SIM"}},
     {"FormPin", "Label3", {"Nuovo PIN:", "New PIN:", "Nový PIN:", "Új PIN:", "Nowy PIN:"}},
     {"FormPin", "Command2", {"Annulla", "Cancel", "Zruš", "Mégsem", "Anuluj"}},
+    {"Form6",
+     "",
+     {"Cerca il telefonino", "Search for the phone", "Hladanie telefónu", "Telefon keresése",
+      "Szukaj telefonu"}},
+    {"Form6", "Command1", {"Usa", "Use", "Použi", "Használat", "Uzyj"}},
+    {"Form6", "Command2", {"Annulla", "Cancel", "Zruš", "Mégsem", "Kasuj"}},
 }};
 
 // Left edges in twips: longer captions push the counter values to the right.

@@ -1,0 +1,122 @@
+// The search for the phone through real pseudo-terminals: the simulated phone among a silent
+// device and one that answers everything with garbage, each behind a by-id link of a folder that
+// plays /dev.
+#ifdef BSMS_HAVE_QT
+
+#include <gtest/gtest.h>
+#include <pty.h>
+
+#include <atomic>
+#include <thread>
+
+#include "link/form6.h"
+#include "program_on_sim.h"
+
+namespace bsms {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ProgramOnSim;
+using test::RunUntil;
+
+// A pseudo-terminal whose other end nobody reads, or (noisy) one that answers every byte with
+// garbage and never with a result.
+class Decoy {
+  public:
+    explicit Decoy(bool noisy) {
+        char name[256] = {};
+        EXPECT_EQ(openpty(&master_, &slave_, name, nullptr, nullptr), 0);
+        path_ = name;
+        if (!noisy) return;
+        noise_ = std::thread([this] {
+            while (!stop_) {
+                pollfd p{master_, POLLIN, 0};
+                if (poll(&p, 1, 20) <= 0) continue;
+                char buf[256];
+                const ssize_t n = read(master_, buf, sizeof buf);
+                for (ssize_t i = 0; i < n; ++i)
+                    if (write(master_, "\x7f#K0~\r\n", 7) < 0) return;
+            }
+        });
+    }
+    ~Decoy() {
+        stop_ = true;
+        if (noise_.joinable()) noise_.join();
+        close(slave_);
+        close(master_);
+    }
+    const std::string& path() const { return path_; }
+
+  private:
+    int master_ = -1, slave_ = -1;
+    std::string path_;
+    std::atomic<bool> stop_ = false;
+    std::thread noise_;
+};
+
+TEST(PortSearchOnSim, FindsThePhoneAmongDecoysAndPointsItsPortThere) {
+    ProgramOnSim rig({"--model", "Brenvik Test 7"});
+    Program& p = *rig.program;
+    Decoy silent(false), noisy(true);
+    test::TempFolder dev;
+    const fs::path ids = dev.path() / "serial" / "by-id";
+    fs::create_directories(ids);
+    fs::create_symlink(silent.path(), ids / "usb-Modem-if00");
+    fs::create_symlink(noisy.path(), ids / "usb-Modem-if01");
+    fs::create_symlink(rig.sim.device(), ids / "usb-Phone-if00");
+    SearchForm(p).devRoot = dev.path();
+    p.makePort = [](const std::string& device) -> std::unique_ptr<CommPort> {
+        auto port = std::make_unique<qt::QtCommPort>(fs::path());
+        port->setDevice(device);
+        return port;
+    };
+
+    std::vector<std::vector<std::string>> rows;
+    std::string shown;
+    rig.host.duringModal = [&](Window& w) {
+        if (w.name() == "Form2") {
+            w["Text1"].setText("1");
+            w["Command2"].click();
+            shown = w["Device"].text();
+            return;
+        }
+        EXPECT_FALSE(rig.port.portOpen());  // it might have been one of those tried
+        const auto& search = SearchForm(p).search;
+        // The timer's ticks, 100 ms apart as the window's own: 1.5 s for each decoy.
+        for (int i = 0; i < 200 && search && search->running(); ++i) {
+            RunUntil([] { return false; }, 100);
+            w["Timer1"].tick();
+        }
+        const Control& grid = w["Grid1"];
+        for (int r = 1; r < grid.rows(); ++r)
+            rows.push_back({grid.cell(r, 0), grid.cell(r, 1), grid.cell(r, 2)});
+        EXPECT_EQ(grid.row(), 1);
+        EXPECT_EQ(w["Progress1"].progress(), 3);
+        w["Command1"].click();
+        EXPECT_FALSE(w.shown());
+    };
+    rig.form1().menu("Mn_Comm").click();
+
+    const std::vector<std::vector<std::string>> want = {
+        {"usb-Phone-if00", "Brenvik Test 7", "\u2713"}};
+    EXPECT_EQ(rows, want);
+    EXPECT_EQ(fs::read_symlink(rig.folder / "com1"), ids / "usb-Phone-if00");
+    EXPECT_EQ(shown, "\u2192 " + (ids / "usb-Phone-if00").string());
+    EXPECT_TRUE(rig.host.boxes.empty());
+
+    // Port 1 opens on the phone through its new link.
+    Status_Refresh(p);
+    rig.form1().menu("Mn_Apri").click();
+    ASSERT_TRUE(rig.port.portOpen()) << (rig.host.boxes.empty() ? "" : rig.host.boxes[0].text);
+    RunUntil([&] { return !p.line.busy(); });
+    Status_Refresh(p);
+    rig.form1()["Text1"].setText("");
+    rig.form1().menu("Mn_Test").click();
+    ASSERT_TRUE(rig.answered()) << rig.received();
+    EXPECT_NE(rig.received().find("Brenvik Test 7"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace bsms
+
+#endif
