@@ -57,6 +57,15 @@ enum class MsgId {
     Parts_Taken,       // "%1" parts of "%2" went before a send was cut off
     Memory_Full,       // the phone's message memory is full
     Reply_Cut,         // "%1" is how many characters of an answered message fit the editor
+
+    Port_Busy,               // "%1" is the device, held by a process that cannot be told
+    Port_Busy_By,            // "%1" is the device, "%2" the processes that hold it
+    Port_Close_Holder,       // follows Port_Busy_By when a program other than ModemManager holds it
+    Port_Busy_ModemManager,  // how to keep ModemManager off the device
+    Port_Join_Group,         // "%1" is the group: the command that joins it
+    Port_Admin_Only,         // "%1" is the device its group may not read and write
+    Port_Link_Nowhere,       // "%1" is the link, "%2" the missing path it points to
+    Port_No_Device,          // "%1" lists the paths the port was looked for at
     Count
 };
 struct MessageTextRow {

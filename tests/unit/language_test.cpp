@@ -112,10 +112,13 @@ TEST(LanguageTables, EveryTextIsWesternUtf8WithThePlaceholdersItsCodeFills) {
         for (const auto& row : kMessageTexts) {
             const std::string n = row.name;
             const bool two = n == "Msg_Port_No_Permission" || n == "Msg_Files_Elsewhere" ||
-                             n == "Msg_Encoding_Per_Sms" || n == "Msg_Parts_Taken";
+                             n == "Msg_Encoding_Per_Sms" || n == "Msg_Parts_Taken" ||
+                             n == "Msg_Port_Busy_By" || n == "Msg_Port_Link_Nowhere";
             const bool one = n == "Msg_Folder_Not_Writable" || n == "Msg_Unreadable_Locations" ||
                              n == "Msg_New_Message_At" || n == "Msg_Report_Arrived" ||
-                             n == "Msg_Reply_Cut";
+                             n == "Msg_Reply_Cut" || n == "Msg_Port_Busy" ||
+                             n == "Msg_Port_Join_Group" || n == "Msg_Port_Admin_Only" ||
+                             n == "Msg_Port_No_Device";
             check(n, lang, row.text[lang], two ? 2 : one ? 1 : 0);
         }
         const auto& c = kSendConfirmTexts[lang];
