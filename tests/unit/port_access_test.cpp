@@ -45,11 +45,14 @@ TEST(PortAccess, ABusyDeviceSaysWhoHoldsItAndWhatToDo) {
     for (const std::string& other : {std::to_string(getpid()), std::string("self")})
         AddProcess(proc, other, "brenvik-sms", {dev});
     AddProcess(proc, "300", nullptr, {dev});
+    for (const fs::path& root : {proc, dir.path() / "quiet"})
+        AddProcess(root, "400", "cat", {dir.path() / "Setting.sms"});
     const auto holders = DeviceHolders((dir.path() / "com1").string(), proc);
     ASSERT_EQ(holders.size(), 2u);
 
     const MessageTexts t = English();
     const std::string manager = '\r' + t[MsgId::Port_Busy_ModemManager];
+    const std::string close = "\rClose that program, then open the port again.";
     const std::string unknown =
         "D is in use by another program: close it, then open the port again.";
     const struct {
@@ -58,13 +61,11 @@ TEST(PortAccess, ABusyDeviceSaysWhoHoldsItAndWhatToDo) {
         std::string expected;
     } rows[] = {
         {holders, dir.path(),
-         "D is in use by ModemManager (100), minicom (200).\rClose that program, then open the "
-         "port "
-         "again." +
-             manager},
+         "D is in use by ModemManager (100), minicom (200)." + close + manager},
         {{holders[0]}, dir.path(), "D is in use by ModemManager (100)." + manager},
+        {{holders[1]}, proc, "D is in use by minicom (200)." + close},
         {{}, proc, unknown + manager},
-        {{}, dir.path(), unknown},
+        {{}, dir.path() / "quiet", unknown},
     };
     for (const auto& r : rows)
         EXPECT_EQ(PortTrouble(CommError(Kind::Busy, "", "D", r.holders), t, r.proc), r.expected);
