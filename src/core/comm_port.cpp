@@ -47,16 +47,23 @@ std::optional<CommSettings> ParseCommSettings(const std::string& text) {
     return s;
 }
 
+std::vector<std::string> PortDeviceCandidates(const std::filesystem::path& folder, int n,
+                                              const std::filesystem::path& devRoot) {
+    if (n < 1) return {};
+    std::vector<std::string> out{(folder / ("com" + std::to_string(n))).string()};
+    for (const char* stem : {"ttyUSB", "ttyACM", "ttyS"})
+        out.push_back((devRoot / (stem + std::to_string(n - 1))).string());
+    return out;
+}
+
 std::string ResolvePortDevice(const std::filesystem::path& folder, int n,
                               const std::filesystem::path& devRoot) {
     namespace fs = std::filesystem;
-    if (n < 1) return {};
     std::error_code ec;
-    const fs::path link = folder / ("com" + std::to_string(n));
-    if (fs::is_symlink(link, ec) || fs::exists(link, ec)) return link.string();
-    for (const char* stem : {"ttyUSB", "ttyACM", "ttyS"}) {
-        const fs::path dev = devRoot / (stem + std::to_string(n - 1));
-        if (fs::exists(dev, ec)) return dev.string();
+    const auto candidates = PortDeviceCandidates(folder, n, devRoot);
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        if ((i == 0 && fs::is_symlink(candidates[i], ec)) || fs::exists(candidates[i], ec))
+            return candidates[i];
     }
     return {};
 }

@@ -7,8 +7,15 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace bsms {
+
+// A process that has a device open: its name (as the system lists it) and its number.
+struct PortHolder {
+    int pid = 0;
+    std::string name;
+};
 
 class CommError : public std::runtime_error {
   public:
@@ -18,17 +25,30 @@ class CommError : public std::runtime_error {
         BadHandshaking,
         PortOpen,
         OpenFailed,
-        NoPermission
+        NoPermission,
+        Busy,     // another process has the device open
+        NoDevice  // nothing at the path, or no path for the port number
     };
-    CommError(Kind kind, const std::string& what, std::string device = {})
-        : std::runtime_error(what), kind_(kind), device_(std::move(device)) {}
+    CommError(Kind kind, const std::string& what, std::string device = {},
+              std::vector<PortHolder> holders = {}, std::vector<std::string> lookedFor = {})
+        : std::runtime_error(what),
+          kind_(kind),
+          device_(std::move(device)),
+          holders_(std::move(holders)),
+          lookedFor_(std::move(lookedFor)) {}
     Kind kind() const { return kind_; }
     // The device that could not be opened, when known.
     const std::string& device() const { return device_; }
+    // Busy: the processes seen holding the device; none when they could not be told.
+    const std::vector<PortHolder>& holders() const { return holders_; }
+    // NoDevice without a device: every path the port number was looked for at.
+    const std::vector<std::string>& lookedFor() const { return lookedFor_; }
 
   private:
     Kind kind_;
     std::string device_;
+    std::vector<PortHolder> holders_;
+    std::vector<std::string> lookedFor_;
 };
 
 struct CommSettings {
@@ -41,8 +61,12 @@ struct CommSettings {
 // "9600,n,8,1" and the like; nothing when malformed.
 std::optional<CommSettings> ParseCommSettings(const std::string& text);
 
-// The device behind port number n: the link "comN" in the program's folder wins; otherwise the
-// first that exists of /dev/ttyUSB{n-1}, /dev/ttyACM{n-1}, /dev/ttyS{n-1}. Empty when none.
+// Where port number n is looked for, in order: the link "comN" in the program's folder, then
+// /dev/ttyUSB{n-1}, /dev/ttyACM{n-1}, /dev/ttyS{n-1}. Empty for a number below 1.
+std::vector<std::string> PortDeviceCandidates(const std::filesystem::path& folder, int n,
+                                              const std::filesystem::path& devRoot = "/dev");
+// The device behind port number n: the first candidate that exists, the link even when it points
+// nowhere (the user's choice wins). Empty when none.
 std::string ResolvePortDevice(const std::filesystem::path& folder, int n,
                               const std::filesystem::path& devRoot = "/dev");
 

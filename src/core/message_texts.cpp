@@ -372,6 +372,76 @@ constexpr std::array<MessageTextRow, static_cast<int>(MsgId::Count)> kMessageTex
       "Nie je to odkaz, ale súbor, a zostáva, ako je:",
       "Nem hivatkozás, hanem fájl, és változatlan marad:",
       "To nie jest dowiazanie, lecz plik, i pozostaje bez zmian:"}},
+    {MsgId::Port_Busy,
+     "Msg_Port_Busy",
+     {"%1 è in uso da un altro programma: chiuderlo e aprire di nuovo la porta.",
+      "%1 is in use by another program: close it, then open the port again.",
+      "%1 používa iný program: zatvorte ho a znova otvorte port.",
+      "A(z) %1 eszközt egy másik program használja: zárja be, majd nyissa meg újra a portot.",
+      "%1 jest uzywane przez inny program: zamknij go i otwórz port ponownie."}},
+    {MsgId::Port_Busy_By,
+     "Msg_Port_Busy_By",
+     {"%1 è in uso da %2.", "%1 is in use by %2.", "%1 používa %2.",
+      "A(z) %1 eszközt használja: %2.", "%1 jest uzywane przez %2."}},
+    {MsgId::Port_Close_Holder,
+     "Msg_Port_Close_Holder",
+     {"Chiudere quel programma e aprire di nuovo la porta.",
+      "Close that program, then open the port again.", "Zatvorte ten program a znova otvorte port.",
+      "Zárja be azt a programot, majd nyissa meg újra a portot.",
+      "Zamknij ten program i otwórz port ponownie."}},
+    {MsgId::Port_Busy_ModemManager,
+     "Msg_Port_Busy_ModemManager",
+     {"ModemManager prende per sé ogni nuovo modem: escluderlo da questo dispositivo con una "
+      "regola udev che imposta ENV{ID_MM_DEVICE_IGNORE}=\"1\" (vedere Ports nel README), oppure "
+      "fermarlo: sudo systemctl stop ModemManager",
+      "ModemManager takes every new modem for itself: keep it off this device with a udev rule "
+      "that sets ENV{ID_MM_DEVICE_IGNORE}=\"1\" (see Ports in the README), or stop it: sudo "
+      "systemctl stop ModemManager",
+      "ModemManager si berie každý nový modem: vylúcte ho z tohto zariadenia pravidlom udev, "
+      "ktoré nastaví ENV{ID_MM_DEVICE_IGNORE}=\"1\" (pozri Ports v README), alebo ho zastavte: "
+      "sudo systemctl stop ModemManager",
+      "A ModemManager minden új modemet lefoglal: tartsa távol ettol az eszköztol egy udev "
+      "szabállyal, amely beállítja: ENV{ID_MM_DEVICE_IGNORE}=\"1\" (lásd Ports a README-ben), "
+      "vagy állítsa le: sudo systemctl stop ModemManager",
+      "ModemManager zajmuje kazdy nowy modem: wylacz go dla tego urzadzenia regula udev "
+      "ustawiajaca ENV{ID_MM_DEVICE_IGNORE}=\"1\" (zobacz Ports w README) albo zatrzymaj go: "
+      "sudo systemctl stop ModemManager"}},
+    {MsgId::Port_Join_Group,
+     "Msg_Port_Join_Group",
+     {"In un terminale: sudo adduser $USER %1", "In a terminal: sudo adduser $USER %1",
+      "V termináli: sudo adduser $USER %1", "Egy terminálban: sudo adduser $USER %1",
+      "W terminalu: sudo adduser $USER %1"}},
+    {MsgId::Port_Admin_Only,
+     "Msg_Port_Admin_Only",
+     {"Solo l'amministratore di sistema può aprire %1: scegliere un'altra porta, oppure far "
+      "puntare un collegamento comN nella cartella del programma al dispositivo del telefono.",
+      "Only the system administrator may open %1: choose another port, or point a link comN in "
+      "the program's folder at the phone's device.",
+      "%1 môže otvorit len správca systému: zvolte iný port alebo nasmerujte odkaz comN v "
+      "priecinku programu na zariadenie telefónu.",
+      "A(z) %1 eszközt csak a rendszergazda nyithatja meg: válasszon másik portot, vagy "
+      "irányítson egy comN hivatkozást a program mappájában a telefon eszközére.",
+      "Tylko administrator systemu moze otworzyc %1: wybierz inny port albo skieruj dowiazanie "
+      "comN w folderze programu na urzadzenie telefonu."}},
+    {MsgId::Port_Link_Nowhere,
+     "Msg_Port_Link_Nowhere",
+     {"%1 punta a %2, che non esiste: collegare il telefono, oppure far puntare il collegamento "
+      "al suo dispositivo.",
+      "%1 points to %2, which does not exist: connect the phone, or point the link at its "
+      "device.",
+      "%1 ukazuje na %2, ktoré neexistuje: pripojte telefón alebo nasmerujte odkaz na jeho "
+      "zariadenie.",
+      "A(z) %1 erre mutat: %2, ami nem létezik: csatlakoztassa a telefont, vagy irányítsa a "
+      "hivatkozást az eszközére.",
+      "%1 wskazuje na %2, które nie istnieje: podlacz telefon albo skieruj dowiazanie na jego "
+      "urzadzenie."}},
+    {MsgId::Port_No_Device,
+     "Msg_Port_No_Device",
+     {"Nessun dispositivo per questa porta. Cercati: %1",
+      "There is no device for this port. Looked for: %1",
+      "Pre tento port nie je žiadne zariadenie. Hladané: %1",
+      "Ehhez a porthoz nincs eszköz. Keresett helyek: %1",
+      "Brak urzadzenia dla tego portu. Szukano: %1"}},
 }};
 
 namespace {

@@ -85,13 +85,21 @@ enum class MsgId {
     Title_Sim,
     Caption_Device_Column,  // the search for the phone: its list's columns
     Caption_Model_Column,
-    Search_Trying,      // followed by the device being tried
-    Search_No_Access,   // a device that is busy or not allowed
-    Search_Not_Opened,  // a device that could not be opened otherwise
-    Search_None,        // the search is over and nothing answered
-    Search_Done,        // the search is over and something answered
-    Search_Stopped,     // the user stopped the search
-    Search_Not_A_Link,  // followed by the port's file, which the search leaves alone
+    Search_Trying,           // followed by the device being tried
+    Search_No_Access,        // a device that is busy or not allowed
+    Search_Not_Opened,       // a device that could not be opened otherwise
+    Search_None,             // the search is over and nothing answered
+    Search_Done,             // the search is over and something answered
+    Search_Stopped,          // the user stopped the search
+    Search_Not_A_Link,       // followed by the port's file, which the search leaves alone
+    Port_Busy,               // "%1" is the device, held by a process that cannot be told
+    Port_Busy_By,            // "%1" is the device, "%2" the processes that hold it
+    Port_Close_Holder,       // follows Port_Busy_By when a program other than ModemManager holds it
+    Port_Busy_ModemManager,  // how to keep ModemManager off the device
+    Port_Join_Group,         // "%1" is the group: the command that joins it
+    Port_Admin_Only,         // "%1" is the device its group may not read and write
+    Port_Link_Nowhere,       // "%1" is the link, "%2" the missing path it points to
+    Port_No_Device,          // "%1" lists the paths the port was looked for at
     Count
 };
 struct MessageTextRow {

@@ -127,10 +127,7 @@ void Open_Port(Program& p) {
         Ask_Indications(p);
     } catch (const CommError& e) {
         std::string text = p.texts[MsgId::Port_Open_Failed];
-        if (e.kind() == CommError::Kind::NoPermission) {
-            text += '\r';
-            text += PermissionHint(p.texts[MsgId::Port_No_Permission], e.device());
-        }
+        if (const std::string why = PortTrouble(e, p.texts); !why.empty()) text += '\r' + why;
         p.Box(text, p.texts[MsgId::Title_Port_Error], MsgIcon::Critical);
     }
 }

@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include "link/port_access.h"
+
 namespace bsms::qt {
 
 QtCommPort::QtCommPort(std::filesystem::path folder, QObject* parent)
@@ -30,20 +32,32 @@ std::string QtCommPort::device() const {
 void QtCommPort::open() {
     const std::string dev = device();
     if (dev.empty()) {
-        throw CommError(CommError::Kind::OpenFailed,
-                        "No device for port " + std::to_string(commPort()));
+        throw CommError(CommError::Kind::NoDevice,
+                        "No device for port " + std::to_string(commPort()), {}, {},
+                        PortDeviceCandidates(folder_, commPort()));
     }
     // Links (comN, /dev/serial/by-id) are followed to the real device.
     const QString path = QFileInfo(QString::fromStdString(dev)).canonicalFilePath();
-    serial_.setPortName(path.isEmpty() ? QString::fromStdString(dev) : path);
+    if (path.isEmpty()) throw CommError(CommError::Kind::NoDevice, "No such device", dev);
+    // Qt takes the line for itself (TIOCEXCL and a lock file), so a second opener is refused; but
+    // root passes TIOCEXCL and a program that asks for neither is not stopped, so who holds the
+    // device is looked for first.
+    if (auto holders = DeviceHolders(dev); !holders.empty())
+        throw CommError(CommError::Kind::Busy, "Device in use", dev, std::move(holders));
+    serial_.setPortName(path);
     apply();
     received_.clear();
     if (!serial_.open(QIODevice::ReadWrite)) {
         const auto error = serial_.error();
         const std::string why = serial_.errorString().toStdString();
         serial_.clearError();
+        // Qt reports a device held by another (EBUSY, or its lock file) as a permission error.
+        if (error == QSerialPort::PermissionError && MayReadWrite(path.toStdString()))
+            throw CommError(CommError::Kind::Busy, why, dev, DeviceHolders(dev));
         if (error == QSerialPort::PermissionError)
             throw CommError(CommError::Kind::NoPermission, why, dev);
+        if (error == QSerialPort::DeviceNotFoundError)
+            throw CommError(CommError::Kind::NoDevice, why, dev);
         throw CommError(CommError::Kind::OpenFailed, why, dev);
     }
     apply();

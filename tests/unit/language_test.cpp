@@ -114,11 +114,14 @@ TEST(LanguageTables, EveryTextIsWesternUtf8WithThePlaceholdersItsCodeFills) {
             const bool two = n == "Msg_Port_No_Permission" || n == "Msg_Files_Elsewhere" ||
                              n == "Msg_Encoding_Per_Sms" || n == "Msg_Parts_Taken" ||
                              n == "Msg_Progress_Send" || n == "Msg_Progress_Store" ||
-                             n == "Msg_Progress_Phonebook";
+                             n == "Msg_Progress_Phonebook" || n == "Msg_Port_Busy_By" ||
+                             n == "Msg_Port_Link_Nowhere";
             const bool one = n == "Msg_Folder_Not_Writable" || n == "Msg_Unreadable_Locations" ||
                              n == "Msg_New_Message_At" || n == "Msg_Report_Arrived" ||
                              n == "Msg_Reply_Cut" || n == "Msg_Sim_Tries_Left" ||
-                             n == "Msg_No_Phone";
+                             n == "Msg_No_Phone" || n == "Msg_Port_Busy" ||
+                             n == "Msg_Port_Join_Group" || n == "Msg_Port_Admin_Only" ||
+                             n == "Msg_Port_No_Device";
             check(n, lang, row.text[lang], two ? 2 : one ? 1 : 0);
         }
         const auto& c = kSendConfirmTexts[lang];
