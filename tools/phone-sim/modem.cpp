@@ -95,11 +95,11 @@ std::string CmsText(int code) {
     static const std::map<int, const char*> texts{{302, "operation not allowed"},
                                                   {303, "operation not supported"},
                                                   {304, "invalid PDU mode parameter"},
-                                                  {321, "invalid memory index"},
                                                   {311, "SIM PIN required"},
                                                   {312, "SIM PUK required"},
                                                   {313, "SIM failure"},
                                                   {314, "SIM busy"},
+                                                  {321, "invalid memory index"},
                                                   {322, "memory full"},
                                                   {331, "no network service"},
                                                   {500, "unknown error"}};
