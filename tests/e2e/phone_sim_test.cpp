@@ -29,6 +29,9 @@ TEST(PhoneSim, StartsOnlyWhereItCanAndRemovesItsLinkWhenStopped) {
         {"--link " + at + "file", "file exists and is not a symbolic link"},
         {"--set \"cmee 7\"", "cmee 7: \"7\" is not a number from 0 to 2"},
         {"--check --scenario " + at + "bad.txt", "bad.txt:3: unknown keyword"},  // by its line
+        {"--set \"pin 12a4\"", "\"12a4\" is not 4 to 8 digits"},
+        {"--set \"registration away\"", "is not home, roaming, searching, denied or none"},
+        {"--link " + at + "p --decoy " + at + "q --noisy-decoy " + at + "p", "p is given twice"},
     };
     for (const auto& [args, why] : starts)
         EXPECT_THAT(RunTool(args), Pair(2, HasSubstr(why))) << args;
@@ -142,6 +145,125 @@ TEST(PhoneSim, EchoesEachCharacterAsItArrivesUntilTurnedOff) {
     // A client that reopens the device finds the phone as it left it.
     for (int i = 0; i < 2; ++i)
         EXPECT_EQ(Line(sim.link()).Command("AT"), "\r\nOK\r\n");
+}
+
+// A locked SIM refuses what needs it, counts the tries of its PIN and then of its PUK, and is
+// busy for a counted number of commands after an unlock; the network is still there meanwhile.
+TEST(PhoneSim, SimAsksForItsCodesCountingTries) {
+    const std::string wrongPuk = "AT+CPIN=\"87654321\",\"1111\"";
+    std::vector<Step> dead{{"AT+CPINR", Fail("ERROR")}, {"AT^CPIN?", Fail("ERROR")}};
+    dead.insert(dead.end(), 10, {wrongPuk, Fail("+CME ERROR: 16")});  // the tenth kills the SIM
+    dead.insert(dead.end(), {{"AT+CPIN=\"12345678\",\"1111\"", Fail("+CME ERROR: 13")},
+                             {"AT+CPIN?", Fail("+CME ERROR: 13")},
+                             {"AT+CMGR=1", Fail("+CMS ERROR: 313")}});
+    const std::vector<std::pair<std::vector<std::string>, std::vector<Step>>> phones{
+        {{"--profile", "pin-locked", "--set", "sim-busy 2"},
+         {{"AT+CPIN?", Ok({"+CPIN: SIM PIN"})},
+          {"AT+CPBR=1", Fail("+CME ERROR: 11")},
+          {"AT+CSCA?", Fail("+CMS ERROR: 311")},
+          {"AT+CREG?", Ok({"+CREG: 0,1"})},
+          {"AT+CPIN=\"4321\"", Fail("+CME ERROR: 16")},
+          {"AT+CPINR=\"SIM PIN\"", Ok({"+CPINR: SIM PIN,2,3"})},
+          {"AT+CPIN=\"1234\"", Ok()},
+          {"AT+CSCA?", Fail("+CMS ERROR: 314")},
+          {"AT+CPBS?", Fail("+CME ERROR: 14")},
+          {"AT+CPBS?", Ok({"+CPBS: \"SM\",4,250"})},
+          {"AT+CPINR", Ok({"+CPINR: SIM PIN,3,3", "+CPINR: SIM PUK,10,10"})},
+          {"AT+CPIN=\"0000\"", Ok()}}},  // taken when nothing is asked for
+        {{"--set", "pin-state pin", "--set", "pin 2468", "--profile", "huawei"},
+         {{"AT+CPINR", Fail("ERROR")},
+          {"AT+CPIN=\"1234\"", Fail("+CME ERROR: 16")},
+          {"AT+CPIN=\"1234\"", Fail("+CME ERROR: 16")},
+          {"AT^CPIN?", Ok({"^CPIN: SIM PIN,1,10,1,10,3"})},
+          {"AT+CPIN=\"1234\"", Fail("+CME ERROR: 16")},
+          {"AT+CPIN?", Ok({"+CPIN: SIM PUK"})},
+          {"AT+CMGL=4", Fail("+CMS ERROR: 312")},
+          {"AT+CPIN=\"2468\"", Fail("+CME ERROR: 12")},
+          {wrongPuk, Fail("+CME ERROR: 16")},
+          {"AT^CPIN?", Ok({"^CPIN: SIM PUK,9,9,0,10,3"})},
+          {"AT+CPIN=\"12345678\",\"1111\"", Ok()},
+          {"AT^CPIN?", Ok({"^CPIN: READY,,10,3,10,3"})},
+          {"AT+CMGD=9", Ok()}}},
+        {{"--set", "pin-state puk", "--set", "pin-retries none"}, dead},
+    };
+    for (const auto& [args, steps] : phones) {
+        PhoneSim sim(args);
+        Line line(sim.link());
+        line.Command("ATE0");
+        ExpectAnswers(line, steps);
+    }
+}
+
+// Registration as each setting gives it, in the forms a client chooses; nothing is sent while
+// the phone is registered nowhere.
+TEST(PhoneSim, ReportsTheNetworkItIsOn) {
+    const std::pair<const char*, const char*> stats[] = {
+        {"home", "1"}, {"roaming", "5"}, {"searching", "2"}, {"denied", "3"}, {"none", "0"}};
+    for (const auto& [name, stat] : stats) {
+        PhoneSim sim({"--echo", "off", "--set", std::string("registration ") + name});
+        EXPECT_EQ(Line(sim.link()).Command("AT+CREG?"), Ok({"+CREG: 0," + std::string(stat)}));
+    }
+    const std::vector<std::pair<std::vector<std::string>, std::vector<Step>>> phones{
+        {{},
+         {{"AT+CREG=2", Ok()},
+          {"AT+CREG?", Ok({"+CREG: 2,1,\"2B67\",\"C3D4\""})},
+          {"AT+CEREG?", Fail("ERROR")},
+          {"AT+COPS?", Ok({"+COPS: 0,0,\"Brenvik Mobile\",0"})},
+          {"AT+COPS=3,2", Ok()},
+          {"AT+COPS?", Ok({"+COPS: 0,2,\"22201\",0"})},
+          {"ATZE0", Ok()},  // the reset returns to the plain form
+          {"AT+CREG?", Ok({"+CREG: 0,1"})}}},
+        {{"--set", "registration roaming", "--set", "lte yes"},
+         {{"AT+CEREG=2", Ok()},
+          {"AT+CEREG?", Ok({"+CEREG: 2,5,\"2B67\",\"01A2C3D4\",7"})},
+          {"AT+CEREG=?", Ok({"+CEREG: (0-2)"})},
+          {"AT+COPS=3,1", Ok()},
+          {"AT+COPS?", Ok({"+COPS: 0,1,\"Brenvik\",7"})}}},
+        {{"--profile", "weak-signal"}, {{"AT+CSQ", Ok({"+CSQ: 5,99"})}}},
+        {{"--profile", "no-network"},
+         {{"AT+CSQ", Ok({"+CSQ: 99,99"})},
+          {"AT+CREG=2", Ok()},
+          {"AT+CREG?", Ok({"+CREG: 2,0"})},
+          {"AT+COPS?", Ok({"+COPS: 0"})},
+          {"AT+CMGS=23", "\r\n> "},
+          {kHello + kCtrlZ, Fail("+CMS ERROR: 331")},
+          {"AT+CMGW=23", "\r\n> "},
+          {kHello + kCtrlZ, Ok({"+CMGW: 7"})}}},  // stored all the same
+    };
+    for (const auto& [args, steps] : phones) {
+        PhoneSim sim(args);
+        Line line(sim.link());
+        line.Command("ATE0");
+        ExpectAnswers(line, steps);
+        EXPECT_EQ(sim.sent(), "");
+    }
+}
+
+// Decoys beside the phone, as a port search meets them: one never answers, one answers noise
+// and never a result code; each on its own device, gone with the phone.
+TEST(PhoneSim, DecoysNeverAnswerAsAPhone) {
+    bsms::test::TempFolder dir;
+    const fs::path silent = dir.path() / "diag", noisy = dir.path() / "noisy";
+    PhoneSim sim({"--decoy", silent.string(), "--noisy-decoy", noisy.string()});
+    EXPECT_NE(fs::read_symlink(silent), fs::read_symlink(noisy));
+    EXPECT_NE(fs::read_symlink(silent).string(), sim.device());
+
+    Line phone(sim.link());  // a decoy is heard while the phone is in use and idle too
+    EXPECT_EQ(phone.Command("ATE0"), "ATE0\r\r\nOK\r\n");
+    Line noise(noisy);
+    noise.Send("AT\r");
+    const std::string got = noise.ReadUntil([](const std::string& s) { return s.size() >= 5; });
+    EXPECT_EQ(got.size(), 5u);
+    EXPECT_TRUE(std::all_of(got.begin(), got.end(), [](char c) { return c & 0x80; })) << got;
+
+    const int fd = open(silent.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_EQ(write(fd, "AT\r", 3), 3);
+    EXPECT_EQ(phone.Command("AT"), Ok());  // by now it would have answered
+    char c;
+    EXPECT_EQ(read(fd, &c, 1), -1);
+    close(fd);
+    EXPECT_EQ(sim.Stop(), 0);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(silent)) || fs::exists(fs::symlink_status(noisy)));
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "modem.h"
 #include "pacer.h"
@@ -24,7 +26,8 @@ using namespace phonesim;
 const char kUsage[] =
     "Usage: phone-sim --link PATH [options]\n"
     "A GSM phone in PDU mode behind a pseudo-terminal. PATH becomes a symbolic link to the\n"
-    "terminal device, whose path is also printed as the first line on standard output.\n"
+    "terminal device, whose path is also printed as the first line on standard output (those of\n"
+    "the decoys follow, one a line, in the order given).\n"
     "Serves until SIGINT or SIGTERM; SIGUSR1 delivers the next message of an \"arrival\" without\n"
     "a command.\n"
     "\n"
@@ -44,15 +47,34 @@ const char kUsage[] =
     "  --baud RATE          pace every byte as a line of this speed would\n"
     "  --prompt-pause MS    lose PDU text that arrives this soon after the \"> \" prompt\n"
     "  --latency MS         wait this long before answering each command\n"
-    "  --set LINE           any scenario line, e.g. --set \"fault error AT+CGMM\"\n"
+    "  --set LINE           any scenario line, e.g. --set \"fault error AT+CGMM\"; the SIM and\n"
+    "                       the network: pin CODE, puk CODE, pin-state ready|pin|puk|blocked,\n"
+    "                       pin-retries cpinr|huawei|none, sim-busy N,\n"
+    "                       registration home|roaming|searching|denied|none, lte yes|no\n"
+    "  --decoy PATH         a further pseudo-terminal linked at PATH that never answers (a\n"
+    "                       modem's diagnostic port); repeatable\n"
+    "  --noisy-decoy PATH   one that answers every byte with line noise, never OK or ERROR;\n"
+    "                       repeatable\n"
     "  --trace              log the traffic on standard error\n"
     "  --check              read the scenario, print a summary and exit\n"
     "  --help               this text\n"
     "\n"
-    "Profiles:\n";
+    "Profiles (the last ones a state of the SIM or the network, not a kind of device):\n";
+
+// A further port of the same device that is no phone, as a port search meets it: silent, or
+// answering line noise.
+struct Decoy {
+    std::string link;
+    bool noisy = false;
+    int master = -1;
+    std::string slave;
+    bool connected = false;
+    std::uint32_t noiseState = 1;
+};
 
 struct Options {
     std::string link, scenario, sentLog, profile;
+    std::vector<Decoy> decoys;
     std::vector<std::string> settings;  // scenario lines, applied after the file
     bool trace = false, check = false;
     int chunkPause = -1;
@@ -80,8 +102,9 @@ Options ParseOptions(int argc, char** argv) {
         };
         if (a == "--help" || a == "-h") {
             std::cout << kUsage;
-            for (const auto& p : Profiles())
-                std::printf("  %-14s %s\n", p.name, p.description);
+            for (const auto* list : {&Profiles(), &StateProfiles()})
+                for (const auto& p : *list)
+                    std::printf("  %-14s %s\n", p.name, p.description);
             std::exit(0);
         } else if (a == "--link")
             o.link = value();
@@ -109,7 +132,11 @@ Options ParseOptions(int argc, char** argv) {
             o.settings.push_back("chunk " + Quote(value()));
         else if (a == "--chunk-pause")
             o.chunkPause = std::atoi(value().c_str());
-        else if (a == "--set")
+        else if (a == "--decoy" || a == "--noisy-decoy") {
+            Decoy& d = o.decoys.emplace_back();
+            d.link = value();
+            d.noisy = a == "--noisy-decoy";
+        } else if (a == "--set")
             o.settings.push_back(value());
         else if (a == "--trace")
             o.trace = true;
@@ -218,6 +245,55 @@ void WaitUntilRead(const std::string& slave) {
     close(fd);
 }
 
+// A pseudo-terminal with its terminal side raw: the master, non-blocking, and the device's path.
+int OpenTerminal(std::string& slave) {
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+        Fail(std::string("no pseudo-terminal: ") + std::strerror(errno));
+    const char* name = ptsname(master);
+    if (!name) Fail("no pseudo-terminal name");
+    slave = name;
+    ResetSlave(slave);
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    return master;
+}
+
+// The links made, with their devices: removed at exit unless somebody has replaced one since.
+std::vector<std::pair<std::string, std::string>> links;
+
+void RemoveLinks() {
+    for (const auto& [link, slave] : links) {
+        char target[4096];
+        ssize_t len = readlink(link.c_str(), target, sizeof target - 1);
+        if (len > 0 && std::string(target, static_cast<std::size_t>(len)) == slave)
+            unlink(link.c_str());
+    }
+}
+
+void MakeLink(const std::string& link, const std::string& slave) {
+    struct stat st {};
+    if (lstat(link.c_str(), &st) == 0) {
+        if (!S_ISLNK(st.st_mode)) RemoveLinks(), Fail(link + " exists and is not a symbolic link");
+        unlink(link.c_str());
+    }
+    if (symlink(slave.c_str(), link.c_str()) != 0)
+        RemoveLinks(), Fail("cannot create " + link + ": " + std::strerror(errno));
+    links.emplace_back(link, slave);
+}
+
+// What a decoy makes of a client's bytes: nothing, or a byte of noise for each and, at each
+// line's end, the "\xFF\xFE" of a port that speaks another protocol. Never a result code.
+std::string DecoyAnswer(Decoy& d, const std::string& in) {
+    std::string out;
+    if (!d.noisy) return out;
+    for (char c : in) {
+        d.noiseState = d.noiseState * 1103515245u + 12345u;
+        out += static_cast<char>(0x80 | (d.noiseState >> 24));
+        if (c == '\r') out += "\xFF\xFE";
+    }
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -228,23 +304,18 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (o.link.empty()) Fail("--link PATH is required (see --help)");
+    for (std::size_t i = 0; i < o.decoys.size(); ++i)
+        for (std::size_t j = 0; j <= i; ++j)
+            if (o.decoys[i].link == (j == i ? o.link : o.decoys[j].link))
+                Fail(o.decoys[i].link + " is given twice");
 
-    int master = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
-        Fail(std::string("no pseudo-terminal: ") + std::strerror(errno));
-    const char* name = ptsname(master);
-    if (!name) Fail("no pseudo-terminal name");
-    std::string slave = name;
-    ResetSlave(slave);
-    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-
-    struct stat st {};
-    if (lstat(o.link.c_str(), &st) == 0) {
-        if (!S_ISLNK(st.st_mode)) Fail(o.link + " exists and is not a symbolic link");
-        unlink(o.link.c_str());
+    std::string slave;
+    int master = OpenTerminal(slave);
+    MakeLink(o.link, slave);
+    for (Decoy& d : o.decoys) {
+        d.master = OpenTerminal(d.slave);
+        MakeLink(d.link, d.slave);
     }
-    if (symlink(slave.c_str(), o.link.c_str()) != 0)
-        Fail("cannot create " + o.link + ": " + std::strerror(errno));
 
     if (pipe(signalPipe) != 0) Fail("no pipe");
     fcntl(signalPipe[0], F_SETFL, O_NONBLOCK);
@@ -257,11 +328,13 @@ int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
 
     std::cout << slave << std::endl;
+    for (const Decoy& d : o.decoys)
+        std::cout << d.slave << std::endl;
 
     Modem modem(cfg, o.sentLog);
     Pacer pacer(cfg.chunkSize, cfg.chunkPauseMs, cfg.baud);
     bool connected = false, quit = false;
-    auto trace = [&](const char* dir, const std::string& bytes) {
+    auto trace = [&](const std::string& dir, const std::string& bytes) {
         if (o.trace && !bytes.empty()) std::cerr << dir << ' ' << Printable(bytes) << std::endl;
     };
     auto hangup = [&]() {
@@ -272,25 +345,37 @@ int main(int argc, char** argv) {
         ResetSlave(slave);
         trace("--", "client closed the device");
     };
+    // After the client's last close a master reports POLLHUP until the device is opened again,
+    // so it is only looked at while somebody is there; otherwise it is probed every little while.
+    auto inUse = [](int fd) {
+        pollfd probe{fd, POLLIN, 0};
+        poll(&probe, 1, 0);
+        return !(probe.revents & POLLHUP) || (probe.revents & POLLIN);
+    };
 
     while (!quit) {
-        // After the client's last close the master reports POLLHUP until the device is opened
-        // again, so it is only looked at while somebody is there; otherwise wait a little.
-        pollfd probe{master, POLLIN, 0};
-        poll(&probe, 1, 0);
-        if ((probe.revents & POLLHUP) && !(probe.revents & POLLIN))
-            hangup();
-        else
+        if (inUse(master))
             connected = true;
+        else
+            hangup();
+        bool decoyIdle = false;
+        for (Decoy& d : o.decoys) {
+            const bool was = std::exchange(d.connected, inUse(d.master));
+            if (was && !d.connected) ResetSlave(d.slave);
+            decoyIdle = decoyIdle || !d.connected;
+        }
 
         std::int64_t now = NowUs();
-        pollfd fds[2] = {{signalPipe[0], POLLIN, 0}, {master, POLLIN, 0}};
+        std::vector<pollfd> fds{{signalPipe[0], POLLIN, 0}, {connected ? master : -1, POLLIN, 0}};
+        for (const Decoy& d : o.decoys)
+            fds.push_back({d.connected ? d.master : -1, POLLIN, 0});
         if (pacer.Allowed(now)) fds[1].events |= POLLOUT;
         // With answers queued, wait for the line to take them (POLLOUT) or for the pacing; a
         // client that does not read must not make the phone spin.
         int timeout = 20;
         if (connected) timeout = pacer.Allowed(now) ? -1 : pacer.WaitMs(now);
-        poll(fds, connected ? 2 : 1, timeout);
+        if (decoyIdle && (timeout < 0 || timeout > 20)) timeout = 20;
+        poll(fds.data(), fds.size(), timeout);
 
         unsigned char sig;
         while (read(signalPipe[0], &sig, 1) == 1) {
@@ -300,6 +385,18 @@ int main(int argc, char** argv) {
             } else {
                 quit = true;
             }
+        }
+        for (std::size_t k = 0; k < o.decoys.size(); ++k) {
+            Decoy& d = o.decoys[k];
+            char buf[4096];
+            ssize_t n = (fds[2 + k].revents & POLLIN) ? read(d.master, buf, sizeof buf) : 0;
+            if (n <= 0) continue;
+            std::string in(buf, static_cast<std::size_t>(n)), out = DecoyAnswer(d, in);
+            trace(d.link + " >>", in);
+            trace(d.link + " <<", out);
+            // A client that does not read loses noise, which is no loss.
+            if (out.empty()) continue;
+            [[maybe_unused]] auto w = write(d.master, out.data(), out.size());
         }
         if (!connected) continue;
 
@@ -333,9 +430,8 @@ int main(int argc, char** argv) {
     }
 
     close(master);
-    char target[4096];
-    ssize_t len = readlink(o.link.c_str(), target, sizeof target - 1);
-    if (len > 0 && std::string(target, static_cast<std::size_t>(len)) == slave)
-        unlink(o.link.c_str());
+    for (const Decoy& d : o.decoys)
+        close(d.master);
+    RemoveLinks();
     return 0;
 }

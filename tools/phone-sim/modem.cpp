@@ -12,6 +12,7 @@ namespace {
 constexpr char kCtrlZ = 26;
 constexpr char kEscape = 27;
 constexpr std::size_t kMaxLine = 1024;
+constexpr int kPinTries = 3, kPukTries = 10;
 
 std::string Upper(std::string s) {
     for (auto& c : s)
@@ -77,6 +78,11 @@ std::string CmeText(int code) {
     static const std::map<int, const char*> texts{{3, "operation not allowed"},
                                                   {4, "operation not supported"},
                                                   {10, "SIM not inserted"},
+                                                  {11, "SIM PIN required"},
+                                                  {12, "SIM PUK required"},
+                                                  {13, "SIM failure"},
+                                                  {14, "SIM busy"},
+                                                  {16, "incorrect password"},
                                                   {20, "memory full"},
                                                   {21, "invalid index"},
                                                   {22, "not found"},
@@ -89,8 +95,13 @@ std::string CmsText(int code) {
     static const std::map<int, const char*> texts{{302, "operation not allowed"},
                                                   {303, "operation not supported"},
                                                   {304, "invalid PDU mode parameter"},
+                                                  {311, "SIM PIN required"},
+                                                  {312, "SIM PUK required"},
+                                                  {313, "SIM failure"},
+                                                  {314, "SIM busy"},
                                                   {321, "invalid memory index"},
                                                   {322, "memory full"},
+                                                  {331, "no network service"},
                                                   {500, "unknown error"}};
     return InWords(texts, code);
 }
@@ -120,6 +131,11 @@ std::string InCharset(const std::string& utf8, const std::string& charset) {
 Modem::Modem(Config config, std::string sentLog)
     : cfg_(std::move(config)), sentLog_(std::move(sentLog)), arrived_(cfg_.arrivals.size()) {
     Reset();
+    lock_ = cfg_.pinState;
+    pin_ = cfg_.pin;
+    pinLeft_ = lock_ == Config::Lock::Pin || lock_ == Config::Lock::Ready ? kPinTries : 0;
+    pukLeft_ = lock_ == Config::Lock::Blocked ? 0 : kPukTries;
+    busyLeft_ = cfg_.simBusy;
 }
 
 void Modem::Reset() {
@@ -130,6 +146,7 @@ void Modem::Reset() {
     for (auto& m : memories_)
         m = "SM";
     phonebook_ = "SM";
+    cregN_ = ceregN_ = copsFormat_ = 0;
 }
 
 std::string Modem::Receive(std::string_view bytes, std::int64_t nowMs) {
@@ -313,7 +330,10 @@ std::string Modem::Execute(const std::string& line) {
                 i = end;
             }
             for (const auto& cmd : Commands())
-                if (name == cmd.name) r = (this->*cmd.handler)(op, args);
+                if (name == cmd.name) {
+                    const auto refused = SimRefuses(name);
+                    r = refused ? *refused : (this->*cmd.handler)(op, args);
+                }
         } else {
             std::string name(1, c);
             ++i;
@@ -354,6 +374,8 @@ std::string Modem::FinishPdu(bool cancelled) {
     info_.clear();
     if (!CheckSubmit(pdu_, pduLength_).empty()) {
         r = {Final::Cms, 304};
+    } else if (!pduStore_ && !Registered()) {
+        r = {Final::Cms, 331};
     } else if (pduStore_) {
         int index = 0, slot = 0;
         MessageStore* store = nullptr;
@@ -432,20 +454,38 @@ Modem::Result Modem::Info(std::string line) {
     return {};
 }
 
+std::optional<Modem::Result> Modem::SimRefuses(const std::string& command) {
+    // TS 27.007's commands report it as +CME ERROR, TS 27.005's as +CMS ERROR 300 higher.
+    static const std::vector<std::string> cme{"+CPBS", "+CPBR"};
+    static const std::vector<std::string> cms{"+CMGS", "+CMGW", "+CMGR", "+CMGL",
+                                              "+CMGD", "+CPMS", "+CSCA"};
+    const bool isCms = std::count(cms.begin(), cms.end(), command) > 0;
+    if (!isCms && !std::count(cme.begin(), cme.end(), command)) return std::nullopt;
+    int code = lock_ == Config::Lock::Pin       ? 11
+               : lock_ == Config::Lock::Puk     ? 12
+               : lock_ == Config::Lock::Blocked ? 13
+                                                : 0;
+    // Counted, not timed: a SIM still reading its files after start or an unlock.
+    if (code == 0 && busyLeft_ > 0) --busyLeft_, code = 14;
+    if (code == 0) return std::nullopt;
+    return isCms ? Result{Final::Cms, 300 + code} : Result{Final::Cme, code};
+}
+
 // ---- commands ----
 
 const std::vector<Modem::Command>& Modem::Commands() {
     static const std::vector<Command> table{
-        {"+CGMI", &Modem::Cgmi}, {"+GMI", &Modem::Cgmi},  {"+CGMM", &Modem::Cgmm},
-        {"+GMM", &Modem::Cgmm},  {"+CGMR", &Modem::Cgmr}, {"+GMR", &Modem::Cgmr},
-        {"+CGSN", &Modem::Cgsn}, {"+GSN", &Modem::Cgsn},  {"+CIMI", &Modem::Cimi},
-        {"+GCAP", &Modem::Gcap}, {"+CPIN", &Modem::Cpin}, {"+CSQ", &Modem::Csq},
-        {"+CREG", &Modem::Creg}, {"+COPS", &Modem::Cops}, {"+CBC", &Modem::Cbc},
-        {"+CFUN", &Modem::Cfun}, {"+CMEE", &Modem::Cmee}, {"+CMGF", &Modem::Cmgf},
-        {"+CSCS", &Modem::Cscs}, {"+CSMS", &Modem::Csms}, {"+CNMI", &Modem::Cnmi},
-        {"+CPMS", &Modem::Cpms}, {"+CSCA", &Modem::Csca}, {"+CMGS", &Modem::Cmgs},
-        {"+CMGW", &Modem::Cmgw}, {"+CMGR", &Modem::Cmgr}, {"+CMGL", &Modem::Cmgl},
-        {"+CMGD", &Modem::Cmgd}, {"+CPBS", &Modem::Cpbs}, {"+CPBR", &Modem::Cpbr},
+        {"+CGMI", &Modem::Cgmi},   {"+GMI", &Modem::Cgmi},        {"+CGMM", &Modem::Cgmm},
+        {"+GMM", &Modem::Cgmm},    {"+CGMR", &Modem::Cgmr},       {"+GMR", &Modem::Cgmr},
+        {"+CGSN", &Modem::Cgsn},   {"+GSN", &Modem::Cgsn},        {"+CIMI", &Modem::Cimi},
+        {"+GCAP", &Modem::Gcap},   {"+CPIN", &Modem::Cpin},       {"+CSQ", &Modem::Csq},
+        {"+CPINR", &Modem::Cpinr}, {"^CPIN", &Modem::HuaweiCpin}, {"+CEREG", &Modem::Cereg},
+        {"+CREG", &Modem::Creg},   {"+COPS", &Modem::Cops},       {"+CBC", &Modem::Cbc},
+        {"+CFUN", &Modem::Cfun},   {"+CMEE", &Modem::Cmee},       {"+CMGF", &Modem::Cmgf},
+        {"+CSCS", &Modem::Cscs},   {"+CSMS", &Modem::Csms},       {"+CNMI", &Modem::Cnmi},
+        {"+CPMS", &Modem::Cpms},   {"+CSCA", &Modem::Csca},       {"+CMGS", &Modem::Cmgs},
+        {"+CMGW", &Modem::Cmgw},   {"+CMGR", &Modem::Cmgr},       {"+CMGL", &Modem::Cmgl},
+        {"+CMGD", &Modem::Cmgd},   {"+CPBS", &Modem::Cpbs},       {"+CPBR", &Modem::Cpbr},
     };
     return table;
 }
@@ -481,25 +521,100 @@ Modem::Result Modem::Csq(Op op, const std::vector<std::string>&) {
     return Identity(op, "+CSQ: " + cfg_.signal);
 }
 
-Modem::Result Modem::Cpin(Op op, const std::vector<std::string>&) {
-    if (op != Op::Read) return op == Op::Exec ? Result{Final::Error} : Result{};
-    Info("+CPIN: READY");
-    return cfg_.cpinOk ? Result{} : Result{Final::None};
+Modem::Result Modem::Cpin(Op op, const std::vector<std::string>& a) {
+    if (op == Op::Test) return {};
+    if (op == Op::Exec || (op == Op::Set && (a.empty() || a.size() > 2))) return {Final::Error};
+    if (lock_ == Config::Lock::Blocked) return {Final::Cme, 13};
+    if (op == Op::Read) {
+        Info(lock_ == Config::Lock::Ready ? "+CPIN: READY"
+             : lock_ == Config::Lock::Pin ? "+CPIN: SIM PIN"
+                                          : "+CPIN: SIM PUK");
+        return cfg_.cpinOk ? Result{} : Result{Final::None};
+    }
+    if (lock_ == Config::Lock::Ready) return {};  // nothing asked for: taken, as phones do
+    const bool puk = lock_ == Config::Lock::Puk;
+    if (a.size() != (puk ? 2u : 1u)) return {Final::Cme, puk ? 12 : 3};
+    if (a[0] == (puk ? cfg_.puk : pin_)) {
+        if (puk) pin_ = a[1];
+        lock_ = Config::Lock::Ready;
+        pinLeft_ = kPinTries, pukLeft_ = kPukTries;
+        busyLeft_ = cfg_.simBusy;
+        return {};
+    }
+    if (puk && --pukLeft_ == 0) lock_ = Config::Lock::Blocked;
+    if (!puk && --pinLeft_ == 0) lock_ = Config::Lock::Puk;
+    return {Final::Cme, 16};
+}
+
+// TS 27.007: the tries left for each code the selector matches ("SIM*" or none: every one).
+Modem::Result Modem::Cpinr(Op op, const std::vector<std::string>& a) {
+    if (cfg_.pinRetries != Config::Retries::Cpinr) return {Final::Unknown};
+    if (op == Op::Test) return {};
+    if (op == Op::Read || (op == Op::Set && a.size() != 1)) return {Final::Error};
+    const std::string selector = op == Op::Set ? a[0] : "*";
+    if (MatchesCommand(selector, "SIM PIN"))
+        Info("+CPINR: SIM PIN," + std::to_string(pinLeft_) + "," + std::to_string(kPinTries));
+    if (MatchesCommand(selector, "SIM PUK"))
+        Info("+CPINR: SIM PUK," + std::to_string(pukLeft_) + "," + std::to_string(kPukTries));
+    return {};
+}
+
+// Huawei's: the code asked for, its tries left, then those of PUK, PIN, PUK2 and PIN2.
+Modem::Result Modem::HuaweiCpin(Op op, const std::vector<std::string>&) {
+    if (cfg_.pinRetries != Config::Retries::Huawei) return {Final::Unknown};
+    if (op == Op::Test) return {};
+    if (op != Op::Read) return {Final::Error};
+    if (lock_ == Config::Lock::Blocked) return {Final::Cme, 13};
+    const std::string pin = std::to_string(pinLeft_), puk = std::to_string(pukLeft_);
+    const std::string code = lock_ == Config::Lock::Ready ? "READY,"
+                             : lock_ == Config::Lock::Pin ? "SIM PIN," + pin
+                                                          : "SIM PUK," + puk;
+    return Info("^CPIN: " + code + "," + puk + "," + pin + ",10,3");
+}
+
+Modem::Result Modem::Registration(Op op, const std::vector<std::string>& a,
+                                  const std::string& prefix, int& n, const std::string& cell) {
+    if (op == Op::Test) return Info(prefix + "(0-2)");
+    if (op == Op::Read)
+        return Info(prefix + std::to_string(n) + "," + std::to_string(cfg_.registration) +
+                    (n == 2 && Registered() ? "," + cell : ""));
+    int set;
+    if (op != Op::Set || a.size() != 1 || !ToInt(a[0], 0, 2, set)) return {Final::Cme, 4};
+    n = set;
+    return {};
 }
 
 Modem::Result Modem::Creg(Op op, const std::vector<std::string>& a) {
-    int n;
-    if (op == Op::Read) return Info("+CREG: 0,1");
-    if (op == Op::Test) return Info("+CREG: (0-2)");
-    return op == Op::Set && a.size() == 1 && ToInt(a[0], 0, 2, n) ? Result{}
-                                                                  : Result{Final::Cme, 4};
+    return Registration(op, a, "+CREG: ", cregN_, "\"2B67\",\"C3D4\"");
 }
 
-Modem::Result Modem::Cops(Op op, const std::vector<std::string>&) {
-    if (op == Op::Read) return Info("+COPS: 0,0,\"" + cfg_.network + "\"");
-    if (op == Op::Test)
-        return Info("+COPS: (2,\"" + cfg_.network + "\",\"" + cfg_.network +
-                    "\",\"22299\"),,(0-4),(0-2)");
+Modem::Result Modem::Cereg(Op op, const std::vector<std::string>& a) {
+    if (!cfg_.lte) return {Final::Unknown};
+    return Registration(op, a, "+CEREG: ", ceregN_, "\"2B67\",\"01A2C3D4\",7");
+}
+
+// The operator by its long name, its short one (the long one's first word) or its number (the
+// SIM's own network, from the IMSI).
+Modem::Result Modem::Cops(Op op, const std::vector<std::string>& a) {
+    const std::string names[3] = {cfg_.network, cfg_.network.substr(0, cfg_.network.find(' ')),
+                                  cfg_.imsi.substr(0, 5)};
+    if (op == Op::Read)
+        return Info(!Registered() ? "+COPS: 0"
+                                  : "+COPS: 0," + std::to_string(copsFormat_) + ",\"" +
+                                        names[copsFormat_] + "\"," + (cfg_.lte ? "7" : "0"));
+    if (op == Op::Test) {
+        if (cfg_.registration == 0) return Info("+COPS: ,,(0-4),(0-2)");
+        const char* stat = Registered() ? "2" : cfg_.registration == 3 ? "3" : "1";
+        return Info(std::string("+COPS: (") + stat + ",\"" + names[0] + "\",\"" + names[1] +
+                    "\",\"" + names[2] + "\"),,(0-4),(0-2)");
+    }
+    if (op == Op::Exec) return {};
+    int mode, format = copsFormat_;
+    if (a.empty() || a.size() > 2 || !ToInt(a[0], 0, 4, mode) ||
+        (a.size() == 2 && !ToInt(a[1], 0, 2, format)))
+        return {Final::Cme, 4};
+    if (mode != 0 && mode != 3) return {Final::Cme, 3};  // automatic choice only
+    copsFormat_ = format;
     return {};
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,6 +63,12 @@ class Modem {
     int Capacity(int which);
     int Used(int which);
     Result Info(std::string line);
+    // A command that needs the SIM, refused while the SIM is locked or busy; nothing when it
+    // may run.
+    std::optional<Result> SimRefuses(const std::string& command);
+    bool Registered() const { return cfg_.registration == 1 || cfg_.registration == 5; }
+    Result Registration(Op op, const std::vector<std::string>& a, const std::string& prefix, int& n,
+                        const std::string& cell);
 
     Result Identity(Op op, const std::string& value);
     Result Cgmi(Op, const std::vector<std::string>&);
@@ -71,8 +78,11 @@ class Modem {
     Result Cimi(Op, const std::vector<std::string>&);
     Result Gcap(Op, const std::vector<std::string>&);
     Result Cpin(Op, const std::vector<std::string>&);
+    Result Cpinr(Op, const std::vector<std::string>&);
+    Result HuaweiCpin(Op, const std::vector<std::string>&);
     Result Csq(Op, const std::vector<std::string>&);
     Result Creg(Op, const std::vector<std::string>&);
+    Result Cereg(Op, const std::vector<std::string>&);
     Result Cops(Op, const std::vector<std::string>&);
     Result Cbc(Op, const std::vector<std::string>&);
     Result Cfun(Op, const std::vector<std::string>&);
@@ -101,6 +111,14 @@ class Modem {
     std::string cnmi_;
     std::string memories_[3] = {"SM", "SM", "SM"};  // read/delete, write/send, receive
     std::string phonebook_ = "SM";
+    int cregN_ = 0, ceregN_ = 0;  // how registration is reported
+    int copsFormat_ = 0;          // the operator's long name, short name or number
+
+    // The SIM, as it stays whatever the client does short of unlocking it.
+    Config::Lock lock_;
+    std::string pin_;
+    int pinLeft_, pukLeft_;
+    int busyLeft_;
 
     std::string line_;       // the command line being typed
     bool overflow_ = false;  // it grew longer than the phone holds

@@ -64,6 +64,25 @@ bool ToBool(std::string_view s) {
     throw invalid_argument("\"" + std::string(s) + "\" is not on/off");
 }
 
+// The position of `s` among `names`.
+std::size_t OneOf(std::string_view s, const std::vector<std::string_view>& names) {
+    auto it = std::find(names.begin(), names.end(), s);
+    if (it != names.end()) return static_cast<std::size_t>(it - names.begin());
+    std::string list;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        list += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + std::string(names[i]);
+    throw invalid_argument("\"" + std::string(s) + "\" is not " + list);
+}
+
+// A SIM's code: digits only, so that it can be typed.
+std::string Code(std::string_view s, std::size_t low, std::size_t high) {
+    if (s.size() < low || s.size() > high ||
+        !std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        throw invalid_argument("\"" + std::string(s) + "\" is not " + std::to_string(low) + " to " +
+                               std::to_string(high) + " digits");
+    return std::string(s);
+}
+
 std::string Memory(std::string_view s) {
     std::string m(s);
     std::transform(m.begin(), m.end(), m.begin(), ::toupper);
@@ -313,6 +332,27 @@ const std::map<std::string_view, Setter>& Setters() {
              else
                  throw invalid_argument("report must be none, delivered, pending or failed");
          }},
+        {"pin", [](Config& c, const Args& a) { c.pin = Code(Need(a, 0, "PIN"), 4, 8); }},
+        {"puk", [](Config& c, const Args& a) { c.puk = Code(Need(a, 0, "PUK"), 8, 8); }},
+        {"pin-state",
+         [](Config& c, const Args& a) {
+             c.pinState = static_cast<Config::Lock>(
+                 OneOf(Need(a, 0, "state"), {"ready", "pin", "puk", "blocked"}));
+         }},
+        {"pin-retries",
+         [](Config& c, const Args& a) {
+             c.pinRetries = static_cast<Config::Retries>(
+                 OneOf(Need(a, 0, "form"), {"cpinr", "huawei", "none"}));
+         }},
+        {"sim-busy",
+         [](Config& c, const Args& a) { c.simBusy = ToInt(Need(a, 0, "commands"), 0, 1000); }},
+        {"registration",
+         [](Config& c, const Args& a) {
+             static const int stat[] = {1, 5, 2, 3, 0};
+             c.registration = stat[OneOf(Need(a, 0, "state"),
+                                         {"home", "roaming", "searching", "denied", "none"})];
+         }},
+        {"lte", [](Config& c, const Args& a) { c.lte = ToBool(Need(a, 0, "yes/no")); }},
         {"profile",
          [](Config& c, const Args& a) {
              if (!ApplyProfile(c, Need(a, 0, "name")))
@@ -434,8 +474,12 @@ const std::vector<Profile>& Profiles() {
          [](Config& c) { c.promptPauseMs = 200; }},
         {"simcom", "a SIMCom module: the prompt is \">\" and a line end, with no blank",
          [](Config& c) { c.prompt = ">\r\n"; }},
-        {"huawei", "a Huawei USB stick: \"+CMS ERROR: 500\" for an empty location",
-         [](Config& c) { c.emptyReadCode = 500; }},
+        {"huawei",
+         "a Huawei USB stick: \"+CMS ERROR: 500\" for an empty location, AT^CPIN? for tries",
+         [](Config& c) {
+             c.emptyReadCode = 500;
+             c.pinRetries = Config::Retries::Huawei;
+         }},
         {"wavecom", "a Wavecom modem: no memory MT, AT+CPMS=MT gets \"+CMS ERROR: 302\"",
          [](Config& c) {
              c.messageMemories = {"SM", "ME"};
@@ -456,12 +500,35 @@ const std::vector<Profile>& Profiles() {
     return profiles;
 }
 
+const std::vector<Profile>& StateProfiles() {
+    static const std::vector<Profile> profiles{
+        {"pin-locked", "the SIM wants PIN 1234 (3 tries, then PUK 12345678); AT+CPINR for tries",
+         [](Config& c) {
+             c.pinState = Config::Lock::Pin;
+             c.pin = "1234";
+             c.puk = "12345678";
+         }},
+        {"no-network", "registered nowhere, no signal (99,99): a message sent gets 331",
+         [](Config& c) {
+             c.registration = 0;
+             c.signal = "99,99";
+         }},
+        {"weak-signal", "registered at home with a weak signal (5,99)",
+         [](Config& c) {
+             c.registration = 1;
+             c.signal = "5,99";
+         }},
+    };
+    return profiles;
+}
+
 bool ApplyProfile(Config& config, std::string_view name) {
-    for (const auto& p : Profiles())
-        if (name == p.name) {
-            p.apply(config);
-            return true;
-        }
+    for (const auto* list : {&Profiles(), &StateProfiles()})
+        for (const auto& p : *list)
+            if (name == p.name) {
+                p.apply(config);
+                return true;
+            }
     return false;
 }
 

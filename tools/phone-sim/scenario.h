@@ -71,6 +71,19 @@ struct Config {
     std::string signal = "20,99";
     std::string network = "Brenvik Mobile";
 
+    // The SIM: what it asks for at start, its codes, and how a client learns the tries left.
+    enum class Lock { Ready, Pin, Puk, Blocked };
+    enum class Retries { Cpinr, Huawei, None };  // AT+CPINR (TS 27.007), AT^CPIN?, neither
+    Lock pinState = Lock::Ready;
+    std::string pin = "1234";
+    std::string puk = "12345678";
+    Retries pinRetries = Retries::Cpinr;
+    int simBusy = 0;  // commands that need the SIM refused as busy, after start and an unlock
+    // The network: the <stat> of AT+CREG (1 home, 5 roaming, 2 searching, 3 denied, 0 none),
+    // and whether AT+CEREG (LTE) is there too.
+    int registration = 1;
+    bool lte = false;
+
     // Settings a reset (ATZ) returns to.
     bool echo = true;
     int cmee = 1;
@@ -115,8 +128,11 @@ struct Profile {
     const char* description;
     void (*apply)(Config&);
 };
+// Kinds of device: a client has to get through with every one of them.
 const std::vector<Profile>& Profiles();
-// False for an unknown name.
+// States of the SIM or the network that a client has to deal with before anything else.
+const std::vector<Profile>& StateProfiles();
+// Either kind; false for an unknown name.
 bool ApplyProfile(Config& config, std::string_view name);
 
 struct ScenarioError : std::runtime_error {
