@@ -236,7 +236,7 @@ void WireOwners(Program& p) {
     network.answer = [&p](const Command& c, const std::string& answer) {
         return Network_Answer(p, c, answer);
     };
-    network.noAnswer = [](const Command&, bool) { return true; };
+    network.noAnswer = [&p](const Command& c, bool) { return Network_No_Answer(p, c); };
 
     for (const Owner owner :
          {Owner::BrowserMemory, Owner::BrowserRead, Owner::BrowserArrival, Owner::BrowserDelete}) {

@@ -41,7 +41,7 @@ struct SentMessage {
 enum class IndicationsStep { None, Offered, Set };
 
 // What the SIM asks for before it serves: found out as the port opens.
-enum class SimStep { Unknown, Asking, Pin, Puk, Ready, Declined, Missing, Failed };
+enum class SimStep { Unknown, Asking, Pin, Puk, Ready, Missing, Failed };
 struct SimState {
     SimStep step = SimStep::Unknown;
     int triesLeft = -1;  // as the phone tells them; -1 when it does not

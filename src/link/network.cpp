@@ -76,13 +76,17 @@ bool Network_Answer(Program& p, const Command& c, const std::string& answer) {
     return true;
 }
 
+bool Network_No_Answer(Program& p, const Command& c) {
+    if (c.tag == kCereg) p.st.network.lteRefused = true;
+    return true;
+}
+
 std::string Network_Panel(const Program& p) {
     const NetworkState& n = p.st.network;
     if (!p.Comm1.portOpen()) return {};
     if (n.phoneSilent) return p.texts[MsgId::Network_None];
     switch (p.st.sim.step) {
         case SimStep::Pin:
-        case SimStep::Declined:
             return "SIM PIN";
         case SimStep::Puk:
             return "SIM PUK";

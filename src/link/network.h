@@ -19,6 +19,8 @@ inline constexpr int kNetworkPanel = 7;
 void Network_Tick(Program& p);
 // Their answers; errors are taken here too (a phone without LTE refuses AT+CEREG, say).
 bool Network_Answer(Program& p, const Command& c, const std::string& answer);
+// A question left unanswered: a phone that keeps silent on AT+CEREG is not asked it again.
+bool Network_No_Answer(Program& p, const Command& c);
 // What the network panel shows: operator, registration and signal bars, or the SIM's want.
 std::string Network_Panel(const Program& p);
 

@@ -179,8 +179,10 @@ bool Sim_Answer(Program& p, const Command& c, const std::string& answer) {
 
 bool Sim_No_Answer(Program& p, const Command& c, bool cutOff) {
     SimState& sim = p.st.sim;
-    sim.step = SimStep::Unknown;
     if (cutOff) return true;
+    // A phone may keep silent on a command it does not know.
+    if (c.tag == kAskTries || c.tag == kAskVendorTries) return Sim_Answer(p, c, "\r\nERROR\r\n");
+    sim.step = SimStep::Unknown;
     if (c.tag != kAskState || sim.answered) return false;
     // Not a word since the port opened: a serial port with no phone on it.
     p.st.network.phoneSilent = true;
@@ -222,7 +224,7 @@ void FormPin_Unload(Program& p) {
     f["Text1"].setText("");
     f["Text2"].setText("");
     if (f.given) return;
-    p.st.sim.step = SimStep::Declined;
+    // The SIM still waits for its code; the port stays open.
     p.Box(MsgId::Sim_Declined, MsgId::Title_Sim, MsgIcon::Information);
 }
 
