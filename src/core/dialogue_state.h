@@ -44,8 +44,9 @@ enum class IndicationsStep { None, Offered, Set };
 enum class SimStep { Unknown, Asking, Pin, Puk, Ready, Missing, Failed };
 struct SimState {
     SimStep step = SimStep::Unknown;
-    int triesLeft = -1;  // as the phone tells them; -1 when it does not
-    bool wrong = false;  // the last PIN or PUK given was refused
+    int triesLeft = -1;     // as the phone tells them; -1 when it does not
+    bool wrong = false;     // the last PIN or PUK given was refused
+    bool wrongPuk = false;  // and it was a PUK
     // The phone offers neither AT+CPINR nor the vendor's command for the tries left.
     bool triesUnknown = false;
     bool answered = false;  // the phone has answered since the port opened

@@ -71,7 +71,7 @@ void AskCode(Program& p) {
     for (const char* name : {"Label2", "Label3", "Text2"})
         f[name].setVisible(puk);
     std::string note;
-    if (sim.wrong) note = p.texts[puk ? MsgId::Sim_Puk_Wrong : MsgId::Sim_Pin_Wrong];
+    if (sim.wrong) note = p.texts[sim.wrongPuk ? MsgId::Sim_Puk_Wrong : MsgId::Sim_Pin_Wrong];
     if (sim.triesLeft >= 0) {
         if (!note.empty()) note += ' ';
         note += Filled(p.texts[MsgId::Sim_Tries_Left], std::to_string(sim.triesLeft));
@@ -166,6 +166,7 @@ bool Sim_Answer(Program& p, const Command& c, const std::string& answer) {
             break;
         case kEnter:
             sim.wrong = error;
+            sim.wrongPuk = error && sim.step == SimStep::Puk;
             if (error)
                 AskState(p);  // three wrong PINs and the SIM wants its PUK
             else
