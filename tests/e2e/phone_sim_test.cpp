@@ -194,51 +194,6 @@ TEST(PhoneSim, SimAsksForItsCodesCountingTries) {
     }
 }
 
-// Registration as each setting gives it, in the forms a client chooses; nothing is sent while
-// the phone is registered nowhere.
-TEST(PhoneSim, ReportsTheNetworkItIsOn) {
-    const std::pair<const char*, const char*> stats[] = {
-        {"home", "1"}, {"roaming", "5"}, {"searching", "2"}, {"denied", "3"}, {"none", "0"}};
-    for (const auto& [name, stat] : stats) {
-        PhoneSim sim({"--echo", "off", "--set", std::string("registration ") + name});
-        EXPECT_EQ(Line(sim.link()).Command("AT+CREG?"), Ok({"+CREG: 0," + std::string(stat)}));
-    }
-    const std::vector<std::pair<std::vector<std::string>, std::vector<Step>>> phones{
-        {{},
-         {{"AT+CREG=2", Ok()},
-          {"AT+CREG?", Ok({"+CREG: 2,1,\"2B67\",\"C3D4\""})},
-          {"AT+CEREG?", Fail("ERROR")},
-          {"AT+COPS?", Ok({"+COPS: 0,0,\"Brenvik Mobile\",0"})},
-          {"AT+COPS=3,2", Ok()},
-          {"AT+COPS?", Ok({"+COPS: 0,2,\"22201\",0"})},
-          {"ATZE0", Ok()},  // the reset returns to the plain form
-          {"AT+CREG?", Ok({"+CREG: 0,1"})}}},
-        {{"--set", "registration roaming", "--set", "lte yes"},
-         {{"AT+CEREG=2", Ok()},
-          {"AT+CEREG?", Ok({"+CEREG: 2,5,\"2B67\",\"01A2C3D4\",7"})},
-          {"AT+CEREG=?", Ok({"+CEREG: (0-2)"})},
-          {"AT+COPS=3,1", Ok()},
-          {"AT+COPS?", Ok({"+COPS: 0,1,\"Brenvik\",7"})}}},
-        {{"--profile", "weak-signal"}, {{"AT+CSQ", Ok({"+CSQ: 5,99"})}}},
-        {{"--profile", "no-network"},
-         {{"AT+CSQ", Ok({"+CSQ: 99,99"})},
-          {"AT+CREG=2", Ok()},
-          {"AT+CREG?", Ok({"+CREG: 2,0"})},
-          {"AT+COPS?", Ok({"+COPS: 0"})},
-          {"AT+CMGS=23", "\r\n> "},
-          {kHello + kCtrlZ, Fail("+CMS ERROR: 331")},
-          {"AT+CMGW=23", "\r\n> "},
-          {kHello + kCtrlZ, Ok({"+CMGW: 7"})}}},  // stored all the same
-    };
-    for (const auto& [args, steps] : phones) {
-        PhoneSim sim(args);
-        Line line(sim.link());
-        line.Command("ATE0");
-        ExpectAnswers(line, steps);
-        EXPECT_EQ(sim.sent(), "");
-    }
-}
-
 // Decoys beside the phone, as a port search meets them: one never answers, one answers noise
 // and never a result code; each on its own device, gone with the phone.
 TEST(PhoneSim, DecoysNeverAnswerAsAPhone) {
