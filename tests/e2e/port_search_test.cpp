@@ -1,13 +1,8 @@
-// The search for the phone through real pseudo-terminals: the simulated phone among a silent
-// device and one that answers everything with garbage, each behind a by-id link of a folder that
-// plays /dev.
+// The search for the phone through real pseudo-terminals: the simulated phone among its silent
+// and its noisy decoy, each behind a by-id link of a folder that plays /dev.
 #ifdef BSMS_HAVE_QT
 
 #include <gtest/gtest.h>
-#include <pty.h>
-
-#include <atomic>
-#include <thread>
 
 #include "link/form6.h"
 #include "program_on_sim.h"
@@ -19,50 +14,13 @@ namespace fs = std::filesystem;
 using test::ProgramOnSim;
 using test::RunUntil;
 
-// A pseudo-terminal whose other end nobody reads, or (noisy) one that answers every byte with
-// garbage and never with a result.
-class Decoy {
-  public:
-    explicit Decoy(bool noisy) {
-        char name[256] = {};
-        EXPECT_EQ(openpty(&master_, &slave_, name, nullptr, nullptr), 0);
-        path_ = name;
-        if (!noisy) return;
-        noise_ = std::thread([this] {
-            while (!stop_) {
-                pollfd p{master_, POLLIN, 0};
-                if (poll(&p, 1, 20) <= 0) continue;
-                char buf[256];
-                const ssize_t n = read(master_, buf, sizeof buf);
-                for (ssize_t i = 0; i < n; ++i)
-                    if (write(master_, "\x7f#K0~\r\n", 7) < 0) return;
-            }
-        });
-    }
-    ~Decoy() {
-        stop_ = true;
-        if (noise_.joinable()) noise_.join();
-        close(slave_);
-        close(master_);
-    }
-    const std::string& path() const { return path_; }
-
-  private:
-    int master_ = -1, slave_ = -1;
-    std::string path_;
-    std::atomic<bool> stop_ = false;
-    std::thread noise_;
-};
-
 TEST(PortSearchOnSim, FindsThePhoneAmongDecoysAndPointsItsPortThere) {
-    ProgramOnSim rig({"--model", "Brenvik Test 7"});
-    Program& p = *rig.program;
-    Decoy silent(false), noisy(true);
     test::TempFolder dev;
     const fs::path ids = dev.path() / "serial" / "by-id";
     fs::create_directories(ids);
-    fs::create_symlink(silent.path(), ids / "usb-Modem-if00");
-    fs::create_symlink(noisy.path(), ids / "usb-Modem-if01");
+    ProgramOnSim rig({"--model", "Brenvik Test 7", "--decoy", (ids / "usb-Modem-if00").string(),
+                      "--noisy-decoy", (ids / "usb-Modem-if01").string()});
+    Program& p = *rig.program;
     fs::create_symlink(rig.sim.device(), ids / "usb-Phone-if00");
     SearchForm(p).devRoot = dev.path();
     p.makePort = [](const std::string& device) -> std::unique_ptr<CommPort> {

@@ -1,6 +1,5 @@
-// Reading the phone as a phone does, through the real serial port: the memory listed in one
-// command or scanned, delivery reports paired with the message sent, and a message that arrives
-// while the browser is open read in without a click.
+// Reading the phone through the real serial port: delivery reports paired with the message sent,
+// and a message that arrives while the browser is open read in without a click.
 #ifdef BSMS_HAVE_QT
 
 #include <gtest/gtest.h>
@@ -24,17 +23,6 @@ std::vector<std::string> Listed(ProgramOnSim& rig) {
     for (int row = 1; row < grid.rows(); ++row)
         rows.push_back(grid.cell(row, 1) + " " + Browser(*rig.program).entryOfRow(row).Text);
     return rows;
-}
-
-// A phone that refuses AT+CMGL is read location by location, with the same rows.
-TEST(ProgramReads, TheScanListsWhatTheListingLists) {
-    ProgramOnSim lists;
-    ProgramOnSim scans({"--profile", "no-cmgl"});
-    ASSERT_EQ(lists.browse(10), 5);  // the long message of two parts is one row
-    ASSERT_EQ(scans.browse(10), 5);
-    EXPECT_EQ(Listed(scans), Listed(lists));
-    EXPECT_NE(lists.received().find("+CMGL:"), std::string::npos);
-    EXPECT_TRUE(scans.program->listingRefused);
 }
 
 // Five parts sent with a report asked for: the network's reports, stored by the phone and

@@ -1,5 +1,5 @@
 // Texts beyond the 7-bit alphabet, end to end: sent and stored through the real serial port in
-// the encoding they need, read back, answered; phonebook names in any script.
+// the encoding they need, read back, answered.
 #ifdef BSMS_HAVE_QT
 
 #include <gtest/gtest.h>
@@ -29,28 +29,6 @@ TEST(ProgramSendsAnyText, AStoredMessageReadsBackAndIsAnswered) {
     EXPECT_EQ(rig.form1()["Text5"].text(), text);
     EXPECT_TRUE(rig.send()) << rig.received();
     EXPECT_EQ(rig.sentText(), text);
-}
-
-// Names in any script where the phone offers UCS2; read in its own set otherwise, as ever.
-TEST(ProgramSendsAnyText, PhonebookNamesInAnyScript) {
-    for (const bool ucs2 : {true, false}) {
-        ProgramOnSim rig(ucs2 ? std::vector<std::string>{}
-                              : std::vector<std::string>{"--set", "charsets GSM IRA"});
-        ASSERT_TRUE(rig.downloadPhonebook()) << rig.received();
-        const auto& items = rig.form1()["Combo2"].items();
-        ASSERT_GE(items.size(), 3u);
-        const std::vector<std::string> last(items.end() - 3, items.end());
-        const std::vector<std::string> inUcs2{"Zoë (+447700900123)", "Łukasz (+48601234567)",
-                                              "Ольга (+74951234567)"};
-        const std::vector<std::string> inGsm{"Zo? (+447700900123)", "?ukasz (+48601234567)",
-                                             "????? (+74951234567)"};
-        EXPECT_EQ(last, ucs2 ? inUcs2 : inGsm);
-        // The phone's own set again afterwards.
-        rig.form1()["Text1"].setText("");
-        rig.program->Send(CommandLine(Owner::Probe, "AT+CSCS?"));
-        ASSERT_TRUE(RunUntil([&] { return rig.received().find("+CSCS:") != std::string::npos; }));
-        EXPECT_NE(rig.received().find("+CSCS: \"GSM\""), std::string::npos) << rig.received();
-    }
 }
 
 }  // namespace

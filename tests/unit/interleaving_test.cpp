@@ -41,18 +41,10 @@ bool IsFinal(std::string_view line) {
 // may come after the prompt was taken).
 std::vector<std::string> Lines(std::string_view text) {
     std::vector<std::string> lines;
-    std::string line;
-    for (char c : std::string(text) + "\n") {
-        if (c != '\r' && c != '\n') {
-            line += c;
-            continue;
-        }
-        while (line.ends_with(' '))
-            line.pop_back();
-        line.erase(0, line.find_first_not_of(' ') == std::string::npos
-                          ? line.size()
-                          : line.find_first_not_of(' '));
-        if (!line.empty()) lines.push_back(std::exchange(line, {}));
+    for (std::size_t at = 0; (at = text.find_first_not_of("\r\n ", at)) != text.npos;) {
+        const std::string_view line = text.substr(at, text.find_first_of("\r\n", at) - at);
+        lines.emplace_back(line.substr(0, line.find_last_not_of(' ') + 1));
+        at += line.size();
     }
     return lines;
 }
