@@ -84,7 +84,12 @@ bool Network_No_Answer(Program& p, const Command& c) {
 std::string Network_Panel(const Program& p) {
     const NetworkState& n = p.st.network;
     if (!p.Comm1.portOpen()) return {};
-    if (n.phoneSilent) return p.texts[MsgId::Network_None];
+    if (n.phoneSilent) {
+        std::string text = p.texts[MsgId::No_Phone];
+        const std::string device = ResolvePortDevice(p.folder, p.Comm1.commPort());
+        if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, device);
+        return text;
+    }
     switch (p.st.sim.step) {
         case SimStep::Pin:
             return "SIM PIN";

@@ -80,6 +80,7 @@ void AskCode(Program& p) {
     f["Text1"].setText("");
     f["Text2"].setText("");
     f.given = false;
+    f["Text1"].setFocus();
     p.host.showModal(f);
 }
 
