@@ -122,7 +122,7 @@ void CommandQueue::reset() {
     queue_.clear();
     holder_.reset();
     outOfStep_ = resyncDue_ = escapeFirst_ = silenceTold = false;
-    idleMs_ = 0;
+    idleMs_ = unechoedResyncs = 0;
     phoneEchoes = true;
 }
 

@@ -126,6 +126,9 @@ class CommandQueue {
     // Whether the phone echoes what it is sent, as its last answer to a command line showed
     // (phones do unless told not to).
     bool phoneEchoes = true;
+    // "AT"s given up before their echo came: the phone still owes each its echo and result,
+    // which come before those of the "AT" on the line.
+    int unechoedResyncs = 0;
 
   private:
     void write(Command command);

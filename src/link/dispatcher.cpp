@@ -66,6 +66,16 @@ bool HasErrorResult(std::string_view s) {
     return HasErrorEnding(s) || !ExtendedErrorLine(s).empty();
 }
 
+bool HasResyncEcho(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t lineEnd = s.find_first_of("\r\n", i);
+        if (lineEnd == std::string_view::npos) return false;
+        if (s.substr(i, lineEnd - i).ends_with("AT")) return true;
+        i = lineEnd + 1;
+    }
+    return false;
+}
+
 bool IsEmptyLocationAnswer(std::string_view s) {
     if (HasErrorEnding(s)) return true;
     const auto error = ErrorCode(ExtendedErrorLine(s));
@@ -246,13 +256,16 @@ std::size_t EndOfFirstResult(std::string_view s, std::size_t& from) {
 // The answer to the "AT" that puts the line back in step comes after whatever the phone still
 // owed the command given up: it is the final result after its own echo, or, from a phone that
 // does not echo, the last one once the line has settled.
-std::size_t EndOfResync(const InFlight& f, bool phoneEchoes) {
+std::size_t EndOfResync(const InFlight& f, bool phoneEchoes, int unechoed) {
     const std::string_view s = f.answer;
     std::size_t echoEnd = std::string_view::npos;
+    // An earlier "AT" given up before even its echo came is answered first.
+    int echoes = 0;
     for (std::size_t i = 0; i < s.size();) {
         const std::size_t lineEnd = LineEnd(s, i);
         if (lineEnd == std::string_view::npos) break;
-        if (s.substr(i, lineEnd - i).ends_with("AT")) echoEnd = PastBreak(s, lineEnd);
+        if (s.substr(i, lineEnd - i).ends_with("AT") && ++echoes > unechoed)
+            echoEnd = PastBreak(s, lineEnd);
         i = PastBreak(s, lineEnd);
     }
     if (echoEnd != std::string_view::npos) return EndOfFirstResult(s, echoEnd);
@@ -374,9 +387,10 @@ void Deliver(Program& p, const InFlight& done, const std::string& answer) {
 // Every answer on the line that is complete goes to its owner, and the next command goes.
 void JudgeLine(Program& p) {
     while (InFlight* f = p.line.inFlight()) {
-        const std::size_t end = EndOfAnswerTo(*f, p.line.phoneEchoes);
+        const std::size_t end = EndOfAnswerTo(*f, p.line.phoneEchoes, p.line.unechoedResyncs);
         if (end == std::string_view::npos) return;
         const InFlight done = p.line.finish();
+        if (done.command.owner == Owner::Resync) p.line.unechoedResyncs = 0;
         const std::string& sent = done.command.bytes;
         if (sent.ends_with('\r') && done.command.owner != Owner::Resync)
             p.line.phoneEchoes = done.answer.find(sent.substr(0, sent.size() - 1)) < end;
@@ -395,8 +409,8 @@ void JudgeLine(Program& p) {
 
 }  // namespace
 
-std::size_t EndOfAnswerTo(InFlight& f, bool phoneEchoes) {
-    if (f.command.owner == Owner::Resync) return EndOfResync(f, phoneEchoes);
+std::size_t EndOfAnswerTo(InFlight& f, bool phoneEchoes, int unechoedResyncs) {
+    if (f.command.owner == Owner::Resync) return EndOfResync(f, phoneEchoes, unechoedResyncs);
     if (f.command.end == AnswerEnd::PromptOrFinal && HasPromptEnding(ReplyView(f.answer))) {
         // A line of the phone's own may already follow the prompt: it is no part of the answer.
         std::size_t mark = f.answer.size();

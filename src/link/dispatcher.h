@@ -52,10 +52,13 @@ std::string ReplyView(std::string_view buffer, std::string_view own = {});
 
 // Where the answer to the command on the line ends in what has come back since it was written:
 // past its first final result line, or at a prompt for a command that awaits one; npos while it
-// goes on. The "AT" after a time-out ends at the final result after its own echo or, from a phone
+// goes on. The "AT" after a time-out ends at the final result after its own echo (the echoes of
+// `unechoedResyncs` earlier ones come first) or, from a phone
 // that does not echo (`phoneEchoes` false), at the last one once the line has been quiet for
 // kSettleMs. Lines already looked through are not looked through again.
-std::size_t EndOfAnswerTo(InFlight& f, bool phoneEchoes);
+std::size_t EndOfAnswerTo(InFlight& f, bool phoneEchoes, int unechoedResyncs = 0);
+// Whether the phone's echo of an "AT" (a line ending in "AT") is in `s`.
+bool HasResyncEcho(std::string_view s);
 
 // The serial port's arrival event.
 void Comm1_OnComm(Program& p);

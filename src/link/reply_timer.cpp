@@ -40,6 +40,7 @@ void Time_Out(Program& p) {
         // A phone that answered with no echo has had it turned off: the next "AT" ends once
         // the line settles, or the line would never come back in step.
         if (EndOfAnswer(late.answer, 0) != std::string_view::npos) p.line.phoneEchoes = false;
+        if (!HasResyncEcho(late.answer)) ++p.line.unechoedResyncs;
         // Not even "AT" was answered: nothing waiting can be, and none of it is written.
         for (const Command& c : p.line.takeQueued()) {
             Tell(p, c, true);
