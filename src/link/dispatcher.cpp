@@ -259,17 +259,21 @@ std::size_t EndOfFirstResult(std::string_view s, std::size_t& from) {
 std::size_t EndOfResync(const InFlight& f, bool phoneEchoes, int unechoed) {
     const std::string_view s = f.answer;
     std::size_t echoEnd = std::string_view::npos;
-    // An earlier "AT" given up before even its echo came is answered first.
     int echoes = 0;
     for (std::size_t i = 0; i < s.size();) {
         const std::size_t lineEnd = LineEnd(s, i);
         if (lineEnd == std::string_view::npos) break;
-        if (s.substr(i, lineEnd - i).ends_with("AT") && ++echoes > unechoed)
+        if (s.substr(i, lineEnd - i).ends_with("AT")) {
+            ++echoes;
             echoEnd = PastBreak(s, lineEnd);
+        }
         i = PastBreak(s, lineEnd);
     }
-    if (echoEnd != std::string_view::npos) return EndOfFirstResult(s, echoEnd);
-    if (phoneEchoes) return std::string_view::npos;
+    // An earlier "AT" given up before even its echo came is answered first, unless the phone
+    // never heard it: then the line settles after the one echo there is.
+    if (echoEnd != std::string_view::npos && (echoes > unechoed || f.quietMs >= kSettleMs))
+        return EndOfFirstResult(s, echoEnd);
+    if (phoneEchoes || echoEnd != std::string_view::npos) return std::string_view::npos;
     return f.quietMs >= kSettleMs ? EndOfAnswer(s, 0) : std::string_view::npos;
 }
 
