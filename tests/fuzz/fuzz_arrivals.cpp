@@ -29,8 +29,6 @@ const std::string kReads[] = {
 
 // Records what is written; whether each location's last read found the report.
 struct Phone : bsms::fuzz::Port {
-    void output(const std::string& bytes) override { written += bytes; }
-    std::string written;
     std::map<long, bool> report;
     long last = 0;  // the location of the command last written
     bool deleted = false;
@@ -85,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     p.unfinishedLine.clear();
     (*p.Form1)["Text1"].setText("");
     phone.written.clear(), phone.report.clear(), phone.deleted = false;
+    bsms::fuzz::Answer(desktop, {});
     bsms::BrowserWindow& w = bsms::Browser(p);  // an open one reads new messages in too
     w.Sms_List.assign(1, {});
     w.setShown(w.shownOnce = size > 0 && data[0] >= 0x80);

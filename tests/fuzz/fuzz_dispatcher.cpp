@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     .build;
         return b;
     }();
-    desktop.answers = bsms::fuzz::Text(data + 2, 1);
+    bsms::fuzz::Answer(desktop, bsms::fuzz::Text(data + 2, 1));
+    port.written.clear();
     if (!port.portOpen()) port.setPortOpen(true);
     p.line.reset();
     p.Pdu_Parts = builds[job % builds.size()];
@@ -61,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::size_t n = 1;
         while (n < line.size() && static_cast<std::uint8_t>(line[n - 1]) >= 32)
             ++n;
-        port.arrive(line.substr(0, n));
+        port.arrive(std::string(line.substr(0, n)));
         line.remove_prefix(n);
         bsms::fuzz::Check(f["Text1"].text().size() <= bsms::kReceiveBoxLimit, "a bounded box");
         for (const bsms::JobState* j : {&st.Send_Job, &st.Store_Job})

@@ -61,6 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rest.remove_prefix(std::min(cut + 1, rest.size()));
     }
     port.setPortOpen(false);
+    port.written.clear();
+    bsms::fuzz::Answer(desktop, {});
     program->st = {};
     bsms::Form1_Load(*program);
     const bsms::DialogueState& st = program->st;

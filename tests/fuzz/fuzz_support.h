@@ -1,5 +1,5 @@
 // What the fuzz targets share: a property check that stops the run, the input as text, a port
-// fed from the input, and a desktop that answers every box and window at once from the input.
+// and a desktop that answers every box and window at once from the input.
 #pragma once
 
 #include <algorithm>
@@ -9,12 +9,9 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 #include "base/text.h"
-#include "core/comm_port.h"
-#include "core/host.h"
+#include "test_support.h"
 
 namespace bsms::fuzz {
 
@@ -52,47 +49,15 @@ inline std::string Without(std::string_view s, std::string_view drop) {
     return out;
 }
 
-class Port : public CommPort {
-  public:
-    bool portOpen() const override { return open_; }
-    void output(const std::string&) override {}
-    std::string input() override { return std::exchange(pending_, {}); }
-    void arrive(std::string_view bytes) {
-        pending_ += bytes;
-        raiseComm();
-    }
+// The port and desktop of the unit tests; a box takes the answer a byte of the input names.
+using Port = test::FakeCommPort;
+using Desktop = test::ScriptedHost;
 
-  protected:
-    void open() override { open_ = true; }
-    void close() override { open_ = false; }
-
-  private:
-    bool open_ = false;
-    std::string pending_;
-};
-
-class Desktop : public Host {
-  public:
-    // Answers come from these bytes in turn; OK once they run out.
-    std::string_view answers;
-    MsgResult msgBox(const MessageBoxSpec&) override {
-        if (answers.empty()) return MsgResult::Ok;
-        const auto a = static_cast<std::uint8_t>(answers.front());
-        answers.remove_prefix(1);
-        return static_cast<MsgResult>(a % 4);
-    }
-    void showModal(Window& window) override {
-        window.load();
-        window.setShown(true);
-        window.activate();
-        if (window.shown()) window.unload();
-    }
-    std::optional<std::string> saveFileDialog(const SaveDialogSpec&) override { return {}; }
-    void setBusyPointer(bool) override {}
-    void startProgram(const std::string&, const std::vector<std::string>&) override {}
-    void openUrl(const std::string&) override {}
-    void openDocument(const std::string&) override {}
-    void quit() override {}
-};
+inline void Answer(Desktop& desktop, std::string_view bytes) {
+    desktop.boxes.clear();
+    desktop.answers.clear();
+    for (char c : bytes)
+        desktop.answers.push_back(static_cast<MsgResult>(static_cast<std::uint8_t>(c) % 4));
+}
 
 }  // namespace bsms::fuzz

@@ -117,13 +117,11 @@ struct World {
     void deliver(std::size_t n);
     void ofItsOwn(const std::string& text);
     void tick();
-    void phoneEvent();
     using Action = std::pair<const char*, std::function<void()>>;
+    std::vector<Action> phoneActions();
     std::vector<Action> userActions();
-    void userAction();
-    // Does what `name` says: a user action of the window on top, or "the phone's text comes",
-    // "a message arrives", "the next answer comes late", "time passes" (a command's time limit
-    // and more), "all answered" (the phone answers until the line is free).
+    // Does what `name` says: an action of the phone or of the user in the window on top, "the
+    // phone's text comes", or "all answered" (the phone answers until the line is free).
     void play(std::string_view name);
     void step();
     void check();
@@ -277,39 +275,26 @@ void World::tick() {
     if (now % 1000 == 0) f1()["Timer1"].tick();
 }
 
-void World::phoneEvent() {
-    switch (pick(6)) {
-        case 0:
-            ofItsOwn(phone->ArriveNext());
-            steps.push_back("a message arrives");
-            break;
-        case 1: {
-            const char* lines[] = {"\r\nRING\r\n", "\r\n+CREG: 1\r\n", "\r\n^RSSI: 9\r\n",
-                                   "\r\n+CTZE: \"+04\",0\r\n"};
-            ofItsOwn(lines[pick(4)]);
-            steps.push_back("a line of the phone's own");
-            break;
-        }
-        case 2:
-            nextLate = true;
-            steps.push_back("the next answer comes late");
-            break;
-        case 3:
-            nextLost = chance(30);
-            steps.push_back(nextLost ? "the next command is lost" : "nothing");
-            break;
-        case 4:
-            if (chance(10) && line.portOpen()) {
-                line.setPortOpen(false);  // the cable pulled: the device is gone
-                steps.push_back("the cable is pulled");
-            }
-            break;
-        default:
-            for (int n = 4 + pick(30); n > 0; --n)
-                tick();
-            steps.push_back("time passes");
-            break;
-    }
+// What the phone can do: each named as a scripted schedule names it.
+std::vector<World::Action> World::phoneActions() {
+    return {{"a message arrives", [this] { ofItsOwn(phone->ArriveNext()); }},
+            {"a line of the phone's own",
+             [this] {
+                 const char* lines[] = {"\r\nRING\r\n", "\r\n+CREG: 1\r\n", "\r\n^RSSI: 9\r\n",
+                                        "\r\n+CTZE: \"+04\",0\r\n"};
+                 ofItsOwn(lines[pick(4)]);
+             }},
+            {"the next answer comes late", [this] { nextLate = true; }},
+            {"the next command may be lost", [this] { nextLost = chance(30); }},
+            {"the cable may be pulled",
+             [this] {
+                 if (chance(10) && line.portOpen()) line.setPortOpen(false);  // the device gone
+             }},
+            // A command's time limit and more in a script.
+            {"time passes", [this] {
+                 for (int n = scripted ? kCommandReplyMs / kTick + 2 : 4 + pick(30); n > 0; --n)
+                     tick();
+             }}};
 }
 
 // What the user can do in the window on top.
@@ -391,31 +376,18 @@ std::vector<World::Action> World::userActions() {
     return actions;
 }
 
-void World::userAction() {
-    const std::vector<Action> actions = userActions();
-    const Action& a = actions[static_cast<std::size_t>(pick(static_cast<int>(actions.size())))];
-    steps.push_back(a.first);
-    a.second();
-}
-
 void World::play(std::string_view name) {
     steps.push_back(std::string(name));
     if (name == "the phone's text comes") {
         deliver(pending.size());
-    } else if (name == "a message arrives") {
-        ofItsOwn(phone->ArriveNext());
-    } else if (name == "the next answer comes late") {
-        nextLate = true;
-    } else if (name == "time passes") {
-        for (int n = kCommandReplyMs / kTick + 2; n > 0; --n)
-            tick();
     } else if (name == "all answered") {
         for (int n = 0; n < 2000 && (program->line.busy() || !pending.empty()); ++n) {
             tick();
             deliver(pending.size());
         }
     } else {
-        const std::vector<Action> actions = userActions();
+        std::vector<Action> actions = userActions(), phones = phoneActions();
+        actions.insert(actions.end(), phones.begin(), phones.end());
         const auto a = std::find_if(actions.begin(), actions.end(),
                                     [&](const Action& x) { return x.first == name; });
         if (a == actions.end()) return fail("no action \"" + std::string(name) + "\" here");
@@ -433,10 +405,11 @@ void World::step() {
     } else if (what < 65) {
         tick();
         steps.push_back("a tick");
-    } else if (what < 88) {
-        userAction();
     } else {
-        phoneEvent();
+        const std::vector<Action> actions = what < 88 ? userActions() : phoneActions();
+        const Action& a = actions[static_cast<std::size_t>(pick(static_cast<int>(actions.size())))];
+        steps.push_back(a.first);
+        a.second();
     }
     check();
 }

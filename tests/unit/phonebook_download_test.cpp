@@ -148,44 +148,6 @@ TEST(PhonebookListing, GivesOneEntryPerUsableLine) {
         EXPECT_EQ(ParseListing(reply), entries) << reply;
 }
 
-TEST(PhonebookDownload, ListingCutAfterOkOrPromptInANameIsAwaited) {
-    DownloadRig rig;
-    rig.host.duringModal = [&](Window& w) {
-        rig.charsets();
-        rig.answer();
-        // A slow line delivers the listing in pieces; two of them end like a final result.
-        rig.port.arrive(rig.written() + "\r\n+CPBR: 1,\"111\",129,\"TOOK\"\r");
-        rig.port.arrive("\n+CPBR: 2,\"222\",129,\"a> ");
-        EXPECT_EQ(rig.port.written, "");
-        rig.port.arrive("b\"\r\n\r\nOK\r\n");
-        EXPECT_EQ(rig.port.written, "AT+CPBS=ME\r");
-        w.unload();
-    };
-    rig.form1().menu("Mn_Upload").click();
-    EXPECT_EQ(rig.picker(), (Entries{"TOOK (111)", "a> b (222)"}));
-}
-
-// A listing far longer than the receive box shows arrives whole for the parse.
-TEST(PhonebookDownload, ALongListingLosesNoEntry) {
-    DownloadRig rig;
-    std::string listing;
-    for (int i = 1; i <= 1400; ++i)
-        listing += "\r\n+CPBR: " + std::to_string(i) + ",\"+3933312" + std::to_string(10000 + i) +
-                   "\",145,\"Contact number " + std::to_string(i) + "\"";
-    listing += "\r\n\r\nOK\r\n";
-    rig.host.duringModal = [&](Window& w) {
-        rig.charsets();
-        rig.answer();
-        const std::string echo = rig.written();
-        for (std::size_t at = 0; at < listing.size(); at += 100)
-            rig.port.arrive((at == 0 ? echo : "") + listing.substr(at, 100));
-        w.unload();
-    };
-    rig.form1().menu("Mn_Upload").click();
-    ASSERT_EQ(rig.picker().size(), 1400u);
-    EXPECT_EQ(rig.picker().front(), "Contact number 1 (+393331210001)");
-}
-
 // The window tells which phonebook is read; Cancel while the phone is silent closes the port, ends
 // the download and keeps what was read. The sizes read are those of the settings.
 TEST(PhonebookDownload, CancelOnASilentPhoneClosesThePortAndKeepsTheSimEntries) {
