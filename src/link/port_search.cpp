@@ -64,6 +64,7 @@ std::vector<fs::path> Numbered(const fs::path& dir, const std::string& stem) {
     }
     std::ranges::sort(found);
     std::vector<fs::path> out;
+    out.reserve(found.size());
     for (auto& [n, path] : found)
         out.push_back(std::move(path));
     return out;

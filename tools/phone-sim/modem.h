@@ -103,41 +103,41 @@ class Modem {
 
     Config cfg_;
     std::string sentLog_;
-
-    // Settings that ATZ resets.
-    bool echo_;
-    int cmee_;
+    // Settings that ATZ resets (with echo_, cmee_, cregN_, ceregN_ and copsFormat_ below).
     std::string charset_;
     std::string cnmi_;
     std::string memories_[3] = {"SM", "SM", "SM"};  // read/delete, write/send, receive
     std::string phonebook_ = "SM";
-    int cregN_ = 0, ceregN_ = 0;  // how registration is reported
-    int copsFormat_ = 0;          // the operator's long name, short name or number
-
-    // The SIM, as it stays whatever the client does short of unlocking it.
-    Config::Lock lock_;
+    // The SIM, as it stays whatever the client does short of unlocking it (with lock_ and the
+    // tries below).
     std::string pin_;
-    int pinLeft_, pukLeft_;
-    int busyLeft_;
 
-    std::string line_;       // the command line being typed
-    bool overflow_ = false;  // it grew longer than the phone holds
-    bool inPdu_ = false;
-    bool pduStore_ = false;
-    int pduLength_ = 0, pduStat_ = 2;
+    std::string line_;  // the command line being typed
     std::string pdu_, pduEcho_;
     std::int64_t promptAt_ = 0;
     std::string lastLine_, pduLine_;
     std::int64_t now_ = 0;
-    bool vanishPending_ = false;
-    std::uint32_t noiseState_ = 1;
     std::vector<bool> arrived_;
-
     std::vector<std::string> info_;  // information lines of the command being run
-    bool argsQuoted_ = false;        // every parameter of the command being run was quoted
     std::size_t answerAt_ = std::string::npos;
-    int messageRef_ = 0;
     std::size_t nextArrival_ = 0;
+
+    int cmee_;
+    int cregN_ = 0, ceregN_ = 0;  // how registration is reported
+    int copsFormat_ = 0;          // the operator's long name, short name or number
+    Config::Lock lock_;
+    int pinLeft_, pukLeft_;
+    int busyLeft_;
+    int pduLength_ = 0, pduStat_ = 2;
+    std::uint32_t noiseState_ = 1;
+    int messageRef_ = 0;
+
+    bool echo_;
+    bool overflow_ = false;  // the command line grew longer than the phone holds
+    bool inPdu_ = false;
+    bool pduStore_ = false;
+    bool vanishPending_ = false;
+    bool argsQuoted_ = false;  // every parameter of the command being run was quoted
     bool vanished_ = false;
 };
 

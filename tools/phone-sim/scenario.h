@@ -61,50 +61,51 @@ struct Arrival {
 };
 
 struct Config {
+    // The SIM: what it asks for at start, its codes, and how a client learns the tries left.
+    enum class Lock { Ready, Pin, Puk, Blocked };
+    enum class Retries { Cpinr, Huawei, None };  // AT+CPINR (TS 27.007), AT^CPIN?, neither
+
     std::string manufacturer = "Brenvik";
     std::string model = "BX-1 Simulated Phone";
     std::string revision = "1.0.0";
     std::string imei = "350000000000006";
     std::string imsi = "222019876543210";
     std::string serviceCentre = "+391234500000";
-    int serviceCentreType = 145;
     std::string signal = "20,99";
     std::string network = "Brenvik Mobile";
-
-    // The SIM: what it asks for at start, its codes, and how a client learns the tries left.
-    enum class Lock { Ready, Pin, Puk, Blocked };
-    enum class Retries { Cpinr, Huawei, None };  // AT+CPINR (TS 27.007), AT^CPIN?, neither
-    Lock pinState = Lock::Ready;
     std::string pin = "1234";
     std::string puk = "12345678";
-    Retries pinRetries = Retries::Cpinr;
-    int simBusy = 0;  // commands that need the SIM refused as busy, after start and an unlock
-    // The network: the <stat> of AT+CREG (1 home, 5 roaming, 2 searching, 3 denied, 0 none),
-    // and whether AT+CEREG (LTE) is there too.
-    int registration = 1;
-    bool lte = false;
 
-    // Settings a reset (ATZ) returns to.
-    bool echo = true;
-    int cmee = 1;
+    // Settings a reset (ATZ) returns to (with echo and cmee below).
     std::string charset = "GSM";
     std::string cnmi = "2,1,0,0,0";
 
-    // Quirks.
-    int emptyReadCode = 0;  // "+CMS ERROR: <code>" instead of "OK" for an empty location
-    bool cpinOk = true;     // "OK" after "+CPIN: READY"
+    // Quirks (with the numbers and switches below).
     std::string unknownReply = "ERROR";
-    int promptPauseMs = 0;       // characters arriving this soon after the prompt are lost
-    std::string prompt = "> ";   // what follows CR LF when a PDU is awaited
-    bool verboseCms = false;     // "+CMS ERROR:" in words too under AT+CMEE=2
-    bool strictStrings = false;  // ERROR for a string parameter written without quotes
+    std::string prompt = "> ";  // what follows CR LF when a PDU is awaited
     std::vector<std::string> messageMemories{"SM", "ME", "MT"};         // what AT+CPMS takes
     std::vector<std::string> charsets{"GSM", "IRA", "8859-1", "UCS2"};  // what AT+CSCS takes
+    std::vector<std::string> unsupported;
+
+    std::map<std::string, MessageStore> stores{{"SM", {30, {}}}, {"ME", {100, {}}}};
+    std::map<std::string, Phonebook> phonebooks{{"SM", {250, {}}}, {"ME", {100, {}}}};
+    std::vector<Fault> faults;
+    std::vector<Unsolicited> unsolicited;
+    std::vector<Arrival> arrivals;
+
+    int serviceCentreType = 145;
+    Lock pinState = Lock::Ready;
+    Retries pinRetries = Retries::Cpinr;
+    int simBusy = 0;  // commands that need the SIM refused as busy, after start and an unlock
+    // The network: the <stat> of AT+CREG (1 home, 5 roaming, 2 searching, 3 denied, 0 none).
+    int registration = 1;
+    int cmee = 1;
+    int emptyReadCode = 0;  // "+CMS ERROR: <code>" instead of "OK" for an empty location
+    int promptPauseMs = 0;  // characters arriving this soon after the prompt are lost
     // The status report the network gives a message sent with one asked for: TP-ST, or -1 for
     // none. Routed as AT+CNMI's fourth value says: 1 "+CDS:" with the report, 2 stored and
     // "+CDSI:".
     int reportStatus = 0x00;
-    std::vector<std::string> unsupported;
 
     // Line.
     int chunkSize = 0;
@@ -113,11 +114,11 @@ struct Config {
     int noise = 0;      // bytes of line noise (0x80 to 0xFF) before every answer
     int latencyMs = 0;  // how long the phone takes before it answers a command
 
-    std::map<std::string, MessageStore> stores{{"SM", {30, {}}}, {"ME", {100, {}}}};
-    std::map<std::string, Phonebook> phonebooks{{"SM", {250, {}}}, {"ME", {100, {}}}};
-    std::vector<Fault> faults;
-    std::vector<Unsolicited> unsolicited;
-    std::vector<Arrival> arrivals;
+    bool lte = false;  // AT+CEREG (LTE) is there too
+    bool echo = true;
+    bool cpinOk = true;          // "OK" after "+CPIN: READY"
+    bool verboseCms = false;     // "+CMS ERROR:" in words too under AT+CMEE=2
+    bool strictStrings = false;  // ERROR for a string parameter written without quotes
 };
 
 // Messages and phonebook entries of a phone that has been in use for a while.
