@@ -27,23 +27,6 @@ namespace phonesim_test {
 namespace fs = std::filesystem;
 using Done = std::function<bool(const std::string&)>;
 
-// Reads from fd into `got` until `done(got)`: 1 when it is, 0 when the other side has gone, -1
-// after ten seconds without a byte.
-inline int ReadFor(int fd, std::string& got, const Done& done) {
-    for (int quiet = 0; !done(got);) {
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, 100) <= 0) {
-            if (++quiet == 100) return -1;
-            continue;
-        }
-        char buf[4096];
-        const ssize_t n = read(fd, buf, sizeof buf);
-        if (n <= 0) return 0;
-        got.append(buf, static_cast<std::size_t>(n));
-    }
-    return 1;
-}
-
 // Runs phone-sim to its end (--check, a refused start): the exit status and both streams.
 inline std::pair<int, std::string> RunTool(const std::string& args) {
     FILE* p = popen((BSMS_BIN_DIR "/phone-sim " + args + " 2>&1").c_str(), "r");
@@ -116,8 +99,17 @@ class Line {
     }
     // Reads until what arrived since the last read satisfies `done`; returns all of it.
     std::string ReadUntil(const Done& done) {
-        if (ReadFor(fd_, pending_, done) != 1)
-            ADD_FAILURE() << "no complete answer, got " << ::testing::PrintToString(pending_);
+        for (int quiet = 0; !done(pending_);) {
+            pollfd p{fd_, POLLIN, 0};
+            char buf[4096];
+            const ssize_t n = poll(&p, 1, 100) > 0 ? read(fd_, buf, sizeof buf) : 0;
+            if (n > 0) {
+                pending_.append(buf, static_cast<std::size_t>(n));
+            } else if (n < 0 || ++quiet == 100) {
+                ADD_FAILURE() << "no complete answer, got " << ::testing::PrintToString(pending_);
+                break;
+            }
+        }
         return std::exchange(pending_, {});
     }
     // Up to a final result code or the "> " prompt.

@@ -1,4 +1,5 @@
-// Real +CMGR replies from many phones, against an independent decoder's reading of them.
+// Real +CMGR replies from many phones, against an independent decoder's reading of them. (Those
+// it could not read are the decoder fuzz target's seeds, held to its properties.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -112,19 +113,6 @@ TEST(SmsCorpus, OkRepliesDecodeAsTheReferenceSays) {
         ++checked;
     }
     EXPECT_EQ(checked, 36);
-}
-
-TEST(SmsCorpus, FailingRepliesAreSurvived) {
-    if (!fs::exists(kCorpus / "failing")) GTEST_SKIP() << "no corpus at " << kCorpus;
-    int survived = 0;
-    for (const auto& entry : fs::directory_iterator(kCorpus / "failing")) {
-        const std::string reply = test::ReadFile(entry.path());
-        const Sms_Record r = Decode_Sms_Deliver(Extract_Pdu(reply), {"Anna (3331234567)"});
-        Decode_Sms_Deliver(reply, {});
-        EXPECT_EQ(U32ToUtf8(Utf8ToU32(r.Text)), r.Text);
-        ++survived;
-    }
-    EXPECT_EQ(survived, 10);
 }
 
 }  // namespace
