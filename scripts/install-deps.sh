@@ -3,7 +3,8 @@
 set -euo pipefail
 # libosmocore-dev is the reference the benchmark compares the codec with; nothing else uses it.
 packages=(cmake make g++ clang clang-tidy libclang-rt-14-dev pkg-config qt6-base-dev
-          qt6-serialport-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libosmocore-dev)
+          qt6-serialport-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libosmocore-dev
+          nlohmann-json3-dev)
 if [ "${1:-}" = "--run" ]; then packages+=(xvfb); fi
 missing=()
 for p in "${packages[@]}"; do

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/text.h"
 #include "core/program.h"
 #include "link/network.h"
 #include "link/reply_timer.h"
@@ -132,12 +133,6 @@ std::unique_ptr<Window> MakeForm1() {
 }
 
 namespace {
-
-std::string Filled(std::string text, const std::string& first, const std::string& second) {
-    for (const auto& [key, value] : {std::pair{"%1", &first}, std::pair{"%2", &second}})
-        if (const auto at = text.find(key); at != std::string::npos) text.replace(at, 2, *value);
-    return text;
-}
 
 // Where a send, a store or a phonebook download stands, for the user who waits; empty when none
 // runs.

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/form1.h"
+#include "base/text.h"
 #include "browser/arrivals.h"
 #include "browser/form5.h"
 #include "compose/continuation.h"
@@ -29,13 +30,6 @@
 namespace bsms {
 
 namespace {
-
-// A text with "%1" and "%2" replaced.
-std::string Filled(std::string text, const std::string& first, const std::string& second = {}) {
-    if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, first);
-    if (const auto at = text.find("%2"); at != std::string::npos) text.replace(at, 2, second);
-    return text;
-}
 
 void Wire(Program& p) {
     Window& f = *p.Form1;

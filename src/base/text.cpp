@@ -235,4 +235,19 @@ std::string DescribeChar(char32_t cp) {
     return out;
 }
 
+std::string Filled(std::string text, const std::string& first, const std::string& second) {
+    for (const auto& [key, value] : {std::pair{"%1", &first}, std::pair{"%2", &second}})
+        for (auto at = text.find(key); at != std::string::npos;
+             at = text.find(key, at + value->size()))
+            text.replace(at, 2, *value);
+    return text;
+}
+
+std::string PlainNumber(std::string_view number) {
+    std::string out;
+    for (const char c : number)
+        if (std::string_view(" \t-.()").find(c) == std::string_view::npos) out.push_back(c);
+    return out;
+}
+
 }  // namespace bsms

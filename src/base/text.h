@@ -47,4 +47,11 @@ std::string FileNumber(long long value);
 // control characters ("tab", "U+0007").
 std::string DescribeChar(char32_t cp);
 
+// A message text with "%1" and "%2" filled in.
+std::string Filled(std::string text, const std::string& first, const std::string& second = {});
+
+// A phone number as people write it ("+39 333 123-4567", "(02) 1234.5678") without the blanks,
+// hyphens, dots and parentheses that only group its digits; anything else stays to be judged.
+std::string PlainNumber(std::string_view number);
+
 }  // namespace bsms

@@ -182,6 +182,7 @@ void TakeListing(Program& p, const std::string& answer) {
         if (entry.index < 1 || entry.index > INT16_MAX) continue;
         Sms_Record record = Decode_Sms_Deliver(entry.pdu, picker);
         record.Id = static_cast<std::int16_t>(entry.index);
+        record.storedStatus = entry.status;
         w.Sms_List.push_back(std::move(record));
     }
     w.Read_Index = static_cast<std::int16_t>(LastLocation(p));
@@ -194,6 +195,7 @@ void TakeLocation(Program& p, int location, const std::string& answer) {
     BrowserWindow& w = Browser(p);
     if (HasErrorResult(answer) && !IsEmptyLocationAnswer(answer)) ++w.unreadable;
     w["Text1"].setText(Extract_Pdu(answer));
+    w.scanStatus = StoredStatusOf(answer);
     w.Read_Index = static_cast<std::int16_t>(location);
     Aggiorna_SMS_NO_ORDER(p);
 }
@@ -204,6 +206,7 @@ void TakeArrival(Program& p, int location, const std::string& answer) {
     Sms_Record record = Decode_Sms_Deliver(Extract_Pdu(answer), (*p.Form1)["Combo2"].items());
     if (record.Text.empty()) return;
     record.Id = static_cast<std::int16_t>(location);
+    record.storedStatus = StoredStatusOf(answer);
     Keep(w.Sms_List, std::move(record), 0);
     if (w.shownOnce) ListMessages(p);
 }
@@ -403,6 +406,7 @@ void Aggiorna_SMS_NO_ORDER(Program& p) {
     BrowserWindow& w = Browser(p);
     p.st.Browser_Reading = false;
     Sms_Record record = Decode_Sms_Deliver(w["Text1"].text(), (*p.Form1)["Combo2"].items());
+    record.storedStatus = std::exchange(w.scanStatus, -1);
     const int at = w.Read_Index;
     if (at >= 1 && static_cast<std::size_t>(at) < w.Sms_List.size()) {
         record.Id = w.Read_Index;

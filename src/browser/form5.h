@@ -45,6 +45,8 @@ class BrowserWindow : public Window {
     // Locations in the memory, as the phone gave them when asked for it; 0 when unknown. The scan
     // stops there.
     int memorySize = 0;
+    // The stored status the phone gave the location just read, for its record.
+    int scanStatus = -1;
     // A read has been listed since the window opened: new messages are added to it.
     bool shownOnce = false;
 };

@@ -29,13 +29,13 @@ namespace {
 
 // The outcome of the reports on one message: failed when any part failed, pending when any is
 // still on its way (or its report lacks the status), delivered when all were.
-const std::string& Outcome(const std::vector<int>& statuses, const ListingTexts& texts) {
+ReportOutcome Outcome(const std::vector<int>& statuses) {
     bool pending = false;
     for (int st : statuses) {
-        if (st >= tp::kStatusFailedFirst) return texts.failed;
+        if (st >= tp::kStatusFailedFirst) return ReportOutcome::Failed;
         pending = pending || st < 0 || st >= tp::kStatusPendingFirst;
     }
-    return pending ? texts.pending : texts.delivered;
+    return pending ? ReportOutcome::Pending : ReportOutcome::Delivered;
 }
 
 struct Group {
@@ -132,7 +132,10 @@ ListedMessage Row(const Group& g, const std::vector<Sms_Record>& sorted,
     for (const Sms_Record* member : g.members)
         locate(*member);
     if (rec.Kind == SmsKind::StatusReport) {
-        const std::string& outcome = Outcome(g.statuses, texts);
+        m.outcome = Outcome(g.statuses);
+        const std::string& outcome = m.outcome == ReportOutcome::Failed    ? texts.failed
+                                     : m.outcome == ReportOutcome::Pending ? texts.pending
+                                                                           : texts.delivered;
         rec.Text = g.sent ? outcome + ": " + g.sent->text : texts.unmatched + " (" + outcome + ")";
     }
     return m;

@@ -24,6 +24,9 @@ std::int16_t HoldSlotCount(long long count);
 // their order. Keys of 0 become Empty_Date_Key. Position 0 is left alone.
 void Bouble_Sort(std::vector<Sms_Record>& list);
 
+// What the reports on one sent message say of it.
+enum class ReportOutcome { None, Delivered, Pending, Failed };
+
 // One row of the listing: a message, the parts of a long message joined, or the delivery
 // reports on one sent message; the locations it stands for, in part order (none for a record
 // not on the phone).
@@ -31,7 +34,8 @@ struct ListedMessage {
     std::vector<int> locations;
     std::vector<int> kept;  // the records not on the phone it stands for: n for an Id of -n - 1
     Sms_Record record;
-    int position = 0;  // "Progr.": its place in the listing, from 1
+    int position = 0;                             // "Progr.": its place in the listing, from 1
+    ReportOutcome outcome = ReportOutcome::None;  // for the reports on one sent message
 };
 
 // The words a listing needs, in the user's language.

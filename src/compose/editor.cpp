@@ -19,6 +19,9 @@ std::string CharList(const std::vector<char32_t>& chars) {
 
 void Elabora(Program& p) {
     Window& f = *p.Form1;
+    // What groups the digits goes, so that the log and the question show the number sent.
+    if (const std::string plain = PlainNumber(f["Text4"].text()); plain != f["Text4"].text())
+        f["Text4"].setText(plain);
     SubmitRequest request;
     request.serviceCentre = f["Text2"].text();
     request.recipient = f["Text4"].text();

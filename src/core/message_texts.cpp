@@ -442,6 +442,69 @@ constexpr std::array<MessageTextRow, static_cast<int>(MsgId::Count)> kMessageTex
       "Pre tento port nie je žiadne zariadenie. Hladané: %1",
       "Ehhez a porthoz nincs eszköz. Keresett helyek: %1",
       "Brak urzadzenia dla tego portu. Szukano: %1"}},
+    {MsgId::Cli_Unknown_Command,
+     "Msg_Cli_Unknown_Command",
+     {"%1: comando sconosciuto. Comandi: send, list, read, delete, phonebook, probe (--help ne "
+      "dice di più).",
+      "%1: unknown command. Commands: send, list, read, delete, phonebook, probe (--help tells "
+      "more).",
+      "%1: neznámy príkaz. Príkazy: send, list, read, delete, phonebook, probe (viac povie "
+      "--help).",
+      "%1: ismeretlen parancs. Parancsok: send, list, read, delete, phonebook, probe (a --help "
+      "többet mond).",
+      "%1: nieznane polecenie. Polecenia: send, list, read, delete, phonebook, probe (wiecej mowi "
+      "--help)."}},
+    {MsgId::Cli_One_Text,
+     "Msg_Cli_One_Text",
+     {"Dare il testo come un solo argomento (tra virgolette), oppure - per leggerlo dallo standard "
+      "input.",
+      "Give the text as one argument (in quotes), or - to read it from standard input.",
+      "Zadajte text ako jeden argument (v úvodzovkách) alebo - na jeho nacítanie zo štandardného "
+      "vstupu.",
+      "A szöveget egy argumentumként adja meg (macskakörmök között), vagy a - jellel a szabványos "
+      "bemenet adja.",
+      "Podaj tekst jako jeden argument (w cudzyslowie) albo -, aby odczytac go ze standardowego "
+      "wejscia."}},
+    {MsgId::Cli_No_Text,
+     "Msg_Cli_No_Text",
+     {"Non c'è nessun testo da inviare.", "There is no text to send.",
+      "Nie je žiadny text na odoslanie.", "Nincs szöveg, amit el lehetne küldeni.",
+      "Brak tekstu do wyslania."}},
+    {MsgId::Cli_Text_Too_Long,
+     "Msg_Cli_Text_Too_Long",
+     {"Il testo non sta in 5 SMS (760 caratteri dell'alfabeto GSM, oppure 330 di ogni altro).",
+      "The text does not fit in 5 SMS (760 characters of the GSM alphabet, or 330 of any other).",
+      "Text sa nezmestí do 5 SMS (760 znakov abecedy GSM alebo 330 akýchkolvek iných).",
+      "A szöveg nem fér el 5 SMS-ben (a GSM ábécé 760 karaktere, vagy 330 más karakter).",
+      "Tekst nie miesci sie w 5 SMS (760 znakow alfabetu GSM albo 330 innych)."}},
+    {MsgId::Cli_No_Recipient,
+     "Msg_Cli_No_Recipient",
+     {"Nessun destinatario: indicare un numero o un nome della rubrica con --to.",
+      "No recipient: give a number or a phonebook name with --to.",
+      "Žiadny príjemca: zadajte císlo alebo meno z telefónneho zoznamu cez --to.",
+      "Nincs címzett: adjon meg egy számot vagy egy telefonkönyvbeli nevet a --to kapcsolóval.",
+      "Brak odbiorcy: podaj numer albo nazwe z ksiazki telefonicznej przez --to."}},
+    {MsgId::Cli_Unknown_Name,
+     "Msg_Cli_Unknown_Name",
+     {"%1 non è un numero né un nome della rubrica (Rubrica.txt).",
+      "%1 is neither a number nor a name in the phonebook (Rubrica.txt).",
+      "%1 nie je císlo ani meno z telefónneho zoznamu (Rubrica.txt).",
+      "%1 nem szám, és nem is név a telefonkönyvben (Rubrica.txt).",
+      "%1 nie jest numerem ani nazwa z ksiazki telefonicznej (Rubrica.txt)."}},
+    {MsgId::Cli_No_Message,
+     "Msg_Cli_No_Message",
+     {"Nessun messaggio del telefonino ha l'Id %1.", "No message on the phone has the Id %1.",
+      "Žiadna správa v telefóne nemá Id %1.", "A telefonon nincs %1 azonosítójú üzenet.",
+      "Zadna wiadomosc w telefonie nie ma Id %1."}},
+    {MsgId::Cli_One_Id,
+     "Msg_Cli_One_Id",
+     {"Indicare l'Id di un messaggio come lo mostra l'elenco (\"4\", oppure \"4,5\" per uno "
+      "lungo).",
+      "Give the Id of a message as the list shows it (\"4\", or \"4,5\" for a long one).",
+      "Zadajte Id správy tak, ako ho ukazuje zoznam (\"4\" alebo \"4,5\" pre dlhú).",
+      "Adja meg az üzenet azonosítóját úgy, ahogy a lista mutatja (\"4\", vagy hosszú üzenetnél "
+      "\"4,5\").",
+      "Podaj Id wiadomosci tak, jak pokazuje je lista (\"4\" albo \"4,5\" dla dlugiej)."}},
 }};
 
 namespace {

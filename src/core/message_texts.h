@@ -100,6 +100,15 @@ enum class MsgId {
     Port_Admin_Only,         // "%1" is the device its group may not read and write
     Port_Link_Nowhere,       // "%1" is the link, "%2" the missing path it points to
     Port_No_Device,          // "%1" lists the paths the port was looked for at
+    // The command line's own words on its use.
+    Cli_Unknown_Command,  // "%1" is the word given
+    Cli_One_Text,
+    Cli_No_Text,
+    Cli_Text_Too_Long,
+    Cli_No_Recipient,
+    Cli_Unknown_Name,  // "%1" is what --to gave
+    Cli_No_Message,    // "%1" is the Id given
+    Cli_One_Id,
     Count
 };
 struct MessageTextRow {

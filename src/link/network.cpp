@@ -1,5 +1,6 @@
 #include "link/network.h"
 
+#include "base/text.h"
 #include "core/program.h"
 #include "link/dispatcher.h"
 #include "link/phone_answers.h"
@@ -85,10 +86,7 @@ std::string Network_Panel(const Program& p) {
     const NetworkState& n = p.st.network;
     if (!p.Comm1.portOpen()) return {};
     if (n.phoneSilent) {
-        std::string text = p.texts[MsgId::No_Phone];
-        const std::string device = ResolvePortDevice(p.folder, p.Comm1.commPort());
-        if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, device);
-        return text;
+        return Filled(p.texts[MsgId::No_Phone], ResolvePortDevice(p.folder, p.Comm1.commPort()));
     }
     switch (p.st.sim.step) {
         case SimStep::Pin:

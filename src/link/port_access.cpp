@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 
+#include "base/text.h"
 #include "core/program.h"
 
 namespace bsms {
@@ -18,15 +19,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kModemManager = "ModemManager";
-
-std::string Filled(std::string text, const std::string& first, const std::string& second = {}) {
-    for (const auto& [key, value] : {std::pair{"%1", &first}, std::pair{"%2", &second}}) {
-        for (auto pos = text.find(key); pos != std::string::npos;
-             pos = text.find(key, pos + value->size()))
-            text.replace(pos, 2, *value);
-    }
-    return text;
-}
 
 // The device the user knows by a link is named by what the system calls it.
 std::string Canonical(const std::string& device) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/text.h"
 #include "core/comm_port.h"
 #include "core/program.h"
 #include "link/dispatcher.h"
@@ -56,11 +57,6 @@ void AskState(Program& p) {
     Command ask = CommandLine(Owner::Sim, "AT+CPIN?", kAskState, false);
     ask.resultMayLack = true;
     p.Send(std::move(ask));
-}
-
-std::string Filled(std::string text, const std::string& value) {
-    if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, value);
-    return text;
 }
 
 void AskCode(Program& p) {

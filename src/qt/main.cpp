@@ -6,10 +6,12 @@
 
 #include "app/startup.h"
 #include "core/files.h"
+#include "qt/command_line_main.h"
 #include "qt/qt_comm_port.h"
 #include "qt/qt_host.h"
 
 int main(int argc, char** argv) {
+    if (bsms::qt::IsCommandLine(argc, argv)) return bsms::qt::RunCommandLine(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Brenvik SMS");
     QApplication::setDesktopFileName("brenvik-sms");

@@ -58,7 +58,7 @@ std::string SeptetsToText(const std::uint8_t* stream, std::size_t first, std::si
     return out;
 }
 
-enum class Coding { Gsm7, Eight, Ucs2 };
+using Coding = SmsCoding;
 
 Coding CodingOf(int dcs) {
     if (dcs < tp::kDcsGeneralLimit) {
@@ -172,6 +172,7 @@ std::string ReadUserData(OctetReader& r, bool hasHeader, int dcs, Sms_Record& re
     const std::size_t udl = static_cast<std::size_t>(r.octet());
     const std::size_t present = r.left();
     Coding coding = CodingOf(dcs);
+    rec.coding = coding;
     UserDataBuffer ud;
     const std::size_t gsm7Octets = (udl * 7 + 7) / 8;
 
@@ -181,8 +182,10 @@ std::string ReadUserData(OctetReader& r, bool hasHeader, int dcs, Sms_Record& re
     if (coding == Coding::Gsm7 && !hasHeader && udl >= 8 && present == udl) {
         r.take(ud.data(), udl);
         ud[udl] = 0;
-        if (PlausibleUcs2(ud.data(), udl) && ImplausibleGsm7(ud.data(), udl))
+        if (PlausibleUcs2(ud.data(), udl) && ImplausibleGsm7(ud.data(), udl)) {
+            rec.coding = Coding::Ucs2;
             return Ucs2ToText(ud.data(), udl);
+        }
         return SeptetsToText(ud.data(), 0, udl);
     }
 
@@ -266,7 +269,7 @@ int LeadingValue(int first, int second) {
 // Seconds since 1970 of a time stamp's seven octets, its zone applied, or -1 when they are no
 // date and time. Years 00 to 99 are 2000 to 2099, where every fourth year is a leap year, so the
 // days are counted here and no library or time zone of this computer takes part.
-std::int64_t EpochSeconds(const int (&octets)[tp::kTimeStampOctets]) {
+std::int64_t EpochSeconds(const int (&octets)[tp::kTimeStampOctets], int& zoneMinutes) {
     static constexpr int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     static constexpr int kLimits[] = {99, 12, 31, 23, 59, 59};
     int v[6];
@@ -286,12 +289,14 @@ std::int64_t EpochSeconds(const int (&octets)[tp::kTimeStampOctets]) {
         days += kMonthDays[m - 1] + (m == 2 && year % 4 == 0 ? 1 : 0);
     const std::int64_t seconds = std::int64_t{v[3]} * 3600 + std::int64_t{v[4]} * 60 + v[5];
     const std::int64_t offset = std::int64_t{900} * quarters;
+    zoneMinutes = ((zone & tp::kZoneNegative) != 0 ? -15 : 15) * quarters;
     return days * 86400 + seconds - ((zone & tp::kZoneNegative) != 0 ? -offset : offset);
 }
 
 // A service-centre time stamp as "DD/MM/YY  hh.mm:ss"; the time zone is not shown. Each octet
 // shows its semi-octets swapped, whatever they are. `epoch` gets EpochSeconds, -1 when cut.
-void ReadTimeStamp(OctetReader& r, std::string& dateTime, double* dateKey, std::int64_t* epoch) {
+void ReadTimeStamp(OctetReader& r, std::string& dateTime, double* dateKey, std::int64_t* epoch,
+                   int* zoneMinutes = nullptr) {
     const std::size_t missingBefore = r.missing();
     int octets[tp::kTimeStampOctets];
     for (int& octet : octets)
@@ -309,7 +314,9 @@ void ReadTimeStamp(OctetReader& r, std::string& dateTime, double* dateKey, std::
     if (dateKey != nullptr)
         *dateKey =
             v[0] * 1000.0 + v[1] * 31.0 + v[2] + (v[3] * 3600.0 + v[4] * 60.0 + v[5]) / 100000.0;
-    if (epoch != nullptr) *epoch = r.missing() == missingBefore ? EpochSeconds(octets) : -1;
+    int zone = 0;
+    if (epoch != nullptr) *epoch = r.missing() == missingBefore ? EpochSeconds(octets, zone) : -1;
+    if (zoneMinutes != nullptr) *zoneMinutes = zone;
 }
 
 void SkipValidity(OctetReader& r, int firstOctet) {
@@ -329,7 +336,7 @@ void SkipValidity(OctetReader& r, int firstOctet) {
 void DecodeStatusReport(OctetReader& r, int firstOctet, Sms_Record& rec) {
     rec.reportRef = r.octet();
     rec.Sender_Number = ReadAddress(r);
-    ReadTimeStamp(r, rec.Date_Time, &rec.Date_Key, &rec.serviceCentreTime);
+    ReadTimeStamp(r, rec.Date_Time, &rec.Date_Key, &rec.serviceCentreTime, &rec.zoneMinutes);
     std::string discharge;
     ReadTimeStamp(r, discharge, nullptr, nullptr);
     // A report cut before its status says nothing about the delivery.
@@ -410,7 +417,8 @@ Sms_Record Decode_Sms_Deliver(std::string_view pdu, const std::vector<std::strin
             rec.Sender_Number = ReadAddress(r);
             r.skip(1);  // protocol identifier
             const int dcs = r.octet();
-            ReadTimeStamp(r, rec.Date_Time, &rec.Date_Key, &rec.serviceCentreTime);
+            ReadTimeStamp(r, rec.Date_Time, &rec.Date_Key, &rec.serviceCentreTime,
+                          &rec.zoneMinutes);
             rec.Text = ReadUserData(r, hasHeader, dcs, rec);
             break;
         }

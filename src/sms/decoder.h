@@ -11,6 +11,8 @@
 namespace bsms {
 
 enum class SmsKind { Empty, Deliver, Submit, StatusReport };
+// How the text was coded, as read (a UCS2 text under a 7-bit scheme reads as UCS2).
+enum class SmsCoding { Gsm7, Eight, Ucs2 };
 
 struct Sms_Record {
     std::int16_t Id = 0;         // memory location; the browser sets it
@@ -36,6 +38,12 @@ struct Sms_Record {
     // seconds since 1970-01-01 00:00 UTC, its time zone applied; years 00 to 99 are 2000 to 2099.
     // -1 when it reads as no date and time (a month 0, a semi-octet above 9, ...) or is cut.
     std::int64_t serviceCentreTime = -1;
+    // The time stamp's own zone, in minutes east of UTC, when serviceCentreTime is known.
+    int zoneMinutes = 0;
+    SmsCoding coding = SmsCoding::Gsm7;
+    // As the phone lists it: 0 received unread, 1 received read, 2 stored unsent, 3 stored sent;
+    // -1 when not told.
+    int storedStatus = -1;
 };
 
 // The PDU line of a +CMGR reply, or the empty text when there is none. Any line break (CR LF,
@@ -47,6 +55,7 @@ std::string Extract_Pdu(std::string_view reply);
 struct ListedPdu {
     int index;
     std::string pdu;
+    int status = -1;  // its <stat>, as Sms_Record::storedStatus
 };
 // The largest location an entry may name: the most a record's Id holds.
 inline constexpr int kMaxListedIndex = 32767;
@@ -54,6 +63,9 @@ inline constexpr int kMaxListedIndex = 32767;
 // with the PDU line after it. Entries without a PDU line, or whose index is above
 // kMaxListedIndex, are left out.
 std::vector<ListedPdu> Extract_Listing(std::string_view reply);
+
+// The <stat> of a "+CMGR: stat,..." line in a reply, 0 to 3; -1 when there is none.
+int StoredStatusOf(std::string_view reply);
 
 // For people pasting by hand: the PDU of a +CMGR reply, or else the first line that begins with
 // two hexadecimal digits. Empty for a reply that holds no PDU, such as "+CMS ERROR: 321".

@@ -59,15 +59,28 @@ std::vector<ListedPdu> Extract_Listing(std::string_view reply) {
         for (; i < reply.size() && reply[i] >= '0' && reply[i] <= '9'; ++i)
             index = std::min((index < 0 ? 0 : index * 10) + (reply[i] - '0'), kMaxListedIndex + 1);
         if (index < 0 || index > kMaxListedIndex) continue;
+        int status = -1;
+        if (i + 1 < reply.size() && reply[i] == ',' && reply[i + 1] >= '0' && reply[i + 1] <= '3')
+            status = reply[i + 1] - '0';
         // The PDU stands on the line after the header.
         std::size_t q = reply.find_first_of("\r\n", i);
         q = q == std::string_view::npos ? q : reply.find_first_not_of("\r\n", q);
         if (q == std::string_view::npos) break;
         const std::size_t end = std::min(reply.find_first_of("\r\n", q), reply.size());
         const std::string_view line = TrimBlanks(reply.substr(q, end - q));
-        if (LooksLikePdu(line)) out.push_back({index, std::string(line)});
+        if (LooksLikePdu(line)) out.push_back({index, std::string(line), status});
     }
     return out;
+}
+
+int StoredStatusOf(std::string_view reply) {
+    constexpr std::string_view kTag = "+CMGR:";
+    const std::size_t at = reply.find(kTag);
+    if (at == std::string_view::npos) return -1;
+    const std::size_t digit = reply.find_first_not_of(' ', at + kTag.size());
+    if (digit == std::string_view::npos || reply[digit] < '0' || reply[digit] > '3') return -1;
+    const std::size_t after = digit + 1;
+    return after == reply.size() || reply[after] == ',' ? reply[digit] - '0' : -1;
 }
 
 std::string Pdu_From_Input(std::string_view input) {

@@ -1,5 +1,8 @@
 #include "sms/pdu_tool.h"
 
+#include <cmath>
+#include <nlohmann/json.hpp>
+
 #include <cstdio>
 #include <istream>
 #include <iterator>
@@ -174,39 +177,6 @@ int Decode(const std::vector<std::string>& args, std::istream& in, std::ostream&
     return 0;
 }
 
-void JsonString(std::string& out, std::string_view s) {
-    out.push_back('"');
-    for (char c : s) {
-        const auto u = static_cast<unsigned char>(c);
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (u < 0x20 || u == 0x7F) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04X", u);
-                    out += buf;
-                } else {
-                    out.push_back(c);
-                }
-        }
-    }
-    out.push_back('"');
-}
-
 }  // namespace
 
 std::string Date_Key_Text(double key) {
@@ -220,19 +190,18 @@ std::string Date_Key_Text(double key) {
 }
 
 std::string Record_Json(const Sms_Record& record) {
-    // Texts are valid UTF-8 from the decoder; anything else is passed through Utf8ToU32 first.
-    auto clean = [](const std::string& s) { return U32ToUtf8(Utf8ToU32(s)); };
-    std::string out = "{\"service_centre\": ";
-    JsonString(out, clean(record.Service_Centre));
-    out += ", \"sender_number\": ";
-    JsonString(out, clean(record.Sender_Number));
-    out += ", \"date_time\": ";
-    JsonString(out, clean(record.Date_Time));
-    out += ", \"date_key\": " + Date_Key_Text(record.Date_Key);
-    out += ", \"text\": ";
-    JsonString(out, clean(record.Text));
-    out += "}";
-    return out;
+    nlohmann::ordered_json j;
+    j["service_centre"] = record.Service_Centre;
+    j["sender_number"] = record.Sender_Number;
+    j["date_time"] = record.Date_Time;
+    // Five decimals, as the key is made; a whole key is written without them.
+    const double key = std::round(record.Date_Key * 1e5) / 1e5;
+    if (key == std::floor(key) && std::abs(key) < 1e15)
+        j["date_key"] = static_cast<long long>(key);
+    else
+        j["date_key"] = key;
+    j["text"] = record.Text;
+    return j.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 int Run_Sms_Pdu(const std::vector<std::string>& args, std::istream& in, std::ostream& out,

@@ -166,9 +166,13 @@ TEST(Elabora, RefusesWhatCannotBeSentBeforeAnythingIsWritten) {
     EXPECT_TRUE(p.Pdu_Parts.parts[0].Part_Pdu.empty());
 
     rig.form1()["Text2"].setText("391234567890");
-    rig.form1()["Text4"].setText("+39 333");
+    // What groups the digits goes; anything else is still refused.
+    rig.form1()["Text4"].setText("+39 (333) 123-45.67");
     rig.form1()["Command5"].click();
-    EXPECT_NE(rig.host.boxes.back().text.find("blank"), std::string::npos);
+    EXPECT_EQ(rig.form1()["Text4"].text(), "+393331234567");
+    rig.form1()["Text4"].setText("+39 333/1");
+    rig.form1()["Command5"].click();
+    EXPECT_NE(rig.host.boxes.back().text.find("\"/\""), std::string::npos);
     rig.form1()["Text4"].setText("333");
     rig.form1()["Text2"].setText("39A1");
     rig.form1()["Command5"].click();
