@@ -115,6 +115,129 @@ std::string MessageLine(const ListedMessage& m) {
            r.Sender_Number + '\t' + name + '\t' + text;
 }
 
+// What --help says, in each language's column.
+constexpr LanguageTexts kHelp = {
+    // it
+    "Uso: brenvik-sms COMANDO [OPZIONI] [ARGOMENTI]\n"
+    "Invia e legge SMS con il telefonino sulla porta seriale, come fa la finestra.\n"
+    "\n"
+    "Comandi:\n"
+    "  send --to NUMERO|NOME [--flash] [--report] [TESTO|-]\n"
+    "                      invia TESTO, o lo standard input, a un numero o a un nome di "
+    "Rubrica.txt\n"
+    "  list [--json]       i messaggi del telefonino: quelli lunghi riuniti, le ricevute abbinate\n"
+    "  read ID [--json]    un messaggio per intero (ID come lo mostra list: 4, oppure 4,5)\n"
+    "  delete ID...        cancella messaggi dal telefonino\n"
+    "  phonebook [--json] [--save]\n"
+    "                      le rubriche della SIM e del telefonino (--save: in Rubrica.txt)\n"
+    "  probe               il modello del telefonino\n"
+    "\n"
+    "Opzioni:\n"
+    "  --port N|DISPOSITIVO  il numero della porta, o il dispositivo stesso\n"
+    "  --speed VELOCITÀ      115200, oppure 115200,n,8,1\n"
+    "  --centre NUMERO       il centro servizi\n"
+    "  --folder CARTELLA     la cartella delle impostazioni e dei file\n"
+    "  --help, --version\n"
+    "\n"
+    "Stato di uscita: 0 fatto, 1 il telefonino ha rifiutato, 2 uso sbagliato, 3 nessun telefonino\n"
+    "(porta mancante, occupata o vietata), 4 il telefonino non ha risposto in tempo.\n",
+    // en
+    "Usage: brenvik-sms COMMAND [OPTIONS] [ARGUMENTS]\n"
+    "Sends and reads SMS through the phone on the serial port, as the window does.\n"
+    "\n"
+    "Commands:\n"
+    "  send --to NUMBER|NAME [--flash] [--report] [TEXT|-]\n"
+    "                      send TEXT, or standard input, to a number or a name in Rubrica.txt\n"
+    "  list [--json]       the phone's messages: long ones joined, reports paired\n"
+    "  read ID [--json]    one message in full (ID as list shows it: 4, or 4,5)\n"
+    "  delete ID...        delete messages from the phone\n"
+    "  phonebook [--json] [--save]\n"
+    "                      the SIM's and the phone's phonebooks (--save: into Rubrica.txt)\n"
+    "  probe               the phone's model\n"
+    "\n"
+    "Options:\n"
+    "  --port N|DEVICE     the port number, or the device itself\n"
+    "  --speed SPEED       115200, or 115200,n,8,1\n"
+    "  --centre NUMBER     the service centre\n"
+    "  --folder DIR        the folder of the settings and files\n"
+    "  --help, --version\n"
+    "\n"
+    "Exit status: 0 done, 1 the phone refused, 2 wrong usage, 3 no phone (port missing, busy or\n"
+    "forbidden), 4 the phone did not answer in time.\n",
+    // sk
+    "Použitie: brenvik-sms PRÍKAZ [VOĽBY] [ARGUMENTY]\n"
+    "Odosiela a číta SMS cez telefón na sériovom porte, ako to robí okno.\n"
+    "\n"
+    "Príkazy:\n"
+    "  send --to ČÍSLO|MENO [--flash] [--report] [TEXT|-]\n"
+    "                      odošle TEXT alebo štandardný vstup na číslo alebo meno z Rubrica.txt\n"
+    "  list [--json]       správy v telefóne: dlhé spojené, výpisy o doručení priradené\n"
+    "  read ID [--json]    jedna správa celá (ID tak, ako ho ukazuje list: 4 alebo 4,5)\n"
+    "  delete ID...        zmaže správy z telefónu\n"
+    "  phonebook [--json] [--save]\n"
+    "                      telefónne zoznamy SIM a telefónu (--save: do Rubrica.txt)\n"
+    "  probe               model telefónu\n"
+    "\n"
+    "Voľby:\n"
+    "  --port N|ZARIADENIE  číslo portu alebo samotné zariadenie\n"
+    "  --speed RÝCHLOSŤ     115200 alebo 115200,n,8,1\n"
+    "  --centre ČÍSLO       centrum služieb\n"
+    "  --folder PRIEČINOK   priečinok nastavení a súborov\n"
+    "  --help, --version\n"
+    "\n"
+    "Návratový kód: 0 hotovo, 1 telefón odmietol, 2 nesprávne použitie, 3 žiadny telefón (port\n"
+    "chýba, je obsadený alebo zakázaný), 4 telefón neodpovedal včas.\n",
+    // hu
+    "Használat: brenvik-sms PARANCS [KAPCSOLÓK] [ARGUMENTUMOK]\n"
+    "SMS-t küld és olvas a soros porton lévő telefonnal, ahogy az ablak is.\n"
+    "\n"
+    "Parancsok:\n"
+    "  send --to SZÁM|NÉV [--flash] [--report] [SZÖVEG|-]\n"
+    "                      elküldi a SZÖVEGET vagy a szabványos bemenetet egy számra vagy a\n"
+    "                      Rubrica.txt egy nevére\n"
+    "  list [--json]       a telefon üzenetei: a hosszúak egyben, a kézbesítési jelentések "
+    "párosítva\n"
+    "  read ID [--json]    egy üzenet teljes egészében (ID, ahogy a list mutatja: 4 vagy 4,5)\n"
+    "  delete ID...        üzenetek törlése a telefonról\n"
+    "  phonebook [--json] [--save]\n"
+    "                      a SIM és a telefon telefonkönyve (--save: a Rubrica.txt fájlba)\n"
+    "  probe               a telefon típusa\n"
+    "\n"
+    "Kapcsolók:\n"
+    "  --port N|ESZKÖZ     a port száma, vagy maga az eszköz\n"
+    "  --speed SEBESSÉG    115200, vagy 115200,n,8,1\n"
+    "  --centre SZÁM       az üzenetközpont\n"
+    "  --folder MAPPA      a beállítások és fájlok mappája\n"
+    "  --help, --version\n"
+    "\n"
+    "Kilépési kód: 0 kész, 1 a telefon elutasította, 2 hibás használat, 3 nincs telefon (a port\n"
+    "hiányzik, foglalt vagy tiltott), 4 a telefon nem válaszolt időben.\n",
+    // pl
+    "Użycie: brenvik-sms POLECENIE [OPCJE] [ARGUMENTY]\n"
+    "Wysyła i czyta SMS-y przez telefon na porcie szeregowym, tak jak okno.\n"
+    "\n"
+    "Polecenia:\n"
+    "  send --to NUMER|NAZWA [--flash] [--report] [TEKST|-]\n"
+    "                      wysyła TEKST albo standardowe wejście na numer lub nazwę z Rubrica.txt\n"
+    "  list [--json]       wiadomości w telefonie: długie połączone, raporty doręczenia "
+    "dopasowane\n"
+    "  read ID [--json]    jedna wiadomość w całości (ID tak, jak pokazuje je list: 4 albo 4,5)\n"
+    "  delete ID...        usuwa wiadomości z telefonu\n"
+    "  phonebook [--json] [--save]\n"
+    "                      książki telefoniczne karty SIM i telefonu (--save: do Rubrica.txt)\n"
+    "  probe               model telefonu\n"
+    "\n"
+    "Opcje:\n"
+    "  --port N|URZĄDZENIE  numer portu albo samo urządzenie\n"
+    "  --speed PRĘDKOŚĆ     115200 albo 115200,n,8,1\n"
+    "  --centre NUMER       centrum wiadomości\n"
+    "  --folder KATALOG     katalog ustawień i plików\n"
+    "  --help, --version\n"
+    "\n"
+    "Kod wyjścia: 0 zrobione, 1 telefon odmówił, 2 złe użycie, 3 brak telefonu (port nie "
+    "istnieje,\n"
+    "jest zajęty albo zabroniony), 4 telefon nie odpowiedział na czas.\n"};
+
 const std::vector<std::string> kCommands = {"send", "list", "read", "delete", "phonebook", "probe"};
 
 // One run: the program started, the request carried out, the boxes judged.
@@ -126,6 +249,14 @@ class Run {
 
     CliStatus go() {
         if (const CliStatus s = start(); s != CliStatus::Done) return s;
+        if (r_.command == "--help") {
+            const int lang = LanguageIndex(p_.st.Current_Language);
+            out_ << kHelp[static_cast<std::size_t>(lang < 0 ? 1 : lang)];
+            return CliStatus::Done;
+        }
+        if (std::find(kCommands.begin(), kCommands.end(), r_.command) == kCommands.end())
+            return usage(Filled(p_.texts[MsgId::Cli_Unknown_Command], r_.command));
+        if (const CliStatus s = open(); s != CliStatus::Done) return s;
         if (r_.command == "send") return send();
         if (r_.command == "phonebook") return phonebook();
         if (r_.command == "probe") return probe();
@@ -199,8 +330,11 @@ class Run {
         } catch (const std::exception& e) {
             return usage(e.what());
         }
-        if (std::find(kCommands.begin(), kCommands.end(), r_.command) == kCommands.end())
-            return usage(Filled(p_.texts[MsgId::Cli_Unknown_Command], r_.command));
+        return CliStatus::Done;
+    }
+
+    // The port opened and the SIM asked, as the window's start-up does.
+    CliStatus open() {
         if (r_.centre)
             (*p_.Form1)["Text2"].setText(
                 PlainNumber(*r_.centre).substr(r_.centre->starts_with('+') ? 1 : 0));

@@ -25,7 +25,7 @@ enum class CliStatus {
 };
 
 struct CliRequest {
-    std::string command;  // send, list, read, delete, phonebook, probe
+    std::string command;  // send, list, read, delete, phonebook, probe; "--help" for the usage
     std::vector<std::string> operands;
     std::string to;
     bool flash = false;

@@ -53,49 +53,24 @@ int RunCommandLine(int argc, char** argv) {
                                                 .arg(BSMS_VERSION_MINOR)
                                                 .arg(BSMS_VERSION_PATCH));
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        "Sends and reads SMS through the phone on the serial port, as the window does.\n\n"
-        "Commands:\n"
-        "  send [--to NUMBER|NAME] [--flash] [--report] [TEXT|-]\n"
-        "                  send TEXT (or standard input) to a number or a phonebook name\n"
-        "  list [--json]   the phone's messages, long ones joined, reports paired\n"
-        "  read ID [--json]\n"
-        "                  one message in full (ID as list shows it: 4, or 4,5)\n"
-        "  delete ID...    delete messages from the phone\n"
-        "  phonebook [--json] [--save]\n"
-        "                  read the SIM's and the phone's phonebooks\n"
-        "  probe           the phone's model\n\n"
-        "Exit status: 0 done, 1 the phone refused, 2 wrong usage, 3 no phone (port missing,\n"
-        "busy or forbidden), 4 the phone did not answer in time.");
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument("command", "send, list, read, delete, phonebook or probe.");
-    parser.addPositionalArgument("arguments", "The text, or the message Ids.", "[arguments...]");
-    const QCommandLineOption to("to", "The recipient: a number or a name in Rubrica.txt.",
-                                "number");
-    const QCommandLineOption flash("flash", "Send as a flash message.");
-    const QCommandLineOption report("report", "Ask the network for a delivery report.");
-    const QCommandLineOption json("json", "Write JSON.");
-    const QCommandLineOption save("save", "Keep the phonebook read in Rubrica.txt.");
-    const QCommandLineOption port("port", "Port number, or the device itself.", "N|device");
-    const QCommandLineOption speed("speed", "Speed, such as 115200 or 115200,n,8,1.", "speed");
-    const QCommandLineOption centre("centre", "The service centre's number.", "number");
-    const QCommandLineOption folder("folder", "The folder of the settings and files.", "dir");
-    parser.addOptions({to, flash, report, json, save, port, speed, centre, folder});
+    // The usage is the core's, in the user's language: the options need no words here.
+    const QCommandLineOption help(QStringList{"h", "help"}), version(QStringList{"v", "version"});
+    const QCommandLineOption to("to", {}, "number"), flash("flash"), report("report"), json("json"),
+        save("save"), port("port", {}, "port"), speed("speed", {}, "speed"),
+        centre("centre", {}, "number"), folder("folder", {}, "dir");
+    parser.addOptions({help, version, to, flash, report, json, save, port, speed, centre, folder});
     if (!parser.parse(QCoreApplication::arguments())) {
         std::cerr << parser.errorText().toStdString() << '\n';
         return static_cast<int>(CliStatus::Usage);
     }
-    if (parser.isSet("help")) parser.showHelp(0);
-    if (parser.isSet("version")) parser.showVersion();
-    QStringList words = parser.positionalArguments();
-    if (words.isEmpty()) {
-        std::cerr << parser.helpText().toStdString();
-        return static_cast<int>(CliStatus::Usage);
+    if (parser.isSet(version)) {
+        std::cout << "brenvik-sms " << QCoreApplication::applicationVersion().toStdString() << '\n';
+        return 0;
     }
-
+    QStringList words = parser.positionalArguments();
     CliRequest request;
-    request.command = words.takeFirst().toStdString();
+    request.command =
+        parser.isSet(help) || words.isEmpty() ? "--help" : words.takeFirst().toStdString();
     for (const QString& w : words)
         request.operands.push_back(w.toStdString());
     request.to = parser.value(to).toStdString();

@@ -99,6 +99,7 @@ TEST_F(CommandLine, ListsWhatTheBrowserListsAndDeletesAJoinedMessage) {
     EXPECT_EQ(joined["parts"], 2);
     EXPECT_EQ(joined["time"], "2024-09-30T21:12:44+02:00");
     EXPECT_EQ(rows[2]["encoding"], "ucs2");
+    EXPECT_EQ(rows[4]["time"], "2025-01-15T08:00:00-05:00");
 
     EXPECT_EQ(run("read 4,5").out,
               "+393337654321\n2024-09-30T21:12:44+02:00\n\n" + shown[3].record.Text + "\n");
@@ -112,6 +113,7 @@ TEST_F(CommandLine, ListsWhatTheBrowserListsAndDeletesAJoinedMessage) {
 
 TEST_F(CommandLine, EachTroubleHasItsExitStatusAndWords) {
     EXPECT_EQ(run("probe").out, "BX-1 Simulated Phone\n");
+    EXPECT_THAT(run("--help").out, ::testing::StartsWith("Usage: brenvik-sms COMMAND"));
     for (const char* usage : {"send hello", "sned", "send --to Nobody hello", "read",
                               "--bogus list", "send --to 333 --speed fast hi"}) {
         const Result r = run(usage);
