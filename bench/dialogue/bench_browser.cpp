@@ -36,23 +36,6 @@ QApplication& App() {
     return app;
 }
 
-// `messages` messages spread over `locations` (every other one when not said), time stamps out of
-// order.
-std::string Scenario(int locations, int messages = 0) {
-    std::string s = "sms-capacity SM 255\n";
-    char line[200];
-    const int step = messages > 0 ? locations / messages : 2;
-    for (int i = 1; i <= locations && (messages == 0 || i <= step * messages); i += step) {
-        const int t = i * 37 % 256;
-        std::snprintf(line, sizeof line,
-                      "message index=%d from=+39333%07d time=24/%02d/%02d,%02d:%02d:00+04 "
-                      "text=\"Messaggio %d: ci vediamo alle 10.30 in piazza\"\n",
-                      i, i * 7919, t % 12 + 1, t % 28 + 1, t % 24, i % 60, i);
-        s += line;
-    }
-    return s;
-}
-
 // phone-sim on the "com1" link of a fresh folder, paced at `baud`, answering each command after
 // `latencyMs`; stopped at the end.
 class Sim {
@@ -67,7 +50,7 @@ class Sim {
         fs::path folder =
             fs::temp_directory_path() / ("bsms-bench-browser-" + std::to_string(getpid()));
         fs::create_directories(folder);
-        std::ofstream(folder / "scenario.txt") << Scenario(locations, messages);
+        std::ofstream(folder / "scenario.txt") << bench::Scenario(locations, messages);
         return folder;
     }
     std::vector<std::string> Options(int baud, int latencyMs) const {

@@ -30,21 +30,6 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 constexpr int kBaud = 115200;
 
-// 50 messages, time stamps out of order.
-std::string Scenario() {
-    std::string s = "sms-capacity SM 100\n";
-    char line[200];
-    for (int i = 1; i <= 50; ++i) {
-        const int t = i * 37 % 256;
-        std::snprintf(line, sizeof line,
-                      "message index=%d from=+39333%07d time=24/%02d/%02d,%02d:%02d:00+04 "
-                      "text=\"Messaggio %d: ci vediamo alle 10.30 in piazza\"\n",
-                      i, i * 7919, t % 12 + 1, t % 28 + 1, t % 24, i % 60, i);
-        s += line;
-    }
-    return s;
-}
-
 // phone-sim at kBaud on the "com1" link of a fresh folder with the settings of port 1.
 class Sim {
   public:
@@ -60,7 +45,7 @@ class Sim {
         fs::path folder =
             fs::temp_directory_path() / ("bsms-bench-cli-" + std::to_string(getpid()));
         fs::create_directories(folder);
-        std::ofstream(folder / "scenario.txt") << Scenario();
+        std::ofstream(folder / "scenario.txt") << bench::Scenario(50, 50);
         std::ofstream(folder / "Setting.sms", std::ios::binary)
             << " 1 \r\n115200,n,8,1\r\n 0 \r\n391234500000\r\nFalse\r\nFalse\r\nenglish\r\n";
         return folder;

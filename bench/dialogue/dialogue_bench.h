@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,6 +16,23 @@
 extern char** environ;
 
 namespace bench {
+
+// `messages` messages spread over `locations` (every other one when not said), time stamps out of
+// order.
+inline std::string Scenario(int locations, int messages = 0) {
+    std::string s = "sms-capacity SM 255\n";
+    char line[200];
+    const int step = messages > 0 ? locations / messages : 2;
+    for (int i = 1; i <= locations && (messages == 0 || i <= step * messages); i += step) {
+        const int t = i * 37 % 256;
+        std::snprintf(line, sizeof line,
+                      "message index=%d from=+39333%07d time=24/%02d/%02d,%02d:%02d:00+04 "
+                      "text=\"Messaggio %d: ci vediamo alle 10.30 in piazza\"\n",
+                      i, i * 7919, t % 12 + 1, t % 28 + 1, t % 24, i % 60, i);
+        s += line;
+    }
+    return s;
+}
 
 // The simulated phone on the "com1" link of a folder, for as long as the object lives.
 class SimPhone {
