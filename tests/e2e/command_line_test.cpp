@@ -114,6 +114,7 @@ TEST_F(CommandLine, ListsWhatTheBrowserListsAndDeletesAJoinedMessage) {
 TEST_F(CommandLine, EachTroubleHasItsExitStatusAndWords) {
     EXPECT_EQ(run("probe").out, "BX-1 Simulated Phone\n");
     EXPECT_THAT(run("--help").out, ::testing::StartsWith("Usage: brenvik-sms COMMAND"));
+    EXPECT_THAT(run("phonebook --json").out, ::testing::HasSubstr(R"({"name":"Zoë","number")"));
     for (const char* usage : {"send hello", "sned", "send --to Nobody hello", "read",
                               "--bogus list", "send --to 333 --speed fast hi"}) {
         const Result r = run(usage);
