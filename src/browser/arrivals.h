@@ -16,8 +16,9 @@ inline constexpr int kNoticePanel = 6;
 
 // A "+CMTI:", "+CDSI:" or "+CDS:" line (with the report's line for the last). A new message is
 // told in the notice panel, without a box, and read in by an open browser once the line is
-// free; with notifications on, it is read (by the browser, when open) and told on the desktop. A report is kept in Reports.txt, paired with the message it reports on, and its outcome
-// told: one given whole at once, one stored by the phone once it has been read from there.
+// free; with notifications on, it is read (by the browser, when open) and told on the desktop.
+// A report is kept in Reports.txt, paired with the message it reports on, and its outcome told:
+// one given whole at once, one stored by the phone once it has been read from there.
 void Take_Indication(Program& p, const std::string& line, const std::string& reportLine);
 
 // The answers to the reads of stored reports: a report is kept, then deleted from the phone (so

@@ -444,8 +444,8 @@ constexpr std::array<MessageTextRow, static_cast<int>(MsgId::Count)> kMessageTex
       "Brak urzadzenia dla tego portu. Szukano: %1"}},
     {MsgId::New_Message_From,
      "Msg_New_Message_From",
-     {"Nuovo messaggio da %1", "New message from %1", "Nová správa od %1",
-      "Új üzenet, feladó: %1", "Nowa wiadomosc od %1"}},
+     {"Nuovo messaggio da %1", "New message from %1", "Nová správa od %1", "Új üzenet, feladó: %1",
+      "Nowa wiadomosc od %1"}},
 }};
 
 namespace {

@@ -39,7 +39,8 @@ TEST(Startup, AppliesEachItemOfTheFilesOnItsOwn) {
         // Seven items: an empty language is English; only "True" is true; the notification, not
         // in the file, is on.
         {" 1 \r\n9600,n,8,1\r\n 0 \r\n\r\ntrue\r\nTrue\r\n\r\n", "",
-         " 1 \r\n9600,n,8,1\r\n 0 \r\n\r\nFalse\r\nTrue\r\nenglish\r\n 200 \r\n 50 \r\n 20 \r\nTrue\r\n",
+         " 1 \r\n9600,n,8,1\r\n 0 \r\n\r\nFalse\r\nTrue\r\nenglish\r\n 200 \r\n 50 \r\n 20 "
+         "\r\nTrue\r\n",
          "Flusso: Nessuno|Status: Connesso", 0, "Used chars:"},
         // A port, settings and flow the port refuses, a size of more digits than a number has
         // after a good one, a size of 0, an unknown language; a counter that is no number.
