@@ -85,7 +85,8 @@ void Take_Indication(Program& p, const std::string& line, const std::string& rep
     // notified from there, and not read twice.
     if (!where || Browser_New_Message(p, location) || !p.st.Opt_Notify) return;
     if (!p.line.has(Owner::Notify, location))
-        p.Send(CommandLine(Owner::Notify, "AT+CMGR=" + std::to_string(location), location));
+        // Unasked: the receive box keeps what the user was reading.
+        p.Send(CommandLine(Owner::Notify, "AT+CMGR=" + std::to_string(location), location, false));
 }
 
 void Notify_Arrival(Program& p, int location, const Sms_Record& message) {
@@ -102,9 +103,9 @@ void Notify_Arrival(Program& p, int location, const Sms_Record& message) {
 }
 
 bool Notify_Answer(Program& p, const Command& command, const std::string& answer) {
-    if (!HasErrorResult(answer))
-        Notify_Arrival(p, command.tag,
-                       Decode_Sms_Deliver(Extract_Pdu(answer), (*p.Form1)["Combo2"].items()));
+    // An error has no PDU: nothing is told.
+    const std::string pdu = Extract_Pdu(answer);
+    Notify_Arrival(p, command.tag, Decode_Sms_Deliver(pdu, (*p.Form1)["Combo2"].items()));
     return true;
 }
 

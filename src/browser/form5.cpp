@@ -374,7 +374,7 @@ void Browser_Show_Message(Program& p, int location) {
     BrowserWindow& w = Browser(p);
     for (const Window* other : p.allWindows())
         if (other != p.Form1.get() && other != &w && other->shown()) return;
-    if (!(*p.Form1)["Command4"].enabled()) return;
+    if (!p.Comm1.portOpen()) return;
     w.wantedLocation = location;
     if (!w.shown())
         Command4_Click(p);  // its activation reads

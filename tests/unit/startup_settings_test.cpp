@@ -61,6 +61,7 @@ TEST(Startup, AppliesEachItemOfTheFilesOnItsOwn) {
         Status_Refresh(p);
         ASSERT_TRUE(Save_Settings(p));
         EXPECT_EQ(rig.dir.read("Setting.sms"), row.saved);
+        EXPECT_EQ(f.menu("Mn_Avviso").checked(), row.saved.ends_with("True\r\n"));
         EXPECT_EQ(f["StatusBar1"].panel(3) + "|" + f["StatusBar1"].panel(4), row.status);
         EXPECT_EQ(f["Text6"].text(), std::to_string(row.count));
         EXPECT_EQ(f["Label7"].text(), row.usedChars);
