@@ -40,30 +40,22 @@ TEST(Notifier, TellsTheServiceAndTakesTheClickOnANotificationStillShown) {
     ASSERT_TRUE(service.registerVirtualObject(kPath, &standIn));
     ASSERT_TRUE(service.registerService(kName));
     std::vector<int> clicked;
-    {
-        qt::Notifier notifier(QDBusConnection::connectToBus(address, QStringLiteral("program")));
-        const auto open = [&](int at) { clicked.push_back(at); };
-        notifier.show({"Nuovo messaggio da Anna", "<b>10 & lode</b>", 7, open});
-        notifier.show({"Nuovo messaggio da Bruno", "Ciao", 8, open});
-        ASSERT_TRUE(test::RunUntil([&] { return standIn.told.size() == 2; }, 30000));
-        EXPECT_EQ(standIn.told[0],
-                  "Nuovo messaggio da Anna|&lt;b&gt;10 &amp; lode&lt;/b&gt;|default,");
-        // The first is clicked elsewhere than on itself, then closed: only the second opens.
-        const auto signal = [&](const char* name, uint id, const QVariant& more) {
-            service.send(QDBusMessage::createSignal(kPath, kName, name) << id << more);
-        };
-        signal("ActionInvoked", 42, QStringLiteral("other"));
-        signal("NotificationClosed", 42, 1u);
-        signal("ActionInvoked", 42, QStringLiteral("default"));
-        signal("ActionInvoked", 43, QStringLiteral("default"));
-        ASSERT_TRUE(test::RunUntil([&] { return !clicked.empty(); }, 30000));
-        EXPECT_EQ(clicked, std::vector<int>{8});
-    }
-    QDBusConnection::disconnectFromBus(QStringLiteral("program"));
-    service.unregisterObject(kPath);
-    QDBusConnection::disconnectFromBus(QStringLiteral("service"));
-    bus.kill();
-    bus.waitForFinished();
+    const auto open = [&](int at) { clicked.push_back(at); };
+    qt::Notifier notifier(QDBusConnection::connectToBus(address, QStringLiteral("program")));
+    notifier.show({"Nuovo messaggio da Anna", "<b>10 & lode</b>", 7, open});
+    notifier.show({"Nuovo messaggio da Bruno", "Ciao", 8, open});
+    ASSERT_TRUE(test::RunUntil([&] { return standIn.told.size() == 2; }, 30000));
+    EXPECT_EQ(standIn.told[0], "Nuovo messaggio da Anna|&lt;b&gt;10 &amp; lode&lt;/b&gt;|default,");
+    // The first is clicked elsewhere than on itself, then closed: only the second opens.
+    const auto signal = [&](const char* name, uint id, const QVariant& more) {
+        service.send(QDBusMessage::createSignal(kPath, kName, name) << id << more);
+    };
+    signal("ActionInvoked", 42, QStringLiteral("other"));
+    signal("NotificationClosed", 42, 1u);
+    signal("ActionInvoked", 42, QStringLiteral("default"));
+    signal("ActionInvoked", 43, QStringLiteral("default"));
+    ASSERT_TRUE(test::RunUntil([&] { return !clicked.empty(); }, 30000));
+    EXPECT_EQ(clicked, std::vector<int>{8});
 }
 
 }  // namespace
