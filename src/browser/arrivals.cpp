@@ -94,9 +94,8 @@ void Notify_Arrival(Program& p, int location, const Sms_Record& message) {
     Notification n;
     n.summary = p.texts[MsgId::New_Message_From];
     n.summary.replace(n.summary.find("%1"), 2, message.Sender);
-    const std::u32string text = Utf8ToU32(message.Text);
-    n.body = U32ToUtf8(std::u32string_view(text).substr(0, kNotifiedChars));
-    if (text.size() > kNotifiedChars) n.body += "...";
+    n.body = U32ToUtf8(std::u32string_view(Utf8ToU32(message.Text)).substr(0, kNotifiedChars));
+    if (n.body.size() < message.Text.size()) n.body += "...";
     n.location = location;
     n.open = [&p](int at) { Browser_Show_Message(p, at); };
     p.host.notify(n);

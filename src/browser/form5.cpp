@@ -102,11 +102,14 @@ void ListMessages(Program& p) {
     grid.setRows(1);
     grid.addRows(std::move(rows));
     grid.setCurrent(grid.rows() - 1, kGridColumns - 1);
-    for (std::size_t i = 0; w.wantedLocation > 0 && i < w.listed.size(); ++i)
-        if (std::ranges::count(w.listed[i].locations, w.wantedLocation) > 0) {
-            grid.setCurrent(static_cast<int>(i) + 1, kGridColumns - 1);
-            w.wantedLocation = 0;
-        }
+    // Locations start at 1: with none wanted, none is found.
+    const auto wanted = std::ranges::find_if(w.listed, [&](const ListedMessage& m) {
+        return std::ranges::find(m.locations, w.wantedLocation) != m.locations.end();
+    });
+    if (wanted != w.listed.end()) {
+        grid.setCurrent(static_cast<int>(wanted - w.listed.begin()) + 1, grid.col());
+        w.wantedLocation = 0;
+    }
     ShowRow(w, grid.row());
     w.shownOnce = true;
     if (const int unreadable = std::exchange(w.unreadable, 0); unreadable > 0) {

@@ -62,7 +62,7 @@ void Notifier::show(const Notification& n) {
 void Notifier::actionInvoked(uint id, const QString& action) {
     const auto at = shown_.find(id);
     if (at == shown_.end() || action != QStringLiteral("default")) return;
-    const Notification n = at->second;
+    const Notification n = std::move(at->second);
     shown_.erase(at);
     if (n.open) n.open(n.location);  // may run the browser's modal loop
 }
