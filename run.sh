@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Brenvik SMS and starts it. Without a phone configured as port 1, a simulated phone is
-# started first and becomes port 1; the arguments go to it (./run.sh --profile pin-locked).
+# started first and becomes port 1; the arguments go to it (./run.sh --profile pin-locked). Without
+# arguments it holds three messages to come: kill -USR1 $(pgrep phone-sim) makes one arrive.
 set -euo pipefail
 cd "$(dirname "$0")"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
@@ -16,6 +17,7 @@ sim_pid=""
 cleanup() { [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true; }
 trap cleanup EXIT
 if [ ! -e "$bin/com1" ] && [ ! -e /dev/ttyUSB0 ] && [ ! -e /dev/ttyACM0 ] && [ -x "$bin/phone-sim" ]; then
+  [ $# -gt 0 ] || set -- --scenario tools/phone-sim/arrivals.scenario
   "$bin/phone-sim" --link "$bin/com1" "$@" >/dev/null &
   sim_pid=$!
   for _ in $(seq 50); do [ -e "$bin/com1" ] && break; sleep 0.1; done

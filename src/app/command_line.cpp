@@ -339,6 +339,7 @@ class Run {
             (*p_.Form1)["Text2"].setText(
                 PlainNumber(*r_.centre).substr(r_.centre->starts_with('+') ? 1 : 0));
         p_.st.Opt_Confirm_Send = false;
+        p_.st.Opt_Notify = false;  // no desktop to tell: a run reads only what it is asked to
         Status_Refresh(p_);
         Load_Phonebook(p_);
         Open_Port(p_);

@@ -109,6 +109,7 @@ void AddMenus(Window& w) {
     set.add("Mn_4", "-");
     set.add("Mn_Flash", "SMS &Flash", "Ctrl+F");
     set.add("Mn_Ricevuta", "&Ricevuta di ritorno", "Ctrl+R");
+    set.add("Mn_Avviso", "&Avviso nuovi messaggi").setChecked(true);
     set.add("Mn_6", "-");
     set.add("Mn_Salva_Imp", "Salva Impostazioni");
 

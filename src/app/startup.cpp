@@ -68,6 +68,7 @@ void Wire(Program& p) {
     f.menu("Mn_Conferma").onClick = on(Toggle_Confirm_Send);
     f.menu("Mn_Flash").onClick = on(Toggle_Flash);
     f.menu("Mn_Ricevuta").onClick = on(Toggle_Status_Report);
+    f.menu("Mn_Avviso").onClick = on(Toggle_Notify);
 
     f.menu("Mn_Apri").onClick = on(Open_Port);
     f.menu("Mn_Chiudi").onClick = on(Close_Port);
@@ -231,6 +232,13 @@ void WireOwners(Program& p) {
         return Network_Answer(p, c, answer);
     };
     network.noAnswer = [&p](const Command& c, bool) { return Network_No_Answer(p, c); };
+
+    // A notification is nothing the user asked for either.
+    OwnerHandlers& notify = p.handlers(Owner::Notify);
+    notify.answer = [&p](const Command& c, const std::string& answer) {
+        return Notify_Answer(p, c, answer);
+    };
+    notify.noAnswer = [](const Command&, bool) { return true; };
 
     for (const Owner owner :
          {Owner::BrowserMemory, Owner::BrowserRead, Owner::BrowserArrival, Owner::BrowserDelete}) {

@@ -81,8 +81,37 @@ void Take_Indication(Program& p, const std::string& line, const std::string& rep
         return;
     }
     Notice(p, MsgId::New_Message_At, std::to_string(location));
-    // The browser reads "MT", which begins with the SIM's locations.
-    if (where) Browser_New_Message(p, location);
+    // The browser reads "MT", which begins with the SIM's locations; what it reads in is
+    // notified from there, and not read twice.
+    if (!where || Browser_New_Message(p, location) || !p.st.Opt_Notify) return;
+    if (!p.line.has(Owner::Notify, location))
+        // Unasked: the receive box keeps what the user was reading.
+        p.Send(CommandLine(Owner::Notify, "AT+CMGR=" + std::to_string(location), location, false));
+}
+
+void Notify_Arrival(Program& p, int location, const Sms_Record& message) {
+    if (!p.st.Opt_Notify || message.Kind != SmsKind::Deliver || message.Text.empty()) return;
+    Notification n;
+    n.summary = p.texts[MsgId::New_Message_From];
+    n.summary.replace(n.summary.find("%1"), 2, message.Sender);
+    n.body = U32ToUtf8(std::u32string_view(Utf8ToU32(message.Text)).substr(0, kNotifiedChars));
+    if (n.body.size() < message.Text.size()) n.body += "...";
+    n.location = location;
+    n.open = [&p](int at) { Browser_Show_Message(p, at); };
+    p.host.notify(n);
+}
+
+bool Notify_Answer(Program& p, const Command& command, const std::string& answer) {
+    // An error has no PDU: nothing is told.
+    const std::string pdu = Extract_Pdu(answer);
+    Notify_Arrival(p, command.tag, Decode_Sms_Deliver(pdu, (*p.Form1)["Combo2"].items()));
+    return true;
+}
+
+void Toggle_Notify(Program& p) {
+    MenuItem& item = p.Form1->menu("Mn_Avviso");
+    item.setChecked(!item.checked());
+    p.st.Opt_Notify = item.checked();
 }
 
 bool Reports_Answer(Program& p, const Command& command, const std::string& answer) {

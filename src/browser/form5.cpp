@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/text.h"
+#include "browser/arrivals.h"
 #include "browser/sms_list.h"
 #include "compose/sent_reports.h"
 #include "core/program.h"
@@ -101,6 +102,14 @@ void ListMessages(Program& p) {
     grid.setRows(1);
     grid.addRows(std::move(rows));
     grid.setCurrent(grid.rows() - 1, kGridColumns - 1);
+    // Locations start at 1: with none wanted, none is found.
+    const auto wanted = std::ranges::find_if(w.listed, [&](const ListedMessage& m) {
+        return std::ranges::find(m.locations, w.wantedLocation) != m.locations.end();
+    });
+    if (wanted != w.listed.end()) {
+        grid.setCurrent(static_cast<int>(wanted - w.listed.begin()) + 1, grid.col());
+        w.wantedLocation = 0;
+    }
     ShowRow(w, grid.row());
     w.shownOnce = true;
     if (const int unreadable = std::exchange(w.unreadable, 0); unreadable > 0) {
@@ -205,6 +214,7 @@ void TakeArrival(Program& p, int location, const std::string& answer) {
     BrowserWindow& w = Browser(p);
     Sms_Record record = Decode_Sms_Deliver(Extract_Pdu(answer), (*p.Form1)["Combo2"].items());
     if (record.Text.empty()) return;
+    Notify_Arrival(p, location, record);
     record.Id = static_cast<std::int16_t>(location);
     record.storedStatus = StoredStatusOf(answer);
     Keep(w.Sms_List, std::move(record), 0);
@@ -300,6 +310,8 @@ void Form5_Activate(Program& p) {
         grid.setCell(0, col, headers[col]);
     }
     w["ProgressBar1"].setRange(1, p.st.Browser_Slot_Count);
+    // Opened from a notification: the message is read at once, to be marked.
+    if (w.wantedLocation > 0) Form5_Read_Click(p);
 }
 
 namespace {
@@ -315,6 +327,7 @@ bool IsReading(Owner owner) {
 void Form5_Unload(Program& p) {
     p.line.drop(IsReading);
     Browser(p).readWanted = false;
+    Browser(p).wantedLocation = 0;
     SyncReading(p);
 }
 
@@ -354,12 +367,27 @@ bool Browser_No_Answer(Program& p, const Command& command, bool cutOff) {
     return quiet;
 }
 
-void Browser_New_Message(Program& p, int location) {
+bool Browser_New_Message(Program& p, int location) {
     const BrowserWindow& w = Browser(p);
     // Before the first read, that read lists it.
-    if (!w.shown() || !(w.shownOnce || p.line.has(Owner::BrowserRead))) return;
-    if (p.line.has(Owner::BrowserArrival, location)) return;
-    Ask(p, Owner::BrowserArrival, "AT+CMGR=" + std::to_string(location), location);
+    if (!w.shown() || !(w.shownOnce || p.line.has(Owner::BrowserRead))) return false;
+    if (!p.line.has(Owner::BrowserArrival, location))
+        Ask(p, Owner::BrowserArrival, "AT+CMGR=" + std::to_string(location), location);
+    return true;
+}
+
+void Browser_Show_Message(Program& p, int location) {
+    BrowserWindow& w = Browser(p);
+    for (const Window* other : p.allWindows())
+        if (other != p.Form1.get() && other != &w && other->shown()) return;
+    if (!p.Comm1.portOpen()) return;
+    w.wantedLocation = location;
+    if (!w.shown())
+        Command4_Click(p);  // its activation reads
+    else if (w.shownOnce && !p.line.has(Owner::BrowserRead))
+        ListMessages(p);
+    else
+        Form5_Read_Click(p);
 }
 
 void Browser_Report_Kept(Program& p, int location) {

@@ -49,6 +49,8 @@ class BrowserWindow : public Window {
     int scanStatus = -1;
     // A read has been listed since the window opened: new messages are added to it.
     bool shownOnce = false;
+    // A notification was clicked: the row of this location is marked once listed; 0 for none.
+    int wantedLocation = 0;
 };
 
 std::unique_ptr<BrowserWindow> MakeForm5();
@@ -83,8 +85,11 @@ bool Browser_Answer(Program& p, const Command& command, const std::string& answe
 // location. A command cut off (the port closed, the phone silent to all) ends the read silently.
 bool Browser_No_Answer(Program& p, const Command& command, bool cutOff);
 // A new message at `location` (announced by the phone): read and added to the listing when the
-// browser is open and has listed, once its read is through.
-void Browser_New_Message(Program& p, int location);
+// browser is open and has listed, once its read is through. True when the browser reads it.
+bool Browser_New_Message(Program& p, int location);
+// The browser opened (or, open, read or listed again) with the row of `location` marked, as a
+// click on a notification asks; nothing while another window is open or the port is closed.
+void Browser_Show_Message(Program& p, int location);
 // A report kept in Reports.txt (and, when it was read from `location`, deleted there): an open
 // browser that has listed lists it from the file.
 void Browser_Report_Kept(Program& p, int location);

@@ -33,6 +33,7 @@ enum class Owner {
     BrowserRead,       // the listing of the whole memory, or one location of the scan
     BrowserArrival,    // a new message read into an open browser
     BrowserDelete,     // one location of a row the user deleted
+    Notify,            // a new message read for its desktop notification
     Sim,               // the SIM's state as the port opens, its PIN or PUK
     Network,           // registration, operator and signal, asked now and then
     Resync,            // "AT" after a time-out

@@ -92,6 +92,7 @@ struct DialogueState {
     bool Opt_Confirm_Send = true;
     bool Opt_Status_Report = false;
     bool Opt_Flash = false;
+    bool Opt_Notify = true;  // new messages are told on the desktop
 
     std::int16_t Sent_Count = 0;
     std::int16_t Sim_Phonebook_Size = 200;

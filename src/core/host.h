@@ -1,7 +1,9 @@
 // What the program needs from the desktop beyond drawing its windows: modal message boxes and
-// windows, the save dialog, the mouse pointer, starting other programs and ending the run.
+// windows, the save dialog, the mouse pointer, starting other programs, desktop notifications and
+// ending the run.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +31,15 @@ struct SaveDialogSpec {
     bool overwritePrompt = true;
 };
 
+// A message that arrived, told on the desktop while the user is elsewhere.
+struct Notification {
+    std::string summary;  // who sent it
+    std::string body;     // the start of its text
+    int location = 0;     // where the phone keeps it
+    // The user clicked the notification: the browser opens on that message.
+    std::function<void(int location)> open;
+};
+
 class Host {
   public:
     virtual ~Host() = default;
@@ -45,6 +56,8 @@ class Host {
     virtual void openDocument(const std::string& path) = 0;
     // Ends the program at once: no further window events run.
     virtual void quit() = 0;
+    // Shown only when the main window is not the active one: the host knows which is.
+    virtual void notify(const Notification&) {}
 };
 
 }  // namespace bsms

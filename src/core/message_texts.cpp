@@ -442,6 +442,10 @@ constexpr std::array<MessageTextRow, static_cast<int>(MsgId::Count)> kMessageTex
       "Pre tento port nie je žiadne zariadenie. Hladané: %1",
       "Ehhez a porthoz nincs eszköz. Keresett helyek: %1",
       "Brak urzadzenia dla tego portu. Szukano: %1"}},
+    {MsgId::New_Message_From,
+     "Msg_New_Message_From",
+     {"Nuovo messaggio da %1", "New message from %1", "Nová správa od %1", "Új üzenet, feladó: %1",
+      "Nowa wiadomosc od %1"}},
     {MsgId::Cli_Unknown_Command,
      "Msg_Cli_Unknown_Command",
      {"%1: comando sconosciuto. Comandi: send, list, read, delete, phonebook, probe (--help ne "

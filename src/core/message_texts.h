@@ -100,6 +100,7 @@ enum class MsgId {
     Port_Admin_Only,         // "%1" is the device its group may not read and write
     Port_Link_Nowhere,       // "%1" is the link, "%2" the missing path it points to
     Port_No_Device,          // "%1" lists the paths the port was looked for at
+    New_Message_From,        // a notification's summary: "%1" is the sender
     // The command line's own words on its use.
     Cli_Unknown_Command,  // "%1" is the word given
     Cli_One_Text,

@@ -89,6 +89,11 @@ bool Read_Settings(Program& p) {
     size(11, p.st.Sim_Phonebook_Size);
     size(12, p.st.Phone_Phonebook_Size);
     size(13, p.st.Browser_Slot_Count);
+    // Files written before it was offered lack it: the notification stays on.
+    if (const auto* s = item(14)) {
+        p.st.Opt_Notify = *s != "False";
+        p.Form1->menu("Mn_Avviso").setChecked(p.st.Opt_Notify);
+    }
     return true;
 }
 
@@ -106,6 +111,7 @@ std::string Settings_Text(const Program& p) {
     line(FileNumber(p.st.Sim_Phonebook_Size));
     line(FileNumber(p.st.Phone_Phonebook_Size));
     line(FileNumber(p.st.Browser_Slot_Count));
+    line(flag(p.st.Opt_Notify));
     return out.str();
 }
 

@@ -9,7 +9,11 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "qt/notifier.h"
+
 namespace bsms::qt {
+
+QtHost::QtHost() = default;
 
 QtHost::~QtHost() {
     unbindAll();
@@ -161,6 +165,12 @@ void QtHost::quit() {
     for (const auto& [model, w] : bound_)
         w->hide();
     QApplication::exit(0);
+}
+
+void QtHost::notify(const Notification& n) {
+    if (main_ && main_->isActiveWindow()) return;  // the user is looking at it
+    if (!notifier_) notifier_ = std::make_unique<Notifier>();
+    notifier_->show(n);
 }
 
 }  // namespace bsms::qt

@@ -1,4 +1,5 @@
-// The desktop services on Qt: message boxes, modal windows, the save dialog, the pointer.
+// The desktop services on Qt: message boxes, modal windows, the save dialog, the pointer,
+// notifications.
 #pragma once
 
 #include <QWidget>
@@ -10,9 +11,11 @@
 
 namespace bsms::qt {
 
+class Notifier;
+
 class QtHost : public Host {
   public:
-    QtHost() = default;
+    QtHost();
     ~QtHost() override;
 
     // The widgets of a window model, made on first use.
@@ -30,6 +33,7 @@ class QtHost : public Host {
     void openUrl(const std::string& url) override;
     void openDocument(const std::string& path) override;
     void quit() override;
+    void notify(const Notification& n) override;
 
   private:
     QWidget* activeParent() const;
@@ -37,6 +41,7 @@ class QtHost : public Host {
     std::unordered_map<const Window*, std::unique_ptr<BoundWindow>> bound_;
     BoundWindow* main_ = nullptr;  // one of bound_
     bool busy_ = false;
+    std::unique_ptr<Notifier> notifier_;  // made with the first notification
 };
 
 }  // namespace bsms::qt

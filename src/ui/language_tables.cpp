@@ -2,8 +2,8 @@
 
 namespace bsms {
 
-// Main window: 25 menus, 7 labels, 6 buttons; then the other windows in the order they are set.
-constexpr std::array<WindowTextRow, 68> kWindowTexts = {{
+// Main window: 26 menus, 7 labels, 6 buttons; then the other windows in the order they are set.
+constexpr std::array<WindowTextRow, 69> kWindowTexts = {{
     {"Form1",
      "Mn_Connessione",
      {"&Connessione", "&Connection", "&Spojenie", "&Fájl", "&Polaczenie"}},
@@ -53,6 +53,10 @@ constexpr std::array<WindowTextRow, 68> kWindowTexts = {{
      "Mn_Ricevuta",
      {"Ricevuta di ritorno", "Status report", "Výpis o dorucení", "Status report",
       "Status raportu"}},
+    {"Form1",
+     "Mn_Avviso",
+     {"Avviso nuovi messaggi", "New message notice", "Upozornenie na nové správy",
+      "Értesítés új üzenetrol", "Powiadomienie o nowych wiadomosciach"}},
     {"Form1",
      "Mn_Salva_Imp",
      {"Salva impostazioni", "Save settings", "Ulož nastavenia", "Beállítások mentése",

@@ -87,6 +87,8 @@ class ScriptedHost : public Host {
     void openUrl(const std::string& url) override { urls.push_back(url); }
     void openDocument(const std::string& path) override { documents.push_back(path); }
     void quit() override { quitCalled = true; }
+    void notify(const Notification& n) override { notices.push_back(n); }
+    std::vector<Notification> notices;
 };
 
 // A text of n characters the alphabet carries, no part of it like its neighbour.

@@ -21,7 +21,8 @@ std::string Deliver(const std::string& from, const std::string& stamp, const std
         return s;
     };
     return "079193214305000004" + Byte_To_Hex(static_cast<unsigned>(from.size())) + "91" +
-           swapped(from) + "0000" + swapped(stamp) + "40" + Pack_Septets(text);
+           swapped(from) + "0000" + swapped(stamp) +
+           Byte_To_Hex(static_cast<unsigned>(text.size())) + Pack_Septets(text);
 }
 // The worked example: "Ciao" from +393331234567 on 05/12/05 at 10.15:30.
 const std::string kCiao = Deliver("393331234567", "051205101530", "Ciao");
@@ -265,6 +266,43 @@ TEST(Browser, ReportsAreKeptOffThePhoneAndListedFromTheFile) {
     EXPECT_EQ(rig.click("Command7"), "");
     EXPECT_EQ(rig.dir.read("Reports.txt"), part);
     EXPECT_EQ(rig.rows(), "1|3|Anna (3331234567)|05/12/05  10.15:30|+391234500000\n");
+}
+
+// A new message is read and told on the desktop by its sender's phonebook name and the start of
+// its text: once, by an open browser when it reads it in. The click opens the browser with that
+// message marked. Turned off, nothing is read or told for it.
+TEST(Notification, ANewMessageIsToldUnlessTurnedOffAndItsClickMarksIt) {
+    BrowserRig rig(true);
+    const std::string kNew = Deliver("393331234567", "051201101530", test::Text(90));
+    rig.click("Command2");
+    EXPECT_EQ(rig.reply("\r\n+CMTI: \"SM\",2\r\n"), "AT+CMGR=2\r");
+    EXPECT_EQ(rig.reply("\r\n+CMTI: \"SM\",3\r\n"), "");
+    EXPECT_EQ(rig.reply(Read(kNew)), "AT+CMGR=3\r");
+    rig.reply("\r\n+CMS ERROR: 321\r\n");  // gone before it was read
+    ASSERT_EQ(rig.host.notices.size(), 1u);
+    const Notification n = rig.host.notices[0];
+    EXPECT_EQ(n.summary + "|" + n.body,
+              "Nuovo messaggio da Anna (3331234567)|" + test::Text(80) + "...");
+    rig.program->About->setShown(true);  // not over another window
+    n.open(n.location);
+    EXPECT_FALSE(rig.f5().shown());
+    rig.program->About->setShown(false);
+    n.open(n.location);
+    EXPECT_EQ(rig.reply(kCpmsOk), "AT+CMGL=4\r");
+    rig.reply("\r\n+CMGL: 1,1,,23\r\n" + kCiao + "\r\n+CMGL: 2,1,,23\r\n" + kNew +
+              "\r\n+CMGL: 5,1,,23\r\n" + kOlder + "\r\n\r\nOK\r\n");
+    EXPECT_EQ(rig.grid().row(), 2);
+    EXPECT_EQ(rig.shown(), "Anna (3331234567)|01/12/05  10.15:30|" + test::Text(90));
+    EXPECT_EQ(rig.reply("\r\n+CMTI: \"SM\",3\r\n"), "AT+CMGR=3\r");
+    EXPECT_EQ(rig.reply(Read(kOlder)), "");
+    EXPECT_EQ(rig.host.notices.at(1).summary + rig.host.notices.at(1).body,
+              "Nuovo messaggio da +393471112223Prima");
+
+    rig.click("Command2");
+    rig.form1().menu("Mn_Avviso").click();
+    EXPECT_EQ(rig.reply("\r\n+CMTI: \"SM\",4\r\n"), "");
+    EXPECT_EQ(rig.host.notices.size(), 2u);
+    EXPECT_TRUE(rig.host.boxes.empty());
 }
 
 TEST(Browser, SavedFileKeepsEveryCharacterOfTheText) {

@@ -115,8 +115,9 @@ TEST(LanguageTables, EveryTextIsWesternUtf8WithThePlaceholdersItsCodeFills) {
                              n == "Msg_Reply_Cut" || n == "Msg_Sim_Tries_Left" ||
                              n == "Msg_No_Phone" || n == "Msg_Port_Busy" ||
                              n == "Msg_Port_Join_Group" || n == "Msg_Port_Admin_Only" ||
-                             n == "Msg_Port_No_Device" || n == "Msg_Cli_Unknown_Command" ||
-                             n == "Msg_Cli_Unknown_Name" || n == "Msg_Cli_No_Message";
+                             n == "Msg_Port_No_Device" || n == "Msg_New_Message_From" ||
+                             n == "Msg_Cli_Unknown_Command" || n == "Msg_Cli_Unknown_Name" ||
+                             n == "Msg_Cli_No_Message";
             check(n, lang, row.text[lang], two ? 2 : one ? 1 : 0);
         }
         const auto& c = kSendConfirmTexts[lang];

@@ -15,12 +15,12 @@ namespace {
 namespace fs = std::filesystem;
 using test::Rig;
 
-const std::string kTenLines =
+const std::string kElevenLines =
     " 3 \r\n115200,n,8,1\r\n 3 \r\n391234567890\r\nTrue\r\nFalse\r\nitaliano\r\n 150 \r\n 40 \r\n "
-    "30 \r\n";
+    "30 \r\nFalse\r\n";
 // What a first start saves.
 const std::string kDefaults =
-    " 1 \r\n19200,n,8,1\r\n 0 \r\n\r\nTrue\r\nFalse\r\n\r\n 200 \r\n 50 \r\n 20 \r\n";
+    " 1 \r\n19200,n,8,1\r\n 0 \r\n\r\nTrue\r\nFalse\r\n\r\n 200 \r\n 50 \r\n 20 \r\nTrue\r\n";
 
 // Each item of the files applies on its own: one missing or refused keeps its default. Saved, a
 // settings file is written back as it was read.
@@ -34,11 +34,13 @@ TEST(Startup, AppliesEachItemOfTheFilesOnItsOwn) {
     } rows[] = {
         // A first start: no files, the port closed.
         {std::nullopt, "", kDefaults, "Flusso: Nessuno|Status: Disconnesso", 0, "Caratteri usati:"},
-        {kTenLines, " 19 \r\n", kTenLines, "Flusso: RTS Xon/Xoff|Status: Connesso", 19,
+        {kElevenLines, " 19 \r\n", kElevenLines, "Flusso: RTS Xon/Xoff|Status: Connesso", 19,
          "Caratteri usati:"},
-        // Seven items: an empty language is English; only "True" is true.
+        // Seven items: an empty language is English; only "True" is true; the notification, not
+        // in the file, is on.
         {" 1 \r\n9600,n,8,1\r\n 0 \r\n\r\ntrue\r\nTrue\r\n\r\n", "",
-         " 1 \r\n9600,n,8,1\r\n 0 \r\n\r\nFalse\r\nTrue\r\nenglish\r\n 200 \r\n 50 \r\n 20 \r\n",
+         " 1 \r\n9600,n,8,1\r\n 0 \r\n\r\nFalse\r\nTrue\r\nenglish\r\n 200 \r\n 50 \r\n 20 "
+         "\r\nTrue\r\n",
          "Flusso: Nessuno|Status: Connesso", 0, "Used chars:"},
         // A port, settings and flow the port refuses, a size of more digits than a number has
         // after a good one, a size of 0, an unknown language; a counter that is no number.
@@ -46,7 +48,7 @@ TEST(Startup, AppliesEachItemOfTheFilesOnItsOwn) {
          "1234567890123456789\r\n 0 \r\n",
          "\xff\xfe garbage",
          " 1 \r\n19200,n,8,1\r\n 0 \r\n123\r\nTrue\r\nFalse\r\nklingon\r\n 120 \r\n 50 \r\n 20 "
-         "\r\n",
+         "\r\nTrue\r\n",
          "Flusso: Nessuno|Status: Connesso", 0, "Caratteri usati:"},
     };
     for (const auto& row : rows) {
@@ -59,6 +61,7 @@ TEST(Startup, AppliesEachItemOfTheFilesOnItsOwn) {
         Status_Refresh(p);
         ASSERT_TRUE(Save_Settings(p));
         EXPECT_EQ(rig.dir.read("Setting.sms"), row.saved);
+        EXPECT_EQ(f.menu("Mn_Avviso").checked(), row.saved.ends_with("True\r\n"));
         EXPECT_EQ(f["StatusBar1"].panel(3) + "|" + f["StatusBar1"].panel(4), row.status);
         EXPECT_EQ(f["Text6"].text(), std::to_string(row.count));
         EXPECT_EQ(f["Label7"].text(), row.usedChars);
@@ -125,7 +128,7 @@ TEST(Startup, FilesGoWhereTheUserCanWriteThem) {
 // that grants access.
 TEST(Startup, PortThatCannotBeOpenedIsReported) {
     Rig rig;
-    rig.dir.write("Setting.sms", kTenLines);
+    rig.dir.write("Setting.sms", kElevenLines);
     rig.port.denyOpen = true;
     rig.start();
     ASSERT_EQ(rig.host.boxes.size(), 1u);
@@ -142,7 +145,7 @@ TEST(Settings, AFileThatCannotBeWrittenIsToldAndKeptWhole) {
         Rig rig;
         const fs::path settings = rig.dir.path() / "Setting.sms";
         if (fullDisk) {
-            rig.dir.write("Setting.sms", kTenLines);
+            rig.dir.write("Setting.sms", kElevenLines);
             rig.dir.write("Sent.txt", " 9 \r\n");
             for (const char* file : {"Setting.sms.new", "Sent.txt.new"})
                 fs::create_symlink("/dev/full", rig.dir.path() / file);
@@ -154,7 +157,7 @@ TEST(Settings, AFileThatCannotBeWrittenIsToldAndKeptWhole) {
         EXPECT_FALSE(Save_Settings(p));
         ASSERT_EQ(rig.host.boxes.size(), 1u);
         EXPECT_EQ(rig.host.boxes[0].text, "Impossibile scrivere il file:\r" + settings.string());
-        EXPECT_TRUE(fullDisk ? rig.dir.read("Setting.sms") == kTenLines
+        EXPECT_TRUE(fullDisk ? rig.dir.read("Setting.sms") == kElevenLines
                              : fs::is_directory(settings));
         if (!fullDisk) continue;
         // The counter, after a send, likewise.
@@ -190,7 +193,7 @@ TEST(SentCounter, TypedValueAndReset) {
 // characters); Ok applies all, the port closed until it is opened again, the sizes held to 16 bits.
 TEST(PortSettingsWindow, ShowsRefusesAndApplies) {
     Rig rig;
-    rig.dir.write("Setting.sms", kTenLines);
+    rig.dir.write("Setting.sms", kElevenLines);
     Program& p = rig.start();
     rig.port.setPortOpen(false);
     rig.port.setCommPort(12);  // more than the one character the box takes from the user
@@ -205,7 +208,7 @@ TEST(PortSettingsWindow, ShowsRefusesAndApplies) {
         w["Command1"].click();
     };
     rig.form1().menu("Mn_Comm").click();
-    EXPECT_EQ(Settings_Text(p), " 12" + kTenLines.substr(2));
+    EXPECT_EQ(Settings_Text(p), " 12" + kElevenLines.substr(2));
     EXPECT_TRUE(rig.host.boxes.empty());
     rig.host.duringModal = [&](Window& w) {
         w["Text2"].setText("1200000,n,8,1");
@@ -223,7 +226,7 @@ TEST(PortSettingsWindow, ShowsRefusesAndApplies) {
     rig.form1().menu("Mn_Comm").click();
     EXPECT_EQ(Settings_Text(p),
               " 2 \r\n38400,n,8,1\r\n 1 \r\n391234567890\r\nTrue\r\nFalse\r\nitaliano\r\n 120 \r\n "
-              "32767 \r\n 30 \r\n");
+              "32767 \r\n 30 \r\nFalse\r\n");
     EXPECT_FALSE(rig.port.portOpen() || p.Form2->shown());
 }
 
