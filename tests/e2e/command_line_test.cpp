@@ -85,6 +85,7 @@ TEST_F(CommandLine, ListsWhatTheBrowserListsAndDeletesAJoinedMessage) {
     rig_.program->Form5->unload();
     Close_Port(*rig_.program);
 
+    std::ofstream(rig_.folder / "Rubrica.txt", std::ios::binary) << "Anna (3331234567)\r\n";
     const Result listed = run("list --json");
     ASSERT_EQ(listed.status, 0) << listed.err;
     const auto rows = nlohmann::json::parse(listed.out);
@@ -99,6 +100,8 @@ TEST_F(CommandLine, ListsWhatTheBrowserListsAndDeletesAJoinedMessage) {
     EXPECT_EQ(joined["parts"], 2);
     EXPECT_EQ(joined["time"], "2024-09-30T21:12:44+02:00");
     EXPECT_EQ(rows[2]["encoding"], "ucs2");
+    EXPECT_EQ(rows[0]["name"], "Anna");
+    EXPECT_EQ(rows[1]["name"], nullptr);
     EXPECT_EQ(rows[4]["time"], "2025-01-15T08:00:00-05:00");
 
     EXPECT_EQ(run("read 4,5").out,
@@ -108,6 +111,8 @@ TEST_F(CommandLine, ListsWhatTheBrowserListsAndDeletesAJoinedMessage) {
     EXPECT_EQ(after.status, 0);
     EXPECT_EQ(after.out.find("4,5\t"), std::string::npos);
     EXPECT_EQ(std::ranges::count(after.out, '\n'), 4);
+    EXPECT_THAT(after.out,
+                ::testing::StartsWith("1\t2005-12-05T10:15:30+01:00\t+393331234567\tAnna\tCiao\n"));
     EXPECT_EQ(run("delete 4,5").status, 2);
 }
 
