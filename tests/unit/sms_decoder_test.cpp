@@ -73,6 +73,14 @@ TEST(SmsDecoder, ListingLeavesOutLocationsNoRecordHolds) {
         "+CMGL: 32767,1,,23\r\n07\r\n+CMGL: 32768,1,,23\r\n07\r\n+CMGL: 4294967297,1,,0\r\n07");
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].index, 32767);
+    EXPECT_EQ(entries[0].status, 1);
+    // The stored status, as the listing and a read give it: unread, or not told.
+    EXPECT_EQ(Extract_Listing("+CMGL: 2,0,,23\r\n07\r\n+CMGL: 3,,,23\r\n07")[0].status, 0);
+    EXPECT_EQ(Extract_Listing("+CMGL: 3,,,23\r\n07")[0].status, -1);
+    EXPECT_EQ(StoredStatusOf("AT+CMGR=4\r\r\n+CMGR: 3,,23\r\n07"), 3);
+    EXPECT_EQ(StoredStatusOf("+CMGR: 12,,23"), -1);
+    EXPECT_EQ(StoredStatusOf("+CMGR: 0"), 0);
+    EXPECT_EQ(StoredStatusOf("+CMS ERROR: 321"), -1);
 }
 
 TEST(SmsDecoder, AddressesHoldExactlyTheDigitsTheirLengthSays) {
@@ -143,6 +151,12 @@ TEST(SmsDecoder, ReadsCodingSchemesHeadersAndNationalTables) {
     };
     for (const auto& [firstOctet, dcs, ud, text] : rows)
         EXPECT_EQ(Decode(Deliver(firstOctet, dcs, ud)).Text, text) << ud;
+    // The coding as read: UCS2 under a 7-bit scheme counts as UCS2.
+    for (const auto& [dcs, ud, coding] :
+         {std::tuple("00", "0141", SmsCoding::Gsm7), std::tuple("04", "0141", SmsCoding::Eight),
+          std::tuple("F4", "0141", SmsCoding::Eight), std::tuple("08", "020041", SmsCoding::Ucs2),
+          std::tuple("00", "0C004800650079002100210021", SmsCoding::Ucs2)})
+        EXPECT_EQ(Decode(Deliver("04", dcs, ud)).coding, coding) << dcs << ud;
     // Only the concatenation elements, 8-bit and 16-bit, name a long message's reference, total
     // and part: not a text-formatting element of the same length.
     const auto concat = [&](const P& header) {
@@ -196,6 +210,9 @@ TEST(SmsDecoder, ServiceCentreTimeIsUtcOrMinusOne) {
     const std::string head = "00040B916407281553F80000";
     for (const auto& [stamp, seconds] : rows)
         EXPECT_EQ(Decode(head + stamp + "00").serviceCentreTime, seconds) << stamp;
+    // Its own zone is kept, for times shown with their offset.
+    EXPECT_EQ(Decode(head + "5021500151030A00").zoneMinutes, -300);
+    EXPECT_EQ(Decode(head + "5021500151034000").zoneMinutes, 60);
     EXPECT_EQ(Decode(head + "502150015103").serviceCentreTime, -1);  // cut before the zone
 }
 
