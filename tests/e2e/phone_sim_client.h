@@ -112,15 +112,12 @@ class Line {
         }
         return std::exchange(pending_, {});
     }
-    // Up to a final result code or the "> " prompt.
-    std::string Reply() {
-        static const std::regex final("(\r\n(OK|ERROR)|\\+CM[ES] ERROR: [^\r\n]*)\r\n$|\r\n> $");
-        return ReadUntil([](const std::string& s) { return std::regex_search(s, final); });
-    }
-    // Sends a command line (CR added) and returns the answer.
+    // Sends a command line (CR added) and returns the answer: up to a final result code or the
+    // "> " prompt.
     std::string Command(const std::string& command) {
+        static const std::regex final("(\r\n(OK|ERROR)|\\+CM[ES] ERROR: [^\r\n]*)\r\n$|\r\n> $");
         Send(command + "\r");
-        return Reply();
+        return ReadUntil([](const std::string& s) { return std::regex_search(s, final); });
     }
 
   private:

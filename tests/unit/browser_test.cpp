@@ -164,37 +164,6 @@ TEST(Browser, ReopeningStartsFromDesignAndListsOnlyWhatItReads) {
     EXPECT_EQ(rig.rows() + rig.shown(), "||");
 }
 
-// Every row stands for the message at its location: a deleted one stays gone, a list sorted again
-// is listed again. The header row left alone is never saved, answered or deleted.
-TEST(Browser, RowsAlwaysPointAtTheMessageTheyShow) {
-    BrowserRig rig;
-    rig.readThree();
-    rig.select(2);  // "Ciao", location 1
-    rig.host.answers = {MsgResult::Cancel, MsgResult::Ok, MsgResult::Ok, MsgResult::Ok};
-    EXPECT_EQ(rig.click("Command7"), "");
-    EXPECT_EQ(rig.click("Command7"), "AT+CMGD=1\r");
-    rig.reply("\r\nOK\r\n");
-    rig.click("Command1");  // the completion once more
-    EXPECT_EQ(rig.rows(), kOlderRow);
-    // One location more, holding the oldest message: the rows are made anew in time order.
-    rig.f5()["Text3"].setText("4");
-    EXPECT_EQ(rig.click("Command1"), "AT+CMGR=4\r");
-    rig.reply(Read(Deliver("393471112223", "041130235959", "Vecchio")));
-    EXPECT_EQ(rig.grid().cell(1, 1) + rig.grid().cell(2, 1) + rig.grid().cell(3, 1), "43");
-    rig.select(2);
-    EXPECT_EQ(rig.click("Command7"), "AT+CMGD=3\r");
-    rig.reply("\r\nOK\r\n");
-    EXPECT_EQ(rig.click("Command7"), "AT+CMGD=4\r");  // the only row left
-    EXPECT_EQ(rig.rows() + rig.shown(), "||");
-    rig.reply("\r\nOK\r\n");
-    rig.click("Command5");
-    rig.click("Command3");
-    EXPECT_EQ(rig.click("Command7"), "");
-    EXPECT_TRUE(rig.host.saveDialogs.empty());
-    EXPECT_EQ(rig.form1()["Text5"].text(), "");
-    EXPECT_EQ(rig.grid().rows(), 1);
-}
-
 // Save, Delete and Reply act on the marked row's own message, also right after a read, after the
 // arrow keys moved the mark and after a delete, which shows the row then marked. A file that
 // cannot be written is told and deletes nothing. Reply answers the sender's own number.

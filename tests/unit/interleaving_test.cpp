@@ -66,18 +66,28 @@ std::size_t AnswerLength(const std::string& out) {
 // What a location holding a delivery report reads as: its row tells the outcome, not its text.
 constexpr const char* kReport = "<report>";
 
-struct World {
+// A button or menu item of the window on top, and what the user does before pressing it.
+struct Button {
+    const char* name;
+    const char* control;
+    int typed = 0;                        // a message of up to this many characters typed first
+    const char* to = nullptr;             // and this recipient
+    std::optional<MsgResult> asked = {};  // the delete question, answered so
+    bool saves = false;                   // saving to a file, deleting after
+};
+
+// The program on a port to the simulated phone: what the phone sends waits in `pending`.
+struct World : test::Rig {
     // A phone of a profile the seed picks, with faults it picks; or, `phoneScenario` given, a
     // phone of the default content and that scenario for a scripted schedule.
     explicit World(std::uint32_t seed, const char* phoneScenario = nullptr);
-    ~World() { line.onWrite = nullptr; }
+    ~World() {
+        port.onWrite = nullptr;
+        program.reset();  // while the phone it may hang up is there
+    }
 
     std::mt19937 rng;
-    test::TempFolder dir;
     std::unique_ptr<phonesim::Modem> phone;
-    test::FakeCommPort line;  // to the simulated phone: what it sends waits in `pending`
-    test::ScriptedHost host;
-    std::unique_ptr<Program> program;
     std::vector<std::string> steps;  // what happened, for a failing seed
     std::string broken;              // the first invariant broken
 
@@ -104,7 +114,6 @@ struct World {
     // A scripted schedule: a box lets the phone say all it has to say.
     bool scripted = false;
 
-    Window& f1() { return *program->Form1; }
     Window& f3() { return *program->Form3; }
     Window& f5() { return *program->Form5; }
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
@@ -120,13 +129,12 @@ struct World {
     using Action = std::pair<const char*, std::function<void()>>;
     std::vector<Action> phoneActions();
     std::vector<Action> userActions();
+    void press(Window& w, const Button& b);
     // Does what `name` says: an action of the phone or of the user in the window on top, "the
     // phone's text comes", or "all answered" (the phone answers until the line is free).
     void play(std::string_view name);
     void step();
     void check();
-    void checkGrid();
-    void checkSends();
     std::string pduAt(int location);
     std::string decodedAt(int location);
 };
@@ -156,8 +164,8 @@ World::World(std::uint32_t seed, const char* phoneScenario) : rng(seed), scripte
     steps.push_back("phone: " + (scripted ? std::string(phoneScenario) : profile) +
                     (config.echo ? "" : ", no echo"));
     phone = std::make_unique<phonesim::Modem>(config);
-    line.onWrite = [this](const std::string& bytes) { written(bytes); };
-    line.onClose = [this] {
+    port.onWrite = [this](const std::string& bytes) { written(bytes); };
+    port.onClose = [this] {
         // A part whose answer never reached the program cannot be counted by it.
         lostTaken = lostTaken || (owed > 0 && !lastCommand.starts_with("AT"));
         pending.clear();
@@ -178,28 +186,36 @@ World::World(std::uint32_t seed, const char* phoneScenario) : rng(seed), scripte
             chance(70) ? deliver(1 + pick(80)) : tick();
         --boxDepth;
     };
-    program = MakeProgram(host, line, dir.path());
-    program->Form1->load();
+    start();
     countBefore = program->st.Sent_Count;
+    // Every owner reads the answer to its own command, whole.
+    for (OwnerHandlers& h : program->owners) {
+        if (!h.answer) continue;
+        h.answer = [this, next = h.answer](const Command& c, const std::string& answer) {
+            if (c.bytes != lastCommand)
+                fail("the answer to " + lastCommand + " went to " + c.bytes);
+            else if (Lines(answer) != lastAnswer)
+                fail("the answer to " + c.bytes + " was not its own: " + answer);
+            return next(c, answer);
+        };
+    }
 }
 
 void World::written(const std::string& bytes) {
-    const bool resync = bytes == "AT\r" || bytes ==
-                                               "\x1b"
-                                               "AT\r";
+    const bool resync = (bytes.starts_with('\x1b') ? bytes.substr(1) : bytes) == "AT\r";
     // One command on the line: the next goes once the answer before it is in, but for the "AT"
     // after an answer was given up.
     if (owed > 0 && !(resync && now - lastTraffic >= kCommandReplyMs))
         fail("a command written while another's answer is on its way: " + bytes + " before " +
              ::testing::PrintToString(pending.substr(0, owed)));
-    const bool browserRead = bytes.starts_with("AT+CMGL") || bytes.starts_with("AT+CPMS");
-    if (browserRead && !f5().shown()) fail("the closed browser reads: " + bytes);
-    const bool bookRead = bytes.starts_with("AT+CPB") || bytes == "AT+CSCS=?\r";
-    if (bookRead && !f3().shown() && !program->st.Phonebook_Download)
+    if ((bytes.starts_with("AT+CMGL") || bytes.starts_with("AT+CPMS")) && !f5().shown())
+        fail("the closed browser reads: " + bytes);
+    if ((bytes.starts_with("AT+CPB") || bytes == "AT+CSCS=?\r") && !f3().shown() &&
+        !program->st.Phonebook_Download)
         fail("the closed phonebook window reads: " + bytes);
     const Owner owner = program->line.inFlight()->command.owner;
-    if (bytes.starts_with("AT+CMGD=") && owner == Owner::Reports) {
-        const int k = std::atoi(bytes.c_str() + 8);
+    const int k = bytes.starts_with("AT+CMGD=") ? std::atoi(bytes.c_str() + 8) : -1;
+    if (k >= 0 && owner == Owner::Reports) {
         const std::string pdu = pduAt(k);
         const auto kept = ParseKeptReports(dir.read(kReportsFile));
         if (pdu.empty() || Decode_Sms_Deliver(pdu, {}).Kind != SmsKind::StatusReport)
@@ -207,8 +223,7 @@ void World::written(const std::string& bytes) {
         else if (std::none_of(kept.begin(), kept.end(),
                               [&](const auto& r) { return r.pdu == pdu; }))
             fail("deleted the report at " + std::to_string(k) + " before keeping it");
-    } else if (bytes.starts_with("AT+CMGD=")) {
-        const int k = std::atoi(bytes.c_str() + 8);
+    } else if (k >= 0) {
         const auto it = toDelete.find(k);
         if (it == toDelete.end())
             fail("deleted a location no row the user marked held: " + bytes);
@@ -253,7 +268,7 @@ void World::ofItsOwn(const std::string& text) {
 }
 
 void World::deliver(std::size_t n) {
-    if (now < holdUntil || pending.empty() || !line.portOpen()) return;
+    if (now < holdUntil || pending.empty() || !port.portOpen()) return;
     n = std::min(std::max(n, atOnceUntil), pending.size());
     atOnceUntil -= std::min(atOnceUntil, n);
     const std::string piece = pending.substr(0, n);
@@ -261,7 +276,7 @@ void World::deliver(std::size_t n) {
     pending.erase(0, n);
     owed -= std::min(owed, n);
     lastTraffic = now;
-    line.arrive(piece);
+    port.arrive(piece);
 }
 
 void World::tick() {
@@ -271,8 +286,8 @@ void World::tick() {
         steps.push_back("the phone's text comes");
     }
     now += kTick;
-    f1()["Timer2"].tick();
-    if (now % 1000 == 0) f1()["Timer1"].tick();
+    form1()["Timer2"].tick();
+    if (now % 1000 == 0) form1()["Timer1"].tick();
 }
 
 // What the phone can do: each named as a scripted schedule names it.
@@ -288,7 +303,7 @@ std::vector<World::Action> World::phoneActions() {
             {"the next command may be lost", [this] { nextLost = chance(30); }},
             {"the cable may be pulled",
              [this] {
-                 if (chance(10) && line.portOpen()) line.setPortOpen(false);  // the device gone
+                 if (chance(10) && port.portOpen()) port.setPortOpen(false);  // the device gone
              }},
             // A command's time limit and more in a script.
             {"time passes", [this] {
@@ -297,83 +312,67 @@ std::vector<World::Action> World::phoneActions() {
              }}};
 }
 
-// What the user can do in the window on top.
+// What the user can do in the window on top: its buttons and menu items, then marking rows.
 std::vector<World::Action> World::userActions() {
+    const bool book = f3().shown(), browser = !book && f5().shown();
+    Window& w = book ? f3() : browser ? f5() : form1();
+    const std::vector<Button> buttons =
+        book ? std::vector<Button>{{"Annulla", "Command1"}}
+        : browser
+            ? std::vector<Button>{{"Leggi SMS", "Command1"},
+                                  {"Aggiorna", "Command4"},
+                                  {"Cancella, OK", "Command7", 0, nullptr, MsgResult::Ok},
+                                  {"Cancella, Annulla", "Command7", 0, nullptr, MsgResult::Cancel},
+                                  {"Salva and delete", "Command5", 0, nullptr, MsgResult::Ok, true},
+                                  {"Rispondi", "Command3"},
+                                  {"Esci", "Command2"}}
+            : std::vector<Button>{{"Test", "Mn_Test"},
+                                  {"Upload", "Command3"},
+                                  {"Invia", "Command6", 700, "+393331234567"},
+                                  {"Salva", "Command7", 400},
+                                  {"Ricevuta", "Mn_Ricevuta"},
+                                  {"Rubrica Upload", "Mn_Upload"},
+                                  {"Browse SMS", "Command4"},
+                                  {"Chiudi", "Mn_Chiudi"},
+                                  {"Apri", "Mn_Apri"},
+                                  {"English", "Mn_English"},
+                                  {"Polski", "Mn_polski"}};
     std::vector<Action> actions;
-    const auto click = [](Window& w, const char* name) {
-        return [&w, name] {
-            if (MenuItem* item = w.findMenu(name))
-                item->click();
-            else
-                w[name].click();
-        };
+    for (const Button& b : buttons)
+        actions.push_back({b.name, [this, &w, b] { press(w, b); }});
+    const auto mark = [&w](int row) {
+        Control& grid = w["Grid1"];
+        if (row >= 0) grid.setCurrent(row, 0);
+        grid.click();
     };
-    if (f3().shown()) {
-        actions.push_back({"Annulla", click(f3(), "Command1")});
-        actions.push_back({"the progress window closed", [this] { f3().unload(); }});
-    } else if (f5().shown()) {
-        Window& w = f5();
-        const auto confirm = [this](MsgResult r, std::function<void()> then) {
-            return [this, r, then] {
-                // The row as the user sees it when pressing: what may go.
-                const auto* m = Browser(*program).messageOfRow(f5()["Grid1"].row());
-                if (m && r == MsgResult::Ok)
-                    for (int l : m->locations)
-                        toDelete[l] =
-                            m->record.Kind == SmsKind::StatusReport ? kReport : m->record.Text;
-                host.answers = {r};
-                then();
-            };
-        };
-        actions = {{"Leggi SMS", click(w, "Command1")},
-                   {"Aggiorna", click(w, "Command4")},
-                   {"Cancella, OK", confirm(MsgResult::Ok, click(w, "Command7"))},
-                   {"Cancella, Annulla", confirm(MsgResult::Cancel, click(w, "Command7"))},
-                   {"Salva and delete", confirm(MsgResult::Ok,
-                                                [this, &w] {
-                                                    w["Check1"].setValue(1);
-                                                    host.saveAnswers = {
-                                                        (dir.path() / "saved.txt").string()};
-                                                    w["Command5"].click();
-                                                    w["Check1"].setValue(0);
-                                                })},
-                   {"Rispondi", click(w, "Command3")},
-                   {"Esci", click(w, "Command2")},
-                   {"a row marked",
-                    [this, &w] {
-                        Control& grid = w["Grid1"];
-                        if (grid.rows() > 1) grid.setCurrent(1 + pick(grid.rows() - 1), 0);
-                        grid.click();
-                    }},
-                   {"the last row marked", [&w] {
-                        Control& grid = w["Grid1"];
-                        grid.setCurrent(grid.rows() - 1, 0);
-                        grid.click();
-                    }}};
-    } else {
-        Window& f = f1();
-        actions = {{"Test", click(f, "Mn_Test")},
-                   {"Upload", click(f, "Command3")},
-                   {"Invia",
-                    [this, &f] {
-                        f["Text4"].setText("+393331234567");
-                        f["Text5"].setText(test::Text(1 + static_cast<std::size_t>(pick(700))));
-                        f["Command6"].click();
-                    }},
-                   {"Salva",
-                    [this, &f] {
-                        f["Text5"].setText(test::Text(1 + static_cast<std::size_t>(pick(400))));
-                        f["Command7"].click();
-                    }},
-                   {"Ricevuta", click(f, "Mn_Ricevuta")},
-                   {"Rubrica Upload", click(f, "Mn_Upload")},
-                   {"Browse SMS", click(f, "Command4")},
-                   {"Chiudi", click(f, "Mn_Chiudi")},
-                   {"Apri", click(f, "Mn_Apri")},
-                   {"English", click(f, "Mn_English")},
-                   {"Polski", click(f, "Mn_polski")}};
+    if (book) actions.push_back({"the progress window closed", [this] { f3().unload(); }});
+    if (browser) {
+        actions.push_back({"a row marked", [this, &w, mark] {
+                               const int rows = w["Grid1"].rows();
+                               mark(rows > 1 ? 1 + pick(rows - 1) : -1);
+                           }});
+        actions.push_back({"the last row marked", [&w, mark] { mark(w["Grid1"].rows() - 1); }});
     }
     return actions;
+}
+
+void World::press(Window& w, const Button& b) {
+    if (b.asked) {
+        // The row as the user sees it when pressing: what may go.
+        const auto* m = Browser(*program).messageOfRow(w["Grid1"].row());
+        if (m && *b.asked == MsgResult::Ok)
+            for (int l : m->locations)
+                toDelete[l] = m->record.Kind == SmsKind::StatusReport ? kReport : m->record.Text;
+        host.answers = {*b.asked};
+    }
+    if (b.to) w["Text4"].setText(b.to);
+    if (b.typed > 0) w["Text5"].setText(test::Text(1 + static_cast<std::size_t>(pick(b.typed))));
+    if (b.saves) {
+        w["Check1"].setValue(1);
+        host.saveAnswers = {(dir.path() / "saved.txt").string()};
+    }
+    click(b.control, &w);
+    if (b.saves) w["Check1"].setValue(0);
 }
 
 void World::play(std::string_view name) {
@@ -432,13 +431,12 @@ std::string World::decodedAt(int location) {
     return r.Kind == SmsKind::StatusReport ? kReport : r.Text;
 }
 
-// Every row stands for what its locations hold.
-void World::checkGrid() {
-    if (!f5().shown()) return;
-    const BrowserWindow& w = Browser(*program);
+// Every row stands for what its locations hold, and nothing is told sent, counted or logged that
+// the phone did not take.
+void World::check() {
     const Control& grid = f5()["Grid1"];
-    for (int row = 1; row < grid.rows(); ++row) {
-        const ListedMessage* m = w.messageOfRow(row);
+    for (int row = 1; f5().shown() && row < grid.rows(); ++row) {
+        const ListedMessage* m = Browser(*program).messageOfRow(row);
         if (m == nullptr) {
             fail("a row that stands for no message");
             continue;
@@ -452,10 +450,6 @@ void World::checkGrid() {
                      there + "\"");
         }
     }
-}
-
-// Nothing is told sent, counted or logged that the phone did not take.
-void World::checkSends() {
     for (; boxesSeen < host.boxes.size(); ++boxesSeen)
         if (host.boxes[boxesSeen].text == program->texts[MsgId::Message_Sent] &&
             ++toldSent > completed)
@@ -474,26 +468,6 @@ void World::checkSends() {
              " parts where the phone took " + std::to_string(taken));
 }
 
-void World::check() {
-    checkGrid();
-    checkSends();
-}
-
-// Every owner reads the answer to its own command, whole.
-void WatchAnswers(World& world) {
-    for (int k = 0; k < kOwnerCount; ++k) {
-        OwnerHandlers& h = world.program->owners[k];
-        if (!h.answer) continue;
-        h.answer = [&world, next = h.answer](const Command& c, const std::string& answer) {
-            if (c.bytes != world.lastCommand)
-                world.fail("the answer to " + world.lastCommand + " went to " + c.bytes);
-            else if (Lines(answer) != world.lastAnswer)
-                world.fail("the answer to " + c.bytes + " was not its own: " + answer);
-            return next(c, answer);
-        };
-    }
-}
-
 // Empty when no invariant broke, else what broke and the steps that led there.
 std::string Story(const World& world, const std::string& name) {
     if (world.broken.empty()) return {};
@@ -507,7 +481,6 @@ std::string Story(const World& world, const std::string& name) {
 // One schedule; empty when no invariant broke, else the seed's story.
 std::string RunSchedule(std::uint32_t seed, int length) {
     World world(seed);
-    WatchAnswers(world);
     for (int i = 0; i < length && world.broken.empty(); ++i)
         world.step();
     // The phone says all it has to say.
@@ -569,7 +542,6 @@ TEST(Interleaving, TheFaultsOfTheReviewStayMended) {
     };
     for (const auto& row : rows) {
         World world(0, row.phone);
-        WatchAnswers(world);
         for (const char* step : row.script)
             if (world.broken.empty()) world.play(step);
         EXPECT_EQ(Story(world, row.fault), "");

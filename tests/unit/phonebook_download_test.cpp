@@ -1,5 +1,5 @@
-// The phonebook download: the dialogue with the phone, the parse of its listings, the progress
-// window and its Cancel.
+// The phonebook download: the dialogue with the phone and the parse of its listings. (Cancel on a
+// silent phone, in the progress window: the gui test.)
 #include <gtest/gtest.h>
 
 #include "app/form1.h"
@@ -28,12 +28,6 @@ struct DownloadRig : test::Rig {
     void answer(const std::string& lines = "") {
         EXPECT_EQ(form1()["Text1"].text(), "");
         port.arrive(written() + "\r\n" + lines + (lines.empty() ? "" : "\r\n") + "\r\nOK\r\n");
-    }
-    bool showing(const char* label) { return form3()[label].visible(); }
-    // The phone offers the character sets given (the names then come as they are stored).
-    void charsets(const std::string& offered = "\"GSM\",\"IRA\"") {
-        EXPECT_EQ(port.written, "AT+CSCS=?\r");
-        answer("+CSCS: (" + offered + ")");
     }
 };
 
@@ -146,43 +140,6 @@ TEST(PhonebookListing, GivesOneEntryPerUsableLine) {
     };
     for (const auto& [reply, entries] : rows)
         EXPECT_EQ(ParseListing(reply), entries) << reply;
-}
-
-// The window tells which phonebook is read; Cancel while the phone is silent closes the port, ends
-// the download and keeps what was read. The sizes read are those of the settings.
-TEST(PhonebookDownload, CancelOnASilentPhoneClosesThePortAndKeepsTheSimEntries) {
-    DownloadRig rig;
-    rig.program->st.Sim_Phonebook_Size = 250;
-    rig.program->st.Phone_Phonebook_Size = 7;
-    rig.host.duringModal = [&](Window& w) {
-        rig.charsets();
-        EXPECT_FALSE(rig.host.busy);  // set on loading, reset by the language on activation
-        w["Timer1"].tick();           // selecting the SIM
-        EXPECT_TRUE(rig.showing("Label3") && !rig.showing("Label2"));
-        rig.answer();
-        EXPECT_EQ(rig.port.written, "AT+CPBR=1,250\r");
-        rig.answer("+CPBR: 1,\"3331234567\",129,\"Anna\"");
-        rig.answer();
-        EXPECT_EQ(rig.port.written, "AT+CPBR=1,7\r");  // and no answer comes
-        w["Timer1"].tick();  // the phone's memory was selected between two ticks
-        EXPECT_TRUE(rig.showing("Label2") && !rig.showing("Label3"));
-        w["Command1"].click();
-    };
-    rig.form1().menu("Mn_Upload").click();
-    EXPECT_FALSE(rig.port.portOpen() || rig.form3().shown() || rig.host.busy);
-    EXPECT_FALSE(rig.form3()["Timer1"].enabled());
-    EXPECT_EQ(rig.picker(), (Entries{"Anna (3331234567)"}));
-    EXPECT_FALSE(rig.program->st.Phonebook_Download || rig.program->st.Phonebook_Reading_Me);
-    Open_Port(*rig.program);
-    rig.settle();  // the line put back in step, indications asked for
-    // Opened again, the window shows the SIM's label as at first.
-    rig.host.duringModal = [&](Window& w) {
-        rig.charsets();
-        EXPECT_TRUE(rig.showing("Label3") && !rig.showing("Label2"));
-        w.unload();
-    };
-    rig.port.written.clear();
-    rig.form1().menu("Mn_Upload").click();
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
-// The SIM and the network: what the phone answers about them, the PIN and PUK dialogue as the
-// port opens, a SIM still starting up, and the network panel of the status bar.
+// The SIM and the network: what the phone answers about them, the PUK dialogue and the SIM's
+// refusals as the port opens, and the network panel of the status bar. (The PIN and a SIM still
+// starting up run against the simulated phone in the end-to-end tests.)
 #include <gtest/gtest.h>
 
 #include "app/form1.h"
 #include "app/startup.h"
-#include "link/dispatcher.h"
 #include "link/network.h"
 #include "link/phone_answers.h"
 #include "link/reply_timer.h"
@@ -87,8 +87,6 @@ struct SimRig : test::Rig {
         host.duringModal = [this, code, newPin](Window& w) {
             shownNote = w["Label4"].text();
             pukShown = w["Text2"].visible();
-            w["Text1"].userEdit(code.substr(0, 3));
-            okAtThree = w["Command1"].enabled();
             w["Text1"].userEdit(code);
             w["Text2"].userEdit(newPin);
             EXPECT_FALSE(w["Text1"].userEdit(code + "x"));  // digits only
@@ -97,33 +95,7 @@ struct SimRig : test::Rig {
     }
     std::string shownNote;
     bool pukShown = false;
-    bool okAtThree = true;
 };
-
-TEST(SimPin, AWrongPinIsToldWithTheTriesLeftAndTheRightOneOpensTheWay) {
-    SimRig rig;
-    EXPECT_EQ(rig.written(), "AT+CPIN?\r");
-    EXPECT_EQ(rig.reply("\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n"), "AT+CPINR=\"SIM PIN\"\r");
-    rig.willType("1111");
-    EXPECT_EQ(rig.reply("\r\n+CPINR: SIM PIN,3,3\r\n\r\nOK\r\n"), "AT+CPIN=\"1111\"\r");
-    EXPECT_EQ(rig.shownNote, "Attempts left: 3.");
-    EXPECT_FALSE(rig.okAtThree || rig.pukShown);
-    EXPECT_EQ(rig.reply("\r\n+CME ERROR: 16\r\n"), "AT+CPIN?\r");
-    // The receive box never shows the codes; the window keeps none.
-    EXPECT_NE(rig.form1()["Text1"].text().find("AT+CPIN=\"****\"\r\r\n+CME ERROR: 16"),
-              std::string::npos);
-    EXPECT_EQ(rig.form1()["Text1"].text().find("1111"), std::string::npos);
-    EXPECT_EQ(rig.pin()["Text1"].text(), "");
-    EXPECT_EQ(rig.reply("\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n"), "AT+CPINR=\"SIM PIN\"\r");
-    EXPECT_EQ(rig.panel(), "SIM PIN");
-    rig.willType("1234");
-    EXPECT_EQ(rig.reply("\r\n+CPINR: SIM PIN,2,3\r\n\r\nOK\r\n"), "AT+CPIN=\"1234\"\r");
-    EXPECT_EQ(rig.shownNote, "Wrong PIN. Attempts left: 2.");
-    // Ready: the setting up of new-message indications, which waited, goes.
-    EXPECT_EQ(rig.reply("\r\nOK\r\n"), "AT+CNMI=?\r");
-    EXPECT_TRUE(rig.host.boxes.empty());
-    EXPECT_EQ(rig.program->st.sim.step, SimStep::Ready);
-}
 
 TEST(SimPin, APukComesWithANewPinAndTheVendorsTriesAreRead) {
     SimRig rig;
@@ -183,28 +155,6 @@ TEST(SimPin, RefusalsSilenceAndAMissingOk) {
             EXPECT_TRUE(told.ends_with(" is open, but no mobile answers there."));
         }
     }
-}
-
-TEST(SimBusy, ACommandIsTriedAgainForAboutTenSecondsThenToldInWords) {
-    test::Rig rig;
-    rig.dir.write("Setting.sms", " 1 \r\n19200,n,8,1\r\n 0 \r\n\r\nFalse\r\nFalse\r\nenglish\r\n");
-    rig.start();
-    Status_Refresh(*rig.program);
-    EXPECT_EQ(rig.click("Mn_Test"), "AT+CGMM\r");
-    for (int k = 0; k < kSimBusyRetries; ++k) {
-        EXPECT_EQ(rig.reply("\r\n+CME ERROR: 14\r\n"), "");
-        rig.quiet(kSimBusyWaitMs - kReplyTimerMs);
-        EXPECT_EQ(rig.written(), "");
-        rig.quiet(kReplyTimerMs);
-        EXPECT_EQ(rig.written(), "AT+CGMM\r");
-        rig.port.written = "AT+CGMM\r";
-    }
-    EXPECT_TRUE(rig.host.boxes.empty());
-    rig.reply("\r\n+CMS ERROR: 314\r\n");
-    ASSERT_EQ(rig.host.boxes.size(), 1u);
-    EXPECT_EQ(rig.host.boxes[0].text,
-              "Command didn't accept by mobile\r+CMS ERROR: 314\rThe SIM is still starting up: try "
-              "again in a few seconds.");
 }
 
 // Asked every half minute while the line is quiet: registration (LTE where offered), the

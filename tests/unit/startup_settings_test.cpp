@@ -124,20 +124,6 @@ TEST(Startup, FilesGoWhereTheUserCanWriteThem) {
     EXPECT_FALSE(fs::exists(fs::symlink_status(trial)));
 }
 
-// The box says so and then why, in the words PortAccess pins: here the device and the group
-// that grants access.
-TEST(Startup, PortThatCannotBeOpenedIsReported) {
-    Rig rig;
-    rig.dir.write("Setting.sms", kElevenLines);
-    rig.port.denyOpen = true;
-    rig.start();
-    ASSERT_EQ(rig.host.boxes.size(), 1u);
-    const std::string& text = rig.host.boxes[0].text;
-    EXPECT_EQ(text.substr(0, text.find('\r')), "Impossibile aprire la porta di comunicazione!");
-    EXPECT_FALSE(rig.port.portOpen());
-    EXPECT_TRUE(text.find("/dev/ttyUSB0") != text.npos && text.find("dialout") != text.npos);
-}
-
 // A file that cannot be written, on a full disk or because a folder stands in its place: the user
 // is told, and the old file stays whole. Start-up still goes on with what it can read.
 TEST(Settings, AFileThatCannotBeWrittenIsToldAndKeptWhole) {
