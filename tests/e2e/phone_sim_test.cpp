@@ -119,26 +119,5 @@ TEST(PhoneSim, SimAsksForItsCodesCountingTries) {
     }
 }
 
-// Decoys beside the phone, as a port search meets them: the noisy one answers noise and never a
-// result code (the program's search test would pass without it); each on its own device, gone
-// with the phone. (One that answered as a phone, the search test would list.)
-TEST(PhoneSim, DecoysNeverAnswerAsAPhone) {
-    bsms::test::TempFolder dir;
-    const fs::path silent = dir.path() / "diag", noisy = dir.path() / "noisy";
-    PhoneSim sim({"--decoy", silent.string(), "--noisy-decoy", noisy.string()});
-    EXPECT_NE(fs::read_symlink(silent), fs::read_symlink(noisy));
-    EXPECT_NE(fs::read_symlink(silent).string(), sim.device());
-
-    Line phone(sim.link());  // a decoy is heard while the phone is in use and idle too
-    EXPECT_EQ(phone.Command("ATE0"), "ATE0\r\r\nOK\r\n");
-    Line noise(noisy);
-    noise.Send("AT\r");
-    const std::string got = noise.ReadUntil([](const std::string& s) { return s.size() >= 5; });
-    EXPECT_EQ(got.size(), 5u);
-    EXPECT_TRUE(std::all_of(got.begin(), got.end(), [](char c) { return c & 0x80; })) << got;
-    EXPECT_EQ(sim.Stop(), 0);
-    EXPECT_FALSE(fs::exists(fs::symlink_status(silent)) || fs::exists(fs::symlink_status(noisy)));
-}
-
 }  // namespace
 }  // namespace phonesim_test

@@ -17,15 +17,6 @@ namespace {
 using test::ProgramOnSim;
 using test::RunUntil;
 
-TEST(QtSerialPort, AMissingDeviceIsACommErrorAndLeavesThePortClosed) {
-    test::QtApp();
-    test::TempFolder dir;
-    qt::QtCommPort port(dir.path());
-    std::filesystem::create_symlink(dir.path() / "missing-device", dir.path() / "com1");
-    EXPECT_THROW(port.setPortOpen(true), CommError);
-    EXPECT_FALSE(port.portOpen());
-}
-
 TEST(DispatcherOnPort, WhatArrivesDuringABoxIsJudgedWhenItCloses) {
     ProgramOnSim rig({"--set", "arrival from=+393330000002 text=Ciao"});
     // The device's input queue: what the phone sent that the port has not read yet.

@@ -157,15 +157,6 @@ TEST(Binder, MessageBoxesShowEveryLine) {
     }
 }
 
-// The author's page in the About window looks like a link: underlined, in the highlight colour.
-TEST(Binder, TheAuthorsPageLooksLikeALink) {
-    GuiRig rig;
-    const QWidget* link = rig.host.bind(*rig.program.About).widgetFor("Label5");
-    EXPECT_TRUE(link->font().underline());
-    EXPECT_EQ(link->palette().color(QPalette::WindowText),
-              rig.main.palette().color(QPalette::Highlight));
-}
-
 TEST(Binder, WidgetsMayOutliveTheirWindowModels) {
     test::TempFolder dir;
     test::FakeCommPort port;
