@@ -31,12 +31,13 @@ std::string Escaped(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '\\' || c == ',' || c == ';')
-            out += '\\', out += c;
-        else if (c == '\r' || c == '\n')
-            out += "\\n", i += c == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
-        else
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;  // CR LF: one \n
+        if (c == '\r' || c == '\n') {
+            out += "\\n";
+        } else {
+            if (c == '\\' || c == ',' || c == ';') out += '\\';
             out += c;
+        }
     }
     return out;
 }
@@ -46,8 +47,7 @@ std::string Unescaped(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char next = i + 1 < text.size() ? text[i + 1] : '\0';
-        if (text[i] != '\\' || std::string_view("\\,;nN").find(next) == std::string_view::npos ||
-            next == '\0') {
+        if (text[i] != '\\' || std::string_view("\\,;nN").find(next) == std::string_view::npos) {
             out += text[i];
             continue;
         }
