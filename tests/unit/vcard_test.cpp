@@ -54,10 +54,11 @@ TEST(VCard, ReadsWhatOthersWrite) {
         {"BEGIN:VCARD\r\nVERSION:3.0\r\nN:Ufficio\\, sede;;;;\r\nTEL;TYPE=WORK:\r\n 02\r\n\t12\r\n"
          "END:VCARD\r\nBEGIN:VCARD\r\nFN:Ол\xD1\r\n \x8Cга\r\nTEL:1\r\nEND:VCARD\r\n",
          {{"Ufficio, sede", "0212"}, {"Ольга", "1"}}},
-        // 4.0 tel: URIs; Windows-1252.
+        // 4.0 tel: URIs; Windows-1252, and Latin-1 even where its bytes would make UTF-8.
         {"BEGIN:VCARD\nVERSION:4.0\nFN;CHARSET=WINDOWS-1252:\x80uro\n"
-         "TEL;VALUE=uri;TYPE=cell:tel:+1-555-0100;ext=7\nEND:VCARD\n",
-         {{"€uro", "+15550100"}}},
+         "TEL;VALUE=uri;TYPE=cell:tel:+1-555-0100;ext=7\nEND:VCARD\n"
+         "BEGIN:VCARD\nFN;CHARSET=ISO-8859-1:\xC3\xA9\nTEL:2\nEND:VCARD\n",
+         {{"€uro", "+15550100"}, {"Ã©", "2"}}},
     };
     for (const auto& [text, entries] : cases) {
         const VCardRead read = ReadVCards(text);
