@@ -151,6 +151,8 @@ bool DecodeValue(const Property& p, std::string& out) {
     return true;
 }
 
+// A TEL value, written or a tel: URI; a number never starts with "tel:", so that it reads back
+// as written.
 std::string NumberOf(std::string_view value) {
     std::string_view v = Trimmed(value);
     std::string number;
@@ -185,7 +187,6 @@ std::string NameOfN(std::string_view value) {
 struct Card {
     int begin = 0;
     int badLine = 0;
-    bool hasFn = false;
     std::string fn, n;
     std::vector<std::string> numbers;
 };
@@ -196,7 +197,7 @@ void Finish(const Card& card, VCardRead& read) {
     } else if (card.numbers.empty()) {
         read.problems.push_back({card.begin, VCardIssue::NoNumber});
     } else {
-        const std::string name = card.hasFn && !card.fn.empty() ? card.fn : card.n;
+        const std::string name = card.fn.empty() ? card.n : card.fn;
         for (const std::string& number : card.numbers)
             read.entries.push_back({name, number});
     }
@@ -210,7 +211,6 @@ void Take(Card& card, const Property& p, int line) {
         return;
     }
     if (p.name == "FN") {
-        card.hasFn = true;
         card.fn = Trimmed(Unescaped(value));
     } else if (p.name == "N") {
         card.n = NameOfN(value);
