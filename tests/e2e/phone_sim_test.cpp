@@ -142,7 +142,8 @@ TEST(PhoneSim, WritesItsPhonebooks) {
                {"AT+CPBW=7,\"1\"", Fail("+CME ERROR: 21")},
                {"AT+CPBW=0", Fail("+CME ERROR: 21")},
                {"AT+CPBW=a", Fail("ERROR")},
-               {"AT+CSCS=\"UCS2\"", Ok()},
+               {"AT+CPBW=2,\"2\",129,\"\x1B\x65 5\"", Ok()},  // "€ 5" in the GSM set
+               {"AT+CSCS=\"UCS2\";+CPBR=2", Ok({"+CPBR: 2,\"2\",129,\"20AC00200035\""})},
                {"AT+CPBW=1,\"1\",129,\"04\"", Fail("+CME ERROR: 25")},
                {"AT+CPBW=5,\"+7495\",145,\"005A006F00EB0020005A\"", Ok()},  // five characters
                {"AT+CSCS=\"8859-1\";+CPBR=5", Ok({"+CPBR: 5,\"+7495\",145,\"Zo\xEB Z\""})},
