@@ -110,6 +110,11 @@ enum class MsgId {
     Cli_Unknown_Name,  // "%1" is what --to gave
     Cli_No_Message,    // "%1" is the Id given
     Cli_One_Id,
+    // A vCard file's cards left out on reading; "%1" is the line.
+    Vcard_Not_A_Card,
+    Vcard_Unterminated,
+    Vcard_No_Number,
+    Vcard_Bad_Encoding,
     Count
 };
 struct MessageTextRow {

@@ -98,6 +98,7 @@ TEST(PhoneSim, SimAsksForItsCodesCountingTries) {
         {{"--profile", "pin-locked", "--set", "sim-busy 2"},
          {{"AT+CPIN?", Ok({"+CPIN: SIM PIN"})},
           {"AT+CPBR=1", Fail("+CME ERROR: 11")},
+          {"AT+CPBW=1", Fail("+CME ERROR: 11")},
           {"AT+CSCA?", Fail("+CMS ERROR: 311")},
           {"AT+CPIN=\"1234\"", Ok()},
           {"AT+CSCA?", Fail("+CMS ERROR: 314")},
@@ -117,6 +118,34 @@ TEST(PhoneSim, SimAsksForItsCodesCountingTries) {
         line.Command("ATE0");
         ExpectAnswers(line, steps);
     }
+}
+
+// The phonebooks written with AT+CPBW, on a SIM of six locations (1, 2, 4 and 5 taken) and short
+// names: at a location, at the first free one, deleted, a name in UCS2, and each refusal.
+TEST(PhoneSim, WritesItsPhonebooks) {
+    PhoneSim sim({"--echo", "off", "--profile", "short-names", "--set", "phonebook-size SM 6",
+                  "--set", "phonebook-name-length ME 5"});
+    Line line(sim.link());
+    ExpectAnswers(line,
+                  {{"AT+CPBW=?", Ok({"+CPBW: (1-6),40,(129,145),14"})},
+                   {"AT+CPBR=?", Ok({"+CPBR: (1-6),40,14"})},
+                   {"AT+CPBW=,\"0612\",,\"ABCDEFGHIJKLMN\"", Ok()},
+                   {"AT+CPBW=6,\"+39333\",145,\"Anna Maria\"", Ok()},
+                   {"AT+CPBW=,\"1\"", Fail("+CME ERROR: 20")},
+                   {"AT+CPBW=5", Ok()},
+                   {"AT+CPBR=3,6", Ok({"+CPBR: 3,\"0612\",129,\"ABCDEFGHIJKLMN\"",
+                                       "+CPBR: 4,\"+393337654321\",145,\"\"",
+                                       "+CPBR: 6,\"+39333\",145,\"Anna Maria\""})},
+                   {"AT+CPBW=1,\"1\",129,\"ABCDEFGHIJKLMNO\"", Fail("+CME ERROR: 24")},
+                   {"AT+CPBW=1,\"" + std::string(41, '1') + "\"", Fail("+CME ERROR: 26")},
+                   {"AT+CPBW=7,\"1\"", Fail("+CME ERROR: 21")},
+                   {"AT+CPBW=0", Fail("+CME ERROR: 21")},
+                   {"AT+CPBW=a", Fail("ERROR")},
+                   {"AT+CSCS=\"UCS2\"", Ok()},
+                   {"AT+CPBW=1,\"1\",129,\"04\"", Fail("+CME ERROR: 25")},
+                   {"AT+CPBW=5,\"+7495\",145,\"005A006F00EB0020005A\"", Ok()},  // five characters
+                   {"AT+CSCS=\"8859-1\";+CPBR=5", Ok({"+CPBR: 5,\"+7495\",145,\"Zo\xEB Z\""})},
+                   {"AT+CPBS=\"ME\";+CPBW=?", Ok({"+CPBW: (1-100),40,(129,145),5"})}});
 }
 
 }  // namespace

@@ -50,7 +50,8 @@ const char kUsage[] =
     "  --set LINE           any scenario line, e.g. --set \"fault error AT+CGMM\"; the SIM and\n"
     "                       the network: pin CODE, puk CODE, pin-state ready|pin|puk|blocked,\n"
     "                       pin-retries cpinr|huawei|none, sim-busy N,\n"
-    "                       registration home|roaming|searching|denied|none, lte yes|no\n"
+    "                       registration home|roaming|searching|denied|none, lte yes|no;\n"
+    "                       the phonebooks: phonebook-size SM|ME N, phonebook-name-length SM|ME N\n"
     "  --decoy PATH         a further pseudo-terminal linked at PATH that never answers (a\n"
     "                       modem's diagnostic port); repeatable\n"
     "  --noisy-decoy PATH   one that answers every byte with line noise, never OK or ERROR;\n"
@@ -179,7 +180,8 @@ void PrintSummary(const Config& c) {
     for (const auto& [name, s] : c.stores)
         std::cout << "messages " << name << ": " << s.slots.size() << "/" << s.capacity << "\n";
     for (const auto& [name, b] : c.phonebooks)
-        std::cout << "phonebook " << name << ": " << b.entries.size() << "/" << b.capacity << "\n";
+        std::cout << "phonebook " << name << ": " << b.entries.size() << "/" << b.capacity
+                  << ", names of " << b.nameLength << "\n";
     std::cout << "faults: " << c.faults.size() << ", unsolicited: " << c.unsolicited.size()
               << ", arrivals: " << c.arrivals.size() << "\n";
 }

@@ -13,6 +13,7 @@ constexpr char kCtrlZ = 26;
 constexpr char kEscape = 27;
 constexpr std::size_t kMaxLine = 1024;
 constexpr int kPinTries = 3, kPukTries = 10;
+constexpr int kNumberLength = 40;  // digits of a phonebook number
 
 std::string Upper(std::string s) {
     for (auto& c : s)
@@ -86,6 +87,9 @@ std::string CmeText(int code) {
                                                   {20, "memory full"},
                                                   {21, "invalid index"},
                                                   {22, "not found"},
+                                                  {24, "text string too long"},
+                                                  {25, "invalid characters in text string"},
+                                                  {26, "dial string too long"},
                                                   {100, "unknown"}};
     return InWords(texts, code);
 }
@@ -124,6 +128,29 @@ std::string InCharset(const std::string& utf8, const std::string& charset) {
     for (char32_t ch : text)
         out += ch <= top ? static_cast<char>(ch) : '?';
     return out;
+}
+
+// A phonebook text as the client wrote it in its character set, back to UTF-8; nothing when it
+// is not one of that set's texts.
+std::optional<std::string> FromCharset(const std::string& text, const std::string& charset) {
+    std::u32string out;
+    if (charset == "GSM") {
+        const auto gsm = FromGsmCharset(text);
+        if (!gsm) return std::nullopt;
+        out = *gsm;
+    } else if (charset == "UCS2") {
+        const auto units = FromHex(text);
+        if (!units || units->size() % 2) return std::nullopt;
+        for (std::size_t i = 0; i < units->size(); i += 2)
+            out += static_cast<char32_t>((*units)[i] << 8 | (*units)[i + 1]);
+    } else {
+        const unsigned top = charset == "IRA" ? 0x7F : 0xFF;
+        for (const char c : text) {
+            if (static_cast<unsigned char>(c) > top) return std::nullopt;
+            out += static_cast<unsigned char>(c);
+        }
+    }
+    return bsms::U32ToUtf8(out);
 }
 
 }  // namespace
@@ -456,7 +483,7 @@ Modem::Result Modem::Info(std::string line) {
 
 std::optional<Modem::Result> Modem::SimRefuses(const std::string& command) {
     // TS 27.007's commands report it as +CME ERROR, TS 27.005's as +CMS ERROR 300 higher.
-    static const std::vector<std::string> cme{"+CPBS", "+CPBR"};
+    static const std::vector<std::string> cme{"+CPBS", "+CPBR", "+CPBW"};
     static const std::vector<std::string> cms{"+CMGS", "+CMGW", "+CMGR", "+CMGL",
                                               "+CMGD", "+CPMS", "+CSCA"};
     const bool isCms = std::count(cms.begin(), cms.end(), command) > 0;
@@ -486,6 +513,7 @@ const std::vector<Modem::Command>& Modem::Commands() {
         {"+CPMS", &Modem::Cpms},   {"+CSCA", &Modem::Csca},       {"+CMGS", &Modem::Cmgs},
         {"+CMGW", &Modem::Cmgw},   {"+CMGR", &Modem::Cmgr},       {"+CMGL", &Modem::Cmgl},
         {"+CMGD", &Modem::Cmgd},   {"+CPBS", &Modem::Cpbs},       {"+CPBR", &Modem::Cpbr},
+        {"+CPBW", &Modem::Cpbw},
     };
     return table;
 }
@@ -834,7 +862,9 @@ Modem::Result Modem::Cpbs(Op op, const std::vector<std::string>& a) {
 
 Modem::Result Modem::Cpbr(Op op, const std::vector<std::string>& a) {
     const Phonebook& pb = cfg_.phonebooks[phonebook_];
-    if (op == Op::Test) return Info("+CPBR: (1-" + std::to_string(pb.capacity) + "),40,18");
+    if (op == Op::Test)
+        return Info("+CPBR: (1-" + std::to_string(pb.capacity) + ")," +
+                    std::to_string(kNumberLength) + "," + std::to_string(pb.nameLength));
     int first = 0, last = 0;
     if (op != Op::Set || a.empty() || a.size() > 2) return {Final::Cme, 4};
     if (!ToInt(a[0], 1, pb.capacity, first) ||
@@ -845,6 +875,39 @@ Modem::Result Modem::Cpbr(Op op, const std::vector<std::string>& a) {
         Info("+CPBR: " + std::to_string(it->first) + ",\"" + it->second.number + "\"," +
              std::to_string(it->second.type) + ",\"" + InCharset(it->second.name, charset_) + "\"");
     if (a.size() == 1 && info_.empty()) return {Final::Cme, 22};
+    return {};
+}
+
+// AT+CPBW=<index>,"<number>",<type>,"<text>" writes (no index: the first free location),
+// AT+CPBW=<index> deletes.
+Modem::Result Modem::Cpbw(Op op, const std::vector<std::string>& a) {
+    Phonebook& pb = cfg_.phonebooks[phonebook_];
+    if (op == Op::Test)
+        return Info("+CPBW: (1-" + std::to_string(pb.capacity) + ")," +
+                    std::to_string(kNumberLength) + ",(129,145)," + std::to_string(pb.nameLength));
+    int index = 0, type = 0;
+    if (op != Op::Set || a.empty() || a.size() > 4 || (a.size() == 1 && a[0].empty()) ||
+        (!a[0].empty() && !IsNumber(a[0])) || (a.size() > 2 && !a[2].empty() && !IsNumber(a[2])))
+        return {Final::Error};
+    if (!a[0].empty() && !ToInt(a[0], 1, pb.capacity, index)) return {Final::Cme, 21};
+    if (a.size() == 1) {
+        pb.entries.erase(index);
+        return {};
+    }
+    const std::string& number = a[1];
+    if (a.size() > 2 && !a[2].empty()) {
+        if (!ToInt(a[2], 128, 255, type)) return {Final::Cme, 3};
+    } else {
+        type = !number.empty() && number[0] == '+' ? 145 : 129;
+    }
+    const auto name = FromCharset(a.size() > 3 ? a[3] : "", charset_);
+    if (!name) return {Final::Cme, 25};
+    if (bsms::CharCount(*name) > static_cast<std::size_t>(pb.nameLength)) return {Final::Cme, 24};
+    if (number.size() > static_cast<std::size_t>(kNumberLength)) return {Final::Cme, 26};
+    for (int i = 1; i <= pb.capacity && index == 0; ++i)
+        if (!pb.entries.count(i)) index = i;
+    if (index == 0) return {Final::Cme, 20};
+    pb.entries[index] = {number, type, *name};
     return {};
 }
 

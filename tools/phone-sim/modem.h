@@ -100,6 +100,7 @@ class Modem {
     Result Cmgd(Op, const std::vector<std::string>&);
     Result Cpbs(Op, const std::vector<std::string>&);
     Result Cpbr(Op, const std::vector<std::string>&);
+    Result Cpbw(Op, const std::vector<std::string>&);
 
     Config cfg_;
     std::string sentLog_;

@@ -1,5 +1,6 @@
 #include "pdu.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <stdexcept>
@@ -151,6 +152,26 @@ std::string ToGsmCharset(std::u32string_view text) {
         out.append(s.begin(), s.end());
     }
     return out;
+}
+
+std::optional<std::u32string> FromGsmCharset(std::string_view bytes) {
+    std::u32string text;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto septet = static_cast<std::uint8_t>(bytes[i]);
+        if (septet > 0x7F) return std::nullopt;
+        if (septet != kEscape) {
+            text += kBasic[septet];
+            continue;
+        }
+        const auto ext =
+            std::find_if(kExtension.begin(), kExtension.end(), [&](const Extension& e) {
+                return i + 1 < bytes.size() && e.septet == static_cast<std::uint8_t>(bytes[i + 1]);
+            });
+        if (ext == kExtension.end()) return std::nullopt;
+        text += ext->ch;
+        ++i;
+    }
+    return text;
 }
 
 void PackSeptets(const Bytes& septets, std::size_t start, Bytes& out) {

@@ -22,6 +22,8 @@ std::optional<Bytes> FromHex(std::string_view hex);
 std::optional<Bytes> GsmSeptets(std::u32string_view text);
 // The default alphabet as a character set of the terminal (AT+CSCS="GSM"): one byte per septet.
 std::string ToGsmCharset(std::u32string_view text);
+// And back: nothing for a byte above 0x7F or an escape with no extension character after it.
+std::optional<std::u32string> FromGsmCharset(std::string_view bytes);
 
 // Packs septets into `out` from septet position `start`; the octets before it (a user data
 // header) must already be in `out`.

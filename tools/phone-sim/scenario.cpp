@@ -368,6 +368,12 @@ const std::map<std::string_view, Setter>& Setters() {
              c.phonebooks[Memory(Need(a, 0, "memory"))].capacity =
                  ToInt(Need(a, 1, "size"), 0, 10000);
          }},
+        {"phonebook-name-length",
+         [](Config& c, const Args& a) {
+             c.phonebooks[Memory(Need(a, 0, "memory"))].nameLength =
+                 ToInt(Need(a, 1, "characters"), 1, 255);
+             NoMore(a, 2);
+         }},
         {"message", AddMessage},
         {"contact", AddContact},
         {"fault", AddFault},
@@ -494,6 +500,8 @@ const std::vector<Profile>& Profiles() {
          }},
         {"quectel", "a Quectel module: ERROR for a string parameter without quotes",
          [](Config& c) { c.strictStrings = true; }},
+        {"short-names", "a SIM of short phonebook names: AT+CPBW takes 14 characters",
+         [](Config& c) { c.phonebooks["SM"].nameLength = 14; }},
         {"no-cmgl", "a phone that lists no messages: AT+CMGL is refused with ERROR",
          [](Config& c) { c.unsupported.push_back("AT+CMGL*"); }},
     };

@@ -32,6 +32,7 @@ struct PhonebookEntry {
 struct Phonebook {
     int capacity = 0;
     std::map<int, PhonebookEntry> entries;
+    int nameLength = 18;  // characters of a name that AT+CPBW takes
 };
 
 // Command lines are matched case-insensitively and whole; a pattern ending in "*" matches
@@ -88,7 +89,7 @@ struct Config {
     std::vector<std::string> unsupported;
 
     std::map<std::string, MessageStore> stores{{"SM", {30, {}}}, {"ME", {100, {}}}};
-    std::map<std::string, Phonebook> phonebooks{{"SM", {250, {}}}, {"ME", {100, {}}}};
+    std::map<std::string, Phonebook> phonebooks{{"SM", {250, {}, 18}}, {"ME", {100, {}, 40}}};
     std::vector<Fault> faults;
     std::vector<Unsolicited> unsolicited;
     std::vector<Arrival> arrivals;
