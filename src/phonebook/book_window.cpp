@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "base/text.h"
+#include "core/files.h"
 #include "core/program.h"
 #include "link/dispatcher.h"
 #include "phonebook/form3.h"
@@ -48,7 +49,8 @@ std::string Ucs2Hex(std::string_view utf8) {
 bool InPhoneSet(char32_t c, const std::string& charset) {
     if (charset == "8859-1") return c >= 0x20 && c <= 0xFF && c != 0x7F;
     if (c < 0x20 || c > 0x7E) return false;
-    return charset != "GSM" || std::u32string_view(U"@$_`[]{}~^\\|").find(c) == std::u32string::npos;
+    return charset != "GSM" ||
+           std::u32string_view(U"@$_`[]{}~^\\|").find(c) == std::u32string::npos;
 }
 
 // The text of a field as the phone takes it, in the set the last download read in.
@@ -114,8 +116,8 @@ void Write(Program& p) {
         return;
     }
     const int type = c.number.starts_with('+') ? 145 : 129;
-    Ask(p, "AT+CPBW=" + at + ",\"" + OnTheLine(c.number, books.booksInUcs2, "IRA") + "\"," +
-               std::to_string(type) + ",\"" +
+    // The number goes as digits in any set, as phones list it.
+    Ask(p, "AT+CPBW=" + at + ",\"" + c.number + "\"," + std::to_string(type) + ",\"" +
                OnTheLine(c.name, books.booksInUcs2, books.booksCharset) + "\"");
 }
 
@@ -144,22 +146,21 @@ void TakeReadBack(Program& p, const std::string& answer) {
         return e.book == c.book && (whole || e.location == c.location);
     });
     books.insert(books.end(), read.begin(), read.end());
+    // The SIM's first, each book by location, as a download lists them.
     std::stable_sort(books.begin(), books.end(), [](const BookEntry& a, const BookEntry& b) {
-        return std::tie(a.book, a.location) > std::tie(b.book, b.location) ? false
-               : a.book != b.book ? a.book == "SM"
-                                  : a.location < b.location;
+        return std::pair(a.book != "SM", a.location) < std::pair(b.book != "SM", b.location);
     });
     std::string said;
     if (c.erase || read.empty()) {
         said = Filled(p.texts[MsgId::Book_Location_Empty], BookName(p, c.book),
                       std::to_string(c.location));
     } else {
-        const BookEntry& e = whole ? *std::find_if(read.begin(), read.end(),
-                                                   [&](const BookEntry& r) {
-                                                       return r.name == c.name &&
-                                                              r.number == c.number;
-                                                   })
-                                   : read.front();
+        const BookEntry& e =
+            whole ? *std::find_if(read.begin(), read.end(),
+                                  [&](const BookEntry& r) {
+                                      return r.name == c.name && r.number == c.number;
+                                  })
+                  : read.front();
         said = Filled(p.texts[MsgId::Book_Location_Holds],
                       BookName(p, c.book) + " " + std::to_string(e.location),
                       PickerEntry(e.number, e.name));
@@ -175,8 +176,8 @@ void Change(Program& p, bool erase, bool atRow) {
     BookWindow::Change c;
     const int row = w["Grid1"].row();
     if (atRow) {
-        if (row < 1 || static_cast<std::size_t>(row) > w.shown.size()) return;
-        const BookEntry& e = Books(p)[w.shown[static_cast<std::size_t>(row) - 1]];
+        if (row < 1 || static_cast<std::size_t>(row) > w.listed.size()) return;
+        const BookEntry& e = Books(p)[w.listed[static_cast<std::size_t>(row) - 1]];
         c.book = e.book;
         c.location = e.location;
     } else {
@@ -261,9 +262,9 @@ void Form7_Load(Program& p) {
     BookWindow& w = BookForm(p);
     for (const auto& [name, items] :
          {std::pair{"Combo1", std::vector{p.texts[MsgId::Book_Sim], p.texts[MsgId::Book_Phone]}},
-          std::pair{"Combo2", std::vector{p.texts[MsgId::Book_Order_Place],
-                                          p.texts[MsgId::Book_Order_Name],
-                                          p.texts[MsgId::Book_Order_Number]}}}) {
+          std::pair{"Combo2",
+                    std::vector{p.texts[MsgId::Book_Order_Place], p.texts[MsgId::Book_Order_Name],
+                                p.texts[MsgId::Book_Order_Number]}}}) {
         w[name].clearItems();
         w[name].addItems(items);
         w[name].setListIndex(0);
@@ -276,26 +277,36 @@ void Form7_Load(Program& p) {
         grid.setCell(0, col, p.texts[headers[col]]);
     Say(p, Books(p).empty() ? p.texts[MsgId::Book_Upload_First] : "");
     Form7_List(p);
+    // What each book takes, known before the user types: an import shows what will not fit.
+    if (p.Comm1.portOpen() && !Books(p).empty())
+        for (const char* book : kBooks)
+            if (!w.limits.contains(book)) {
+                BookWindow::Change c;
+                c.book = book;
+                c.limitsOnly = true;
+                w.changes.push_back(std::move(c));
+            }
+    Next(p);
 }
 
 void Form7_List(Program& p) {
     BookWindow& w = BookForm(p);
     const std::vector<BookEntry>& books = Books(p);
     const std::string wanted = w["Text1"].text();
-    w.shown.clear();
+    w.listed.clear();
     for (std::size_t i = 0; i < books.size(); ++i)
         if (wanted.empty() || books[i].name.find(wanted) != std::string::npos ||
             books[i].number.find(PlainNumber(wanted)) != std::string::npos)
-            w.shown.push_back(i);
+            w.listed.push_back(i);
     const int order = w["Combo2"].listIndex();
-    std::stable_sort(w.shown.begin(), w.shown.end(), [&](std::size_t a, std::size_t b) {
+    std::stable_sort(w.listed.begin(), w.listed.end(), [&](std::size_t a, std::size_t b) {
         const BookEntry &x = books[a], &y = books[b];
         if (order == 1) return x.name < y.name;
         if (order == 2) return x.number < y.number;
         return false;  // as listed: by book, then location
     });
     std::vector<std::vector<std::string>> rows;
-    for (std::size_t i : w.shown)
+    for (std::size_t i : w.listed)
         rows.push_back({BookName(p, books[i].book), std::to_string(books[i].location),
                         books[i].name, books[i].number});
     Control& grid = w["Grid1"];
@@ -306,8 +317,8 @@ void Form7_List(Program& p) {
 void Form7_Grid_Click(Program& p) {
     BookWindow& w = BookForm(p);
     const int row = w["Grid1"].row();
-    if (row < 1 || static_cast<std::size_t>(row) > w.shown.size()) return;
-    const BookEntry& e = Books(p)[w.shown[static_cast<std::size_t>(row) - 1]];
+    if (row < 1 || static_cast<std::size_t>(row) > w.listed.size()) return;
+    const BookEntry& e = Books(p)[w.listed[static_cast<std::size_t>(row) - 1]];
     w["Combo1"].setListIndex(e.book == "SM" ? 0 : 1);
     w["Text4"].setText(std::to_string(e.location));
     w["Text2"].setText(e.name);
@@ -332,7 +343,7 @@ void Form7_Export_Click(Program& p) {
         p.host.saveFileDialog({p.texts[MsgId::Book_Export_Title], "vCard (*.vcf)|*.vcf", 1, true});
     if (!file) return;
     std::vector<VCardEntry> cards;
-    for (std::size_t i : w.shown)
+    for (std::size_t i : w.listed)
         cards.push_back({Books(p)[i].name, Books(p)[i].number});
     std::ofstream out(*file, std::ios::binary | std::ios::trunc);
     out << VCardText(cards);
@@ -389,6 +400,10 @@ bool Book_Answer(Program& p, const Command& command, const std::string& answer) 
             return refused;  // names go in the phone's own set then
         case Step::Select:
             if (refused) break;
+            if (c.limitsOnly && w.limits.contains(c.book)) {
+                Finish(p, true);
+                return false;
+            }
             if (!w.limits.contains(c.book)) {
                 w.step = Step::Limits;
                 Ask(p, "AT+CPBW=?");
@@ -398,7 +413,10 @@ bool Book_Answer(Program& p, const Command& command, const std::string& answer) 
             return false;
         case Step::Limits:
             if (const auto limits = BookLimitsOf(answer)) w.limits[c.book] = *limits;
-            Write(p);
+            if (c.limitsOnly)
+                Finish(p, true);
+            else
+                Write(p);
             return true;  // a phone that does not tell its limits is written to as it is
         case Step::Write:
             if (refused) break;
@@ -407,9 +425,9 @@ bool Book_Answer(Program& p, const Command& command, const std::string& answer) 
                 Ask(p, "AT+CPBR=" + std::to_string(c.location));
             else
                 Ask(p, "AT+CPBR=" + std::to_string(w.limits[c.book].first) + "," +
-                           std::to_string(std::max(w.limits[c.book].last,
-                                                   c.book == "SM" ? p.st.Sim_Phonebook_Size
-                                                                  : p.st.Phone_Phonebook_Size)));
+                           std::to_string(std::max<int>(
+                               w.limits[c.book].last, c.book == "SM" ? p.st.Sim_Phonebook_Size
+                                                                     : p.st.Phone_Phonebook_Size)));
             return false;
         case Step::ReadBack:
             // An empty location read back is "not found": the entry is gone.
@@ -454,7 +472,8 @@ std::string BookMisfit(const Program& p, const BookWindow::Change& c, bool ucs2,
     if (!ucs2) {
         std::string lacking;
         for (char32_t ch : Utf8ToU32(c.name))
-            if (!InPhoneSet(ch, charset)) lacking += (lacking.empty() ? "" : " ") + DescribeChar(ch);
+            if (!InPhoneSet(ch, charset))
+                lacking += (lacking.empty() ? "" : " ") + DescribeChar(ch);
         if (!lacking.empty()) return Filled(p.texts[MsgId::Book_Name_Lacks], lacking);
     }
     return {};

@@ -38,12 +38,13 @@ class BookWindow : public Window {
         std::string number;
         std::string name;
         bool erase = false;
+        bool limitsOnly = false;  // only the book's limits asked, for the checks to come
     };
     std::deque<Change> changes;  // the first is under way while `step` is not Idle
     enum class Step { Idle, Charset, Select, Limits, Write, ReadBack, Restore };
     Step step = Step::Idle;
     std::map<std::string, BookLimits> limits;  // by book, once the phone gave them
-    std::vector<std::size_t> shown;            // grid row k shows books[shown[k - 1]]
+    std::vector<std::size_t> listed;           // grid row k shows books[listed[k - 1]]
 };
 
 std::unique_ptr<BookWindow> MakeForm7();
