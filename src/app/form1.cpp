@@ -89,6 +89,7 @@ void AddMenus(Window& w) {
     book.add("Mn_7", "-");
     book.add("Mn_Rub_Load", "&Carica");
     book.add("Mn_Rub_Save", "&Salva");
+    book.add("Mn_Rub_Edit", "&Modifica...");
 
     MenuItem& text = w.addMenu("Mn_Testo", "&Testo");
     text.add("Mn_Cancella", "&Cancella");
@@ -168,7 +169,7 @@ void Status_Refresh(Program& p) {
         f[name].setEnabled(open);
     f.menu("Mn_Apri").setEnabled(!open);
     for (const char* name : {"Mn_Chiudi", "Mn_Test", "Mn_Rubrica", "Mn_CSC", "Mn_Upload",
-                             "Mn_Rub_Load", "Mn_Rub_Save", "Mn_Invia", "Mn_Salva"})
+                             "Mn_Rub_Load", "Mn_Rub_Save", "Mn_Rub_Edit", "Mn_Invia", "Mn_Salva"})
         f.menu(name).setEnabled(open);
 
     f["StatusBar1"].setPanel(1, "Comm: " + std::to_string(p.Comm1.commPort()));

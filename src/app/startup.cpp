@@ -18,6 +18,7 @@
 #include "link/reply_timer.h"
 #include "link/settings_files.h"
 #include "link/sim_pin.h"
+#include "phonebook/book_window.h"
 #include "phonebook/download.h"
 #include "phonebook/form3.h"
 #include "phonebook/phonebook_file.h"
@@ -145,6 +146,21 @@ void Wire(Program& p) {
     f3["Frame1"].onMouseMove = on(Form3_Frame_MouseMove);
     f3["Command1"].onMouseMove = on(Form3_Cancel_MouseMove);
 
+    f.menu("Mn_Rub_Edit").onClick = on(Mn_Rub_Edit_Click);
+    Window& f7 = *p.Form7;
+    f7.onLoad = on(Form7_Load);
+    f7.onUnload = on(Form7_Unload);
+    f7["Text1"].onChange = on(Form7_List);
+    f7["Combo2"].onClick = on(Form7_List);
+    f7["Grid1"].onClick = on(Form7_Grid_Click);
+    f7["Grid1"].onChange = on(Form7_Grid_Click);
+    f7["Command1"].onClick = on(Form7_Add_Click);
+    f7["Command2"].onClick = on(Form7_Edit_Click);
+    f7["Command3"].onClick = on(Form7_Delete_Click);
+    f7["Command4"].onClick = on(Form7_Export_Click);
+    f7["Command5"].onClick = on(Form7_Import_Click);
+    f7["Command6"].onClick = [&f7] { f7.unload(); };
+
     f["Command4"].onClick = on(Command4_Click);
     p.indication = [&p](const std::string& line, const std::string& report) {
         Take_Indication(p, line, report);
@@ -240,6 +256,13 @@ void WireOwners(Program& p) {
     };
     notify.noAnswer = [](const Command&, bool) { return true; };
 
+    p.handlers(Owner::BookEdit).answer = [&p](const Command& c, const std::string& answer) {
+        return Book_Answer(p, c, answer);
+    };
+    p.handlers(Owner::BookEdit).noAnswer = [&p](const Command& c, bool cutOff) {
+        return Book_No_Answer(p, c, cutOff);
+    };
+
     for (const Owner owner :
          {Owner::BrowserMemory, Owner::BrowserRead, Owner::BrowserArrival, Owner::BrowserDelete}) {
         p.handlers(owner).answer = [&p](const Command& c, const std::string& answer) {
@@ -263,6 +286,7 @@ std::unique_ptr<Program> MakeProgram(Host& host, CommPort& port, std::filesystem
     p->Form5 = MakeForm5();
     p->FormPin = MakeFormPin();
     p->Form6 = MakeForm6();
+    p->Form7 = MakeForm7();
     Wire(*p);
     WireOwners(*p);
     return p;

@@ -34,6 +34,7 @@ enum class Owner {
     BrowserArrival,    // a new message read into an open browser
     BrowserDelete,     // one location of a row the user deleted
     Notify,            // a new message read for its desktop notification
+    BookEdit,          // a phonebook entry written, deleted and read back
     Sim,               // the SIM's state as the port opens, its PIN or PUK
     Network,           // registration, operator and signal, asked now and then
     Resync,            // "AT" after a time-out

@@ -49,6 +49,10 @@ class Host {
     virtual void showModal(Window& window) = 0;
     // The chosen file name, or nothing when the user cancelled.
     virtual std::optional<std::string> saveFileDialog(const SaveDialogSpec& dialog) = 0;
+    // The file chosen to be read, or nothing when the user cancelled.
+    virtual std::optional<std::string> openFileDialog(const SaveDialogSpec&) {
+        return std::nullopt;
+    }
     virtual void setBusyPointer(bool busy) = 0;
     virtual void startProgram(const std::string& program, const std::vector<std::string>& args) = 0;
     virtual void openUrl(const std::string& url) = 0;

@@ -31,7 +31,7 @@ Program::~Program() {
 std::vector<Window*> Program::allWindows() const {
     std::vector<Window*> all;
     for (Window* w : {Form1.get(), Form2.get(), Form3.get(), Form4.get(), About.get(), Form5.get(),
-                      FormPin.get(), Form6.get()})
+                      FormPin.get(), Form6.get(), Form7.get()})
         if (w) all.push_back(w);
     return all;
 }

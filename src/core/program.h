@@ -80,6 +80,7 @@ class Program {
     std::unique_ptr<Window> Form5;    // message browser
     std::unique_ptr<Window> FormPin;  // the SIM's PIN or PUK
     std::unique_ptr<Window> Form6;    // search for the phone among the serial devices
+    std::unique_ptr<Window> Form7;    // the phonebooks, edited
     // Title of the message browser's save dialog, set by the language.
     std::string saveDialogTitle = "Salva SMS con nome...";
 

@@ -322,8 +322,10 @@ void Gather(Program& p) {
 std::optional<MsgId> Meaning(const std::optional<ErrorResult>& error) {
     if (!error) return std::nullopt;
     static constexpr std::pair<int, MsgId> kCme[] = {
-        {10, MsgId::Sim_Missing}, {11, MsgId::Sim_Pin_Required}, {12, MsgId::Sim_Puk_Required},
-        {13, MsgId::Sim_Failure}, {14, MsgId::Sim_Busy},         {30, MsgId::No_Network_Service}};
+        {10, MsgId::Sim_Missing},   {11, MsgId::Sim_Pin_Required},  {12, MsgId::Sim_Puk_Required},
+        {13, MsgId::Sim_Failure},   {14, MsgId::Sim_Busy},          {30, MsgId::No_Network_Service},
+        {20, MsgId::Book_Full},     {21, MsgId::Book_Bad_Index},    {24, MsgId::Book_Text_Too_Long},
+        {25, MsgId::Book_Bad_Text}, {26, MsgId::Book_Dial_Too_Long}};
     static constexpr std::pair<int, MsgId> kCms[] = {
         {38, MsgId::Network_Out_Of_Order}, {42, MsgId::Network_Congestion},
         {310, MsgId::Sim_Missing},         {311, MsgId::Sim_Pin_Required},

@@ -123,7 +123,16 @@ void TakeOkReply(Program& p, const std::string& reply) {
         st.Phonebook_Reading_Me = true;
         return;
     }
-    (*p.Form1)["Combo2"].addItems(ParseListing(reply, PhonebookForm(p).ucs2));
+    PhonebookWindow& w = PhonebookForm(p);
+    const std::vector<BookEntry> read =
+        ParseEntries(reply, st.Phonebook_Reading_Me ? "ME" : "SM", w.ucs2);
+    std::vector<std::string> picker;
+    for (const BookEntry& e : read)
+        picker.push_back(PickerEntry(e.number, e.name));
+    (*p.Form1)["Combo2"].addItems(picker);
+    w.books.insert(w.books.end(), read.begin(), read.end());
+    w.booksInUcs2 = w.ucs2;
+    w.booksCharset = w.charsetBefore;
     if (st.Phonebook_Reading_Me) {
         FinishDownload(p);
         return;
@@ -195,8 +204,8 @@ std::string PickerEntry(std::string_view number, std::string_view text) {
     return entry;
 }
 
-std::vector<std::string> ParseListing(std::string_view reply, bool ucs2) {
-    std::vector<std::string> entries;
+std::vector<BookEntry> ParseEntries(std::string_view reply, const std::string& book, bool ucs2) {
+    std::vector<BookEntry> entries;
     for (std::size_t at = reply.find(kListingTag); at != std::string_view::npos;
          at = reply.find(kListingTag, at)) {
         at += kListingTag.size();
@@ -207,9 +216,19 @@ std::vector<std::string> ParseListing(std::string_view reply, bool ucs2) {
         const auto number = NextQuoted(line, pos);
         const auto text = number ? NextQuoted(line, pos) : std::nullopt;
         // An entry without a number could never be chosen as a recipient.
-        if (text && !number->empty())
-            entries.push_back(PickerEntry(AsText(*number, ucs2, true), AsText(*text, ucs2, false)));
+        if (!text || number->empty()) continue;
+        const std::size_t digits = line.find_first_not_of("0123456789");
+        const int location = digits == 0 ? 0 : LeadingInt16(line.substr(0, digits));
+        entries.push_back(
+            {book, location, AsText(*number, ucs2, true), AsText(*text, ucs2, false)});
     }
+    return entries;
+}
+
+std::vector<std::string> ParseListing(std::string_view reply, bool ucs2) {
+    std::vector<std::string> entries;
+    for (const BookEntry& e : ParseEntries(reply, {}, ucs2))
+        entries.push_back(PickerEntry(e.number, e.name));
     return entries;
 }
 
@@ -224,6 +243,7 @@ void Download_Phonebook(Program& p) {
     p.EndDialogues();
     Control& picker = (*p.Form1)["Combo2"];
     PhonebookForm(p).pickerBefore = {picker.items(), picker.enabled(), picker.windowBackground};
+    PhonebookForm(p).books.clear();
     picker.clearItems();
     picker.setEnabled(true);
     picker.setWindowBackground(true);

@@ -11,6 +11,20 @@ namespace bsms {
 
 class Program;
 
+// One entry of a phone's phonebook as a listing gives it: the book ("SM" the SIM's, "ME" the
+// phone's), its location, number and name (UTF-8).
+struct BookEntry {
+    std::string book;
+    int location = 0;
+    std::string number;
+    std::string name;
+    bool operator==(const BookEntry&) const = default;
+};
+// The entries of a reply holding "+CPBR: " lines, as ParseListing reads them, with their
+// locations (0 where the line gives none).
+std::vector<BookEntry> ParseEntries(std::string_view reply, const std::string& book,
+                                    bool ucs2 = false);
+
 // A picker entry: "text (number)", or "(number)" when the text is empty.
 std::string PickerEntry(std::string_view number, std::string_view text);
 // The picker entries of a reply holding "+CPBR: " lines, in the order listed: the first quoted

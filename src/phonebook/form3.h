@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/controls.h"
+#include "phonebook/download.h"
 
 namespace bsms {
 
@@ -29,6 +30,11 @@ class PhonebookWindow : public Window {
     CharsetStep charsetStep = CharsetStep::None;
     std::string charsetBefore;
     bool ucs2 = false;
+    // What the last download read of both books, and whether it read them in UCS2 (the phone's
+    // own set otherwise): the phonebook window writes names as they were read.
+    std::vector<BookEntry> books;
+    bool booksInUcs2 = false;
+    std::string booksCharset;
 };
 
 std::unique_ptr<PhonebookWindow> MakeForm3();

@@ -137,6 +137,14 @@ std::optional<std::string> QtHost::saveFileDialog(const SaveDialogSpec& dialog) 
     return d.selectedFiles().first().toStdString();
 }
 
+std::optional<std::string> QtHost::openFileDialog(const SaveDialogSpec& dialog) {
+    const QStringList parts = QString::fromStdString(dialog.filter).split('|');
+    const QString file = QFileDialog::getOpenFileName(
+        activeParent(), QString::fromStdString(dialog.title), {}, parts.isEmpty() ? "" : parts[0]);
+    if (file.isEmpty()) return std::nullopt;
+    return file.toStdString();
+}
+
 void QtHost::setBusyPointer(bool busy) {
     if (busy == busy_) return;
     busy_ = busy;

@@ -28,6 +28,7 @@ class QtHost : public Host {
     MsgResult msgBox(const MessageBoxSpec& box) override;
     void showModal(Window& window) override;
     std::optional<std::string> saveFileDialog(const SaveDialogSpec& dialog) override;
+    std::optional<std::string> openFileDialog(const SaveDialogSpec& dialog) override;
     void setBusyPointer(bool busy) override;
     void startProgram(const std::string& program, const std::vector<std::string>& args) override;
     void openUrl(const std::string& url) override;

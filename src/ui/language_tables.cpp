@@ -3,7 +3,7 @@
 namespace bsms {
 
 // Main window: 26 menus, 7 labels, 6 buttons; then the other windows in the order they are set.
-constexpr std::array<WindowTextRow, 69> kWindowTexts = {{
+constexpr std::array<WindowTextRow, 83> kWindowTexts = {{
     {"Form1",
      "Mn_Connessione",
      {"&Connessione", "&Connection", "&Spojenie", "&Fájl", "&Polaczenie"}},
@@ -153,6 +153,28 @@ constexpr std::array<WindowTextRow, 69> kWindowTexts = {{
       "Szukaj telefonu"}},
     {"Form6", "Command1", {"Usa", "Use", "Použi", "Használat", "Uzyj"}},
     {"Form6", "Command2", {"Annulla", "Cancel", "Zruš", "Mégsem", "Kasuj"}},
+    {"Form7", "", {"Rubrica", "Phonebook", "Telefónny zoznam", "Telefonkönyv", "Ksiazka"}},
+    {"Form7", "Label1", {"Cerca:", "Search:", "Hladat:", "Keresés:", "Szukaj:"}},
+    {"Form7", "Label7", {"Ordina per:", "Sort by:", "Zoradit:", "Rendezés:", "Sortuj:"}},
+    {"Form7", "Label2", {"Rubrica:", "Book:", "Zoznam:", "Könyv:", "Ksiazka:"}},
+    {"Form7", "Label5", {"Posizione:", "Location:", "Pozícia:", "Hely:", "Pozycja:"}},
+    {"Form7", "Label3", {"Nome:", "Name:", "Meno:", "Név:", "Nazwa:"}},
+    {"Form7", "Label4", {"Numero:", "Number:", "Císlo:", "Szám:", "Numer:"}},
+    {"Form7", "Command1", {"Aggiungi", "Add", "Pridat", "Hozzáadás", "Dodaj"}},
+    {"Form7", "Command2", {"Modifica", "Edit", "Upravit", "Módosítás", "Zmien"}},
+    {"Form7", "Command3", {"Elimina", "Delete", "Zmazat", "Törlés", "Usun"}},
+    {"Form7",
+     "Command4",
+     {"Esporta vCard...", "Export vCard...", "Export vCard...", "vCard export...",
+      "Eksport vCard..."}},
+    {"Form7",
+     "Command5",
+     {"Importa vCard...", "Import vCard...", "Import vCard...", "vCard import...",
+      "Import vCard..."}},
+    {"Form7", "Command6", {"Chiudi", "Close", "Zavriet", "Bezárás", "Zamknij"}},
+    {"Form1",
+     "Mn_Rub_Edit",
+     {"&Modifica...", "&Edit...", "&Upravit...", "&Szerkesztés...", "&Edytuj..."}},
 }};
 
 // Left edges in twips: longer captions push the counter values to the right.

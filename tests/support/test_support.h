@@ -72,6 +72,7 @@ class ScriptedHost : public Host {
     std::vector<std::string> urls;
     std::vector<std::string> documents;
     std::deque<std::optional<std::string>> saveAnswers;
+    std::deque<std::optional<std::string>> openAnswers;
     std::vector<SaveDialogSpec> saveDialogs;
     bool busy = false;
     bool quitCalled = false;
@@ -80,6 +81,12 @@ class ScriptedHost : public Host {
     MsgResult msgBox(const MessageBoxSpec& box) override;
     void showModal(Window& window) override;
     std::optional<std::string> saveFileDialog(const SaveDialogSpec& dialog) override;
+    std::optional<std::string> openFileDialog(const SaveDialogSpec&) override {
+        if (openAnswers.empty()) return std::nullopt;
+        auto r = openAnswers.front();
+        openAnswers.pop_front();
+        return r;
+    }
     void setBusyPointer(bool on) override { busy = on; }
     void startProgram(const std::string& program, const std::vector<std::string>& args) override {
         started.emplace_back(program, args);

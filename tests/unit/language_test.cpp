@@ -109,15 +109,19 @@ TEST(LanguageTables, EveryTextIsWesternUtf8WithThePlaceholdersItsCodeFills) {
                              n == "Msg_Encoding_Per_Sms" || n == "Msg_Parts_Taken" ||
                              n == "Msg_Progress_Send" || n == "Msg_Progress_Store" ||
                              n == "Msg_Progress_Phonebook" || n == "Msg_Port_Busy_By" ||
-                             n == "Msg_Port_Link_Nowhere";
-            const bool one = n == "Msg_Folder_Not_Writable" || n == "Msg_Unreadable_Locations" ||
-                             n == "Msg_New_Message_At" || n == "Msg_Report_Arrived" ||
-                             n == "Msg_Reply_Cut" || n == "Msg_Sim_Tries_Left" ||
-                             n == "Msg_No_Phone" || n == "Msg_Port_Busy" ||
-                             n == "Msg_Port_Join_Group" || n == "Msg_Port_Admin_Only" ||
-                             n == "Msg_Port_No_Device" || n == "Msg_New_Message_From" ||
-                             n == "Msg_Cli_Unknown_Command" || n == "Msg_Cli_Unknown_Name" ||
-                             n == "Msg_Cli_No_Message" || n.starts_with("Msg_Vcard_");
+                             n == "Msg_Port_Link_Nowhere" || n == "Msg_Book_Location_Empty" ||
+                             n == "Msg_Book_Location_Holds" || n == "Msg_Book_Import_Will" ||
+                             n == "Msg_Book_Bad_Location";
+            const bool one = n == "Msg_Folder_Not_Writable" || n == "Msg_Book_Number_Too_Long" ||
+                             n == "Msg_Book_Name_Too_Long" || n == "Msg_Book_Name_Lacks" ||
+                             n == "Msg_Unreadable_Locations" || n == "Msg_New_Message_At" ||
+                             n == "Msg_Report_Arrived" || n == "Msg_Reply_Cut" ||
+                             n == "Msg_Sim_Tries_Left" || n == "Msg_No_Phone" ||
+                             n == "Msg_Port_Busy" || n == "Msg_Port_Join_Group" ||
+                             n == "Msg_Port_Admin_Only" || n == "Msg_Port_No_Device" ||
+                             n == "Msg_New_Message_From" || n == "Msg_Cli_Unknown_Command" ||
+                             n == "Msg_Cli_Unknown_Name" || n == "Msg_Cli_No_Message" ||
+                             n.starts_with("Msg_Vcard_");
             check(n, lang, row.text[lang], two ? 2 : one ? 1 : 0);
         }
         const auto& c = kSendConfirmTexts[lang];

@@ -5,6 +5,7 @@
 #include "app/form1.h"
 #include "link/reply_timer.h"
 #include "link/settings_files.h"
+#include "phonebook/book_window.h"
 #include "phonebook/download.h"
 #include "test_support.h"
 #include "ui/language.h"
@@ -140,6 +141,20 @@ TEST(PhonebookListing, GivesOneEntryPerUsableLine) {
     };
     for (const auto& [reply, entries] : rows)
         EXPECT_EQ(ParseListing(reply), entries) << reply;
+    EXPECT_EQ(ParseEntries(rows[1].first, "SM")[1], (BookEntry{"SM", 8, "444", "Bob (work)"}));
+}
+
+// What a book takes: its locations, the digits of a number and the characters of a name.
+TEST(PhonebookListing, LimitsAsTheWriteCommandTellsThem) {
+    const auto limits = [](std::string_view answer) {
+        const auto l = BookLimitsOf(answer);
+        return l ? std::tuple(l->first, l->last, l->numberLength, l->nameLength)
+                 : std::tuple(-1, -1, -1, -1);
+    };
+    EXPECT_EQ(limits("+CPBW: (1-250),40,(129,145),14\r\nOK"), std::tuple(1, 250, 40, 14));
+    EXPECT_EQ(limits("\r\n+CPBW: (1),20,(129),18"), std::tuple(1, 1, 20, 18));
+    EXPECT_EQ(limits("+CPBW: (1-9),20"), std::tuple(-1, -1, -1, -1));
+    EXPECT_EQ(limits("OK"), std::tuple(-1, -1, -1, -1));
 }
 
 }  // namespace
