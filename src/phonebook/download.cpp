@@ -127,6 +127,7 @@ void TakeOkReply(Program& p, const std::string& reply) {
     const std::vector<BookEntry> read =
         ParseEntries(reply, st.Phonebook_Reading_Me ? "ME" : "SM", w.ucs2);
     std::vector<std::string> picker;
+    picker.reserve(read.size());
     for (const BookEntry& e : read)
         picker.push_back(PickerEntry(e.number, e.name));
     (*p.Form1)["Combo2"].addItems(picker);
