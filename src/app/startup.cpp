@@ -152,6 +152,7 @@ void Wire(Program& p) {
     f7.onUnload = on(Form7_Unload);
     f7["Text1"].onChange = on(Form7_List);
     f7["Combo2"].onClick = on(Form7_List);
+    f7["Combo3"].onClick = on(Form7_List);
     f7["Grid1"].onClick = on(Form7_Grid_Click);
     f7["Grid1"].onChange = on(Form7_Grid_Click);
     f7["Command1"].onClick = on(Form7_Add_Click);

@@ -118,6 +118,7 @@ enum class MsgId {
     // The phonebook window.
     Book_Sim,
     Book_Phone,
+    Book_Both,
     Book_Order_Place,
     Book_Order_Name,
     Book_Order_Number,

@@ -224,8 +224,10 @@ BookWindow::BookWindow() : Window("Form7", "Rubrica", 8430, 6540) {
     using K = ControlKind;
     add(K::Label, "Label1", {120, 150, 900, 255}, "Cerca:");
     add(K::TextBox, "Text1", {1080, 90, 3000, 315});
-    add(K::Label, "Label7", {4320, 150, 1100, 255}, "Ordina per:");
-    add(K::ComboBox, "Combo2", {5460, 90, 2820, 315});
+    add(K::Label, "Label8", {4200, 150, 800, 255}, "Mostra:");
+    add(K::ComboBox, "Combo3", {4980, 90, 1380, 315});
+    add(K::Label, "Label7", {6480, 150, 700, 255}, "Ordina:");
+    add(K::ComboBox, "Combo2", {7140, 90, 1140, 315});
     Control& grid = add(K::Grid, "Grid1", {120, 510, 8160, 3300});
     grid.setCols(kColumns);
     grid.colWidths = {1500, 900, 3000, 2700};
@@ -262,6 +264,8 @@ void Form7_Load(Program& p) {
     BookWindow& w = BookForm(p);
     for (const auto& [name, items] :
          {std::pair{"Combo1", std::vector{p.texts[MsgId::Book_Sim], p.texts[MsgId::Book_Phone]}},
+          std::pair{"Combo3", std::vector{p.texts[MsgId::Book_Both], p.texts[MsgId::Book_Sim],
+                                          p.texts[MsgId::Book_Phone]}},
           std::pair{"Combo2",
                     std::vector{p.texts[MsgId::Book_Order_Place], p.texts[MsgId::Book_Order_Name],
                                 p.texts[MsgId::Book_Order_Number]}}}) {
@@ -293,11 +297,15 @@ void Form7_List(Program& p) {
     BookWindow& w = BookForm(p);
     const std::vector<BookEntry>& books = Books(p);
     const std::string wanted = w["Text1"].text();
+    const int only = w["Combo3"].listIndex();  // 0 both books, else the SIM's or the phone's
     w.listed.clear();
-    for (std::size_t i = 0; i < books.size(); ++i)
-        if (wanted.empty() || books[i].name.find(wanted) != std::string::npos ||
-            books[i].number.find(PlainNumber(wanted)) != std::string::npos)
+    for (std::size_t i = 0; i < books.size(); ++i) {
+        const BookEntry& e = books[i];
+        if (only > 0 && e.book != kBooks[only - 1]) continue;
+        if (wanted.empty() || e.name.find(wanted) != std::string::npos ||
+            e.number.find(PlainNumber(wanted)) != std::string::npos)
             w.listed.push_back(i);
+    }
     const int order = w["Combo2"].listIndex();
     std::stable_sort(w.listed.begin(), w.listed.end(), [&](std::size_t a, std::size_t b) {
         const BookEntry &x = books[a], &y = books[b];

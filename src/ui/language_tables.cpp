@@ -3,7 +3,7 @@
 namespace bsms {
 
 // Main window: 26 menus, 7 labels, 6 buttons; then the other windows in the order they are set.
-constexpr std::array<WindowTextRow, 83> kWindowTexts = {{
+constexpr std::array<WindowTextRow, 84> kWindowTexts = {{
     {"Form1",
      "Mn_Connessione",
      {"&Connessione", "&Connection", "&Spojenie", "&Fájl", "&Polaczenie"}},
@@ -155,7 +155,8 @@ constexpr std::array<WindowTextRow, 83> kWindowTexts = {{
     {"Form6", "Command2", {"Annulla", "Cancel", "Zruš", "Mégsem", "Kasuj"}},
     {"Form7", "", {"Rubrica", "Phonebook", "Telefónny zoznam", "Telefonkönyv", "Ksiazka"}},
     {"Form7", "Label1", {"Cerca:", "Search:", "Hladat:", "Keresés:", "Szukaj:"}},
-    {"Form7", "Label7", {"Ordina per:", "Sort by:", "Zoradit:", "Rendezés:", "Sortuj:"}},
+    {"Form7", "Label7", {"Ordina:", "Sort:", "Zoradit:", "Rendezés:", "Sortuj:"}},
+    {"Form7", "Label8", {"Mostra:", "Show:", "Zobrazit:", "Mutat:", "Pokaz:"}},
     {"Form7", "Label2", {"Rubrica:", "Book:", "Zoznam:", "Könyv:", "Ksiazka:"}},
     {"Form7", "Label5", {"Posizione:", "Location:", "Pozícia:", "Hely:", "Pozycja:"}},
     {"Form7", "Label3", {"Nome:", "Name:", "Meno:", "Név:", "Nazwa:"}},

@@ -16,7 +16,7 @@ struct WindowTextRow {
     LanguageTexts text;
 };
 // In the order Apply_Language sets them.
-extern const std::array<WindowTextRow, 83> kWindowTexts;
+extern const std::array<WindowTextRow, 84> kWindowTexts;
 
 // Labels of the main window whose left edge (twips) depends on the language.
 struct LabelPositionRow {

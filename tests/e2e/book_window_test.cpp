@@ -93,8 +93,10 @@ TEST(BookWindow, ContactsGoOutAndComeBackAsVCard) {
     BookRig rig;
     const std::string file = (rig.folder / "contacts.vcf").string();
     rig.host.saveAnswers.push_back(file);
+    rig.f7()["Combo3"].setListIndex(2);  // the phone's book alone
     rig.f7()["Command4"].click();
     EXPECT_THAT(test::ReadFile(file), ::testing::HasSubstr("FN:Ольга"));
+    EXPECT_THAT(test::ReadFile(file), ::testing::Not(::testing::HasSubstr("FN:Anna")));
     rig.mark("Ольга");
     rig.press("Command3", 1, "", "", "");
     EXPECT_FALSE(rig.listed("Ольга", "+74951234567"));
