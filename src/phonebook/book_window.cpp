@@ -223,11 +223,11 @@ std::optional<BookLimits> BookLimitsOf(std::string_view answer) {
 BookWindow::BookWindow() : Window("Form7", "Rubrica", 8430, 6540) {
     using K = ControlKind;
     add(K::Label, "Label1", {120, 150, 900, 255}, "Cerca:");
-    add(K::TextBox, "Text1", {1080, 90, 3000, 315});
-    add(K::Label, "Label8", {4200, 150, 800, 255}, "Mostra:");
-    add(K::ComboBox, "Combo3", {4980, 90, 1380, 315});
-    add(K::Label, "Label7", {6480, 150, 700, 255}, "Ordina:");
-    add(K::ComboBox, "Combo2", {7140, 90, 1140, 315});
+    add(K::TextBox, "Text1", {1080, 90, 1700, 315});
+    add(K::Label, "Label8", {2880, 150, 660, 255}, "Mostra:");
+    add(K::ComboBox, "Combo3", {3540, 90, 1980, 315});
+    add(K::Label, "Label7", {5640, 150, 660, 255}, "Ordina:");
+    add(K::ComboBox, "Combo2", {6300, 90, 1980, 315});
     Control& grid = add(K::Grid, "Grid1", {120, 510, 8160, 3300});
     grid.setCols(kColumns);
     grid.colWidths = {1500, 900, 3000, 2700};
